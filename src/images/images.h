@@ -1,0 +1,45 @@
+// Images and bitmap objects: image file loading, the bitmap renderer and
+// the output image writers.
+#pragma once
+#include <cstdint> // Required for: int32_t, uint8_t
+#include <allegro.h> // Required for: PALETTE, BITMAP
+
+// ---------------------------------------------------------------------------
+// Loading (load.cpp).
+
+extern char image_path[80];
+extern BITMAP* object_image;
+extern int32_t image_width, image_height;
+extern PALETTE work_palette;
+extern PALETTE startup_palette;
+extern int32_t backdrop_kind; // -1 unknown, 1 TGA, 2 BMP, 3 PCX
+
+int frame_numbered_name(const char* path);
+int load_object_image(const char* name);
+int load_backdrop(const char* name);
+int load_map_image(const char* path);
+void palette_to_rgb(const PALETTE pal, uint8_t rgb[256][3]);
+void rgb_to_palette(const uint8_t rgb[256][3], PALETTE pal);
+
+// ---------------------------------------------------------------------------
+// Bitmap renderer (bitmap.cpp).
+
+struct BitmapPlacement {
+    double centre_x, centre_y;
+    double sx, sy;        // frame pixels per source pixel
+    double sw, sh;        // scaled size
+    int32_t iw, ih;       // pixel size, iw at most 1,024
+    double left, top, right, bottom;
+    int32_t ileft, itop;
+    float fleft, ftop;    // fractional parts (negative for a negative edge)
+};
+extern BitmapPlacement bitmap_place;
+void place_bitmap();
+void draw_bitmap(int skip_black, int mode);
+
+// ---------------------------------------------------------------------------
+// Writers (write.cpp).
+
+int save_frame_bmp(const char* path);
+int save_frame_tga(const char* path);
+int save_view();

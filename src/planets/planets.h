@@ -1,0 +1,106 @@
+// Planets and rings: the planet database and topology file, the surface map
+// that holds one planet map or ring image at a time, the planet and ring
+// renderers, and the planet, ring and colour pickers.
+#pragma once
+#include <cstddef> // Required for: size_t
+#include <cstdint> // Required for: int32_t, uint8_t
+
+struct BITMAP;
+
+// ---------------------------------------------------------------------------
+// Data files (database.cpp, topology.cpp).
+
+constexpr int MAX_TOPOLOGY_RECORDS = 48;
+constexpr int MAP_MAX_WIDTH = 640;
+constexpr int MAP_MAX_HEIGHT = 256;
+constexpr int TOPOLOGY_NAME_LEN = 12;
+
+// The 8-bit 640 x 256 map now loaded, its palette and size.
+extern BITMAP* surface_map;
+extern uint8_t map_palette[256][3];
+extern int32_t map_width, map_height;
+extern double map_width_d, map_height_d;
+extern int32_t full_map;
+// Colour table: palette of colour planets and rings, of COLOUR ONE/TWO and
+// MID/EDGE COLOUR; from the database, rebuilt from the interface palette.
+extern uint8_t colour_table[256][3];
+// Sizes of the two embedded database images (title picture and second image).
+extern int32_t db_image1_w, db_image1_h, db_image2_w, db_image2_h;
+extern uint8_t db_image1_palette[256][3];
+
+// One index entry of the topology file (in memory).
+struct TopologyEntry {
+    char name[TOPOLOGY_NAME_LEN]; // at most 11 characters
+    int32_t palette_source;        // record number, 0 = none
+    int32_t map_type;
+    int32_t zero_index;
+    int32_t dark_index;
+};
+struct TopologyIndex {
+    int32_t record_limit;
+    int32_t count; // N, 0..48
+    int32_t widths[MAX_TOPOLOGY_RECORDS];
+    int32_t heights[MAX_TOPOLOGY_RECORDS];
+    int32_t offsets[MAX_TOPOLOGY_RECORDS];
+    int32_t sizes[MAX_TOPOLOGY_RECORDS];
+    TopologyEntry entries[MAX_TOPOLOGY_RECORDS];
+    uint8_t full_flags[MAX_TOPOLOGY_RECORDS];
+    int32_t planets_on_file;
+    int32_t rings_on_file;
+    int32_t ring_records[MAX_TOPOLOGY_RECORDS];
+    int32_t trailer; // 0 none, 1 "AH", 2 "AM"
+};
+extern TopologyIndex topology;
+extern int32_t topology_loaded;
+extern char topology_file_name[32]; // "novamir1.top"
+
+// Creates the frame buffer and surface map, reads both files; 0 or -1.
+int init_planet_data(int width);
+// Reads novamir3.dat: parameter block, images, palettes, Colour table.
+// Returns 0, or -1 after a message naming the file and the problem.
+int read_planet_database();
+// Reads the topology index; 1 when read, 0 when the file does not open.
+int read_topology_index();
+void select_planet_map(int n);
+// Loads record k (clamped to record_limit - 1); returns its map_type.
+int load_map_record(int k);
+void reset_surface_map(int colour_index);
+void fill_colour_map(int colour_index);
+void fill_lower_half(int colour_index);
+// Shared short label of the current planet ("P%d %s" or "Colour %d"),
+// also the name a planet object is stored under.
+extern char planet_name_text[32];
+void planet_label(int n);
+int build_ring_table();
+int planet_list_page(char lines[][80], int first_line, int start, int per_page);
+int ring_list_page(char lines[][80], int first_line, int start, int per_page);
+
+// ---------------------------------------------------------------------------
+// Planet renderer (planet.cpp).
+
+// Direction of (x, y) in degrees, [0, 360).
+double angle_deg(double x, double y);
+
+// What setup_planet leaves for render_planet, the ring renderer and the overlay.
+struct PlanetState {
+    double x, y;                // fractional placed centre
+    double equatorial_diameter;
+    int32_t rows, columns;      // plot size
+    double terminator_angle;    // radians
+    double planet_rotation;     // degrees
+    double planet_latitude;     // radians
+    int32_t full_map;           // copy for the ring renderer
+    int32_t zero_colour, dark_colour;
+    double scale;
+};
+extern PlanetState planet_state;
+
+void place_planet();
+void setup_planet(int n);
+int render_planet(int mode);
+
+// ---------------------------------------------------------------------------
+// Ring renderer (ring.cpp).
+
+void reset_ring_pass();
+int render_ring(int mode, int lock);

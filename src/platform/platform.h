@@ -1,0 +1,42 @@
+// Linux/X11 stand-ins for the Windows pieces: program entry, the critical
+// error box, headless library start, graphics mode choice, file lookup.
+#pragma once
+#include <cstddef> // Required for: size_t
+#include <cstdio>  // Required for: FILE
+
+// Stops the program: prints the formatted message on stderr, shows it with
+// allegro_message when a display is up, exits with status -1. Never returns.
+[[noreturn]] void critical_error(const char* fmt, ...);
+
+// Brings Allegro up without a display (memory bitmaps, image files, palettes
+// only) and fixes the 24-bit byte order. Returns 0, or -1 on failure.
+int init_headless();
+
+// Makes 24-bit bitmaps store blue, green, red bytes (red in the high byte),
+// whatever the screen depth. Call before creating 24-bit bitmaps.
+void fix_24bit_byte_order();
+
+// True when Allegro was started without a display.
+extern bool platform_headless;
+
+// Graphics mode: windowed by default so the window sits where a user sees it;
+// set platform_fullscreen before start-up to ask for a full screen.
+extern bool platform_fullscreen;
+// set_gfx_mode for the given size with the platform's driver choice; 0 on success.
+int platform_set_mode(int width, int height);
+// The last graphics error as a useful text even where allegro_error is empty.
+const char* platform_gfx_error();
+
+// File lookup. A stored name may use "\" or "/" as separators and any case:
+// each path component is matched regardless of case. Returns 1 and the real
+// path in out when the file exists.
+int resolve_path(const char* name, char* out, size_t out_size);
+
+// Data files: the current directory first, then $NOVAMIR_DATA, then the built
+// data directory (and its samples/), then the install location.
+// Returns 1 and the real path in out when found.
+int find_data_file(const char* name, char* out, size_t out_size);
+
+// fopen through find_data_file for reading ("rb"); through resolve_path, or the
+// name with "\" turned into "/" for a new file, for writing. NULL on failure.
+FILE* open_data_file(const char* name, const char* mode);

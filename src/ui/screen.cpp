@@ -1,0 +1,147 @@
+// Screen layer: drawing target, interface palette, screen colours, fonts.
+#include "ui/ui.h"
+
+#include "planets/planets.h" // Required for: colour_table
+
+BITMAP* screen_buffer = nullptr;
+BITMAP* draw_target = nullptr;
+int32_t char_width = 8, line_height = 16;
+uint8_t ui_palette[256][3];
+int32_t screen_colours[257];
+DATAFILE* ui_datafile = nullptr;
+FONT* system_font = nullptr;
+FONT* list_font = nullptr;
+int32_t list_font_number = 4;
+
+// Fills ui_palette from its fixed description (0..63 per channel).
+static void fill_ui_palette()
+{
+    static const uint8_t low[16][3] = {
+        {0, 0, 0},   {0, 0, 30},  {30, 0, 0},  {0, 30, 0},  {0, 30, 30},  {33, 0, 33},
+        {33, 33, 0}, {33, 33, 33}, {43, 43, 43}, {0, 0, 63}, {63, 0, 0}, {0, 63, 63},
+        {0, 63, 0},  {63, 0, 63}, {63, 63, 0}, {63, 63, 63}};
+    auto set = [](int i, int r, int g, int b) {
+        ui_palette[i][0] = (uint8_t)r;
+        ui_palette[i][1] = (uint8_t)g;
+        ui_palette[i][2] = (uint8_t)b;
+    };
+    for (int i = 0; i < 16; i++)
+        set(i, low[i][0], low[i][1], low[i][2]);
+    for (int k = 0; k < 16; k++)
+        set(16 + k, 4 * k + 3, 4 * k + 3, 4 * k + 3);
+    static const int cube[5] = {4, 18, 32, 46, 60};
+    for (int i = 0; i < 125; i++)
+        set(32 + i, cube[i / 25], cube[(i / 5) % 5], cube[i % 5]);
+    set(157, 0, 0, 0);
+    for (int k = 0; k < 32; k++)
+        set(158 + k, 2 * k + 1, 2 * k + 1, 2 * k + 1);
+    for (int k = 0; k < 30; k++)
+        set(190 + k, 53 - k, 33 + k, 3 + k);
+    for (int k = 0; k < 35; k++)
+        set(220 + k, 53 - k, 3 + k, 27 + k);
+    set(255, 63, 63, 63);
+}
+
+void set_text_metrics(int w)
+{
+    if (w <= 700) {
+        char_width = 8;
+        line_height = 16;
+    } else if (w <= 1000) {
+        char_width = 10;
+        line_height = 20;
+    } else {
+        char_width = 12;
+        line_height = 24;
+    }
+}
+
+int use_buffer_target(int w)
+{
+    draw_target = screen_buffer;
+    set_text_metrics(w);
+    if (!gfx_driver)
+        return 0;
+    return SCREEN_H / line_height;
+}
+
+void build_ui_palette()
+{
+    fill_ui_palette();
+    for (int i = 0; i < 256; i++)
+        screen_colours[i] = i;
+    screen_colours[256] = 0;
+    if (gfx_driver) {
+        PALETTE pal;
+        for (int i = 0; i < 256; i++) {
+            pal[i].r = ui_palette[i][0];
+            pal[i].g = ui_palette[i][1];
+            pal[i].b = ui_palette[i][2];
+            pal[i].filler = 0;
+        }
+        set_palette(pal);
+    }
+}
+
+void build_screen_colours()
+{
+    for (int i = 0; i < 256; i++)
+        screen_colours[i] = makecol(4 * ui_palette[i][0], 4 * ui_palette[i][1], 4 * ui_palette[i][2]);
+    screen_colours[256] = makecol(255, 0, 255);
+}
+
+int restore_ui_palette()
+{
+    build_ui_palette();
+    for (int i = 0; i < 256; i++)
+        for (int c = 0; c < 3; c++)
+            colour_table[i][c] = (uint8_t)(ui_palette[i][c] * 4);
+    int depth = gfx_driver ? bitmap_color_depth(screen) : 8;
+    if (depth > 8)
+        build_screen_colours();
+    return depth;
+}
+
+void use_font(int which)
+{
+    if (which <= 1) {
+        if (system_font)
+            font = system_font;
+    } else if (list_font) {
+        font = list_font;
+    }
+}
+
+int select_list_font(int n)
+{
+    static const int object_of[14] = {12, 9, 13, 7, 10, 6, 14, 11, 8, 3, 4, 5, 2, 0};
+    if (n < 0)
+        return 0;
+    int object = n < 14 ? object_of[n] : 1;
+    if (ui_datafile)
+        list_font = (FONT*)ui_datafile[object].dat;
+    use_font(2);
+    list_font_number = n;
+    return n;
+}
+
+int draw_text(int x, int y, int colour, const char* text)
+{
+    if (draw_target)
+        textout_ex(draw_target, font, text, x, y, colour, -1);
+    return 0;
+}
+
+int fill_box(int x1, int y1, int x2, int y2, int colour)
+{
+    if (draw_target)
+        rectfill(draw_target, x1, y1, x2, y2, colour);
+    return 0;
+}
+
+int put_pixel(int x, int y, int colour)
+{
+    if (draw_target)
+        putpixel(draw_target, x, y, colour);
+    return 0;
+}

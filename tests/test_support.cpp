@@ -1,0 +1,62 @@
+// Helpers shared by the tests.
+#include "test_support.h"
+
+#include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+ScratchDir::ScratchDir()
+{
+    char tmpl[] = "/tmp/novamir-test-XXXXXX";
+    char* made = mkdtemp(tmpl);
+    path = made ? made : "/tmp";
+    char buf[4096];
+    old_cwd = getcwd(buf, sizeof buf) ? buf : "/";
+    if (chdir(path.c_str()) != 0)
+        perror("chdir");
+}
+
+ScratchDir::~ScratchDir()
+{
+    if (chdir(old_cwd.c_str()) != 0)
+        perror("chdir");
+    std::error_code ec;
+    if (path != "/tmp")
+        std::filesystem::remove_all(path, ec);
+}
+
+std::vector<uint8_t> read_file_bytes(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.insert(bytes.end(), buf, buf + n);
+    fclose(f);
+    return bytes;
+}
+
+void write_file_bytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return;
+    if (!bytes.empty())
+        fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+uint64_t fnv1a(const void* data, size_t size)
+{
+    const uint8_t* p = (const uint8_t*)data;
+    uint64_t h = 1469598103934665603ull;
+    for (size_t i = 0; i < size; i++) {
+        h ^= p[i];
+        h *= 1099511628211ull;
+    }
+    return h;
+}

@@ -1,0 +1,19 @@
+// Helpers shared by the tests: a scratch directory per test, file bytes.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Creates a fresh empty directory under the system temp dir, makes it the
+// current directory for the lifetime of the object, and removes it after.
+struct ScratchDir {
+    ScratchDir();
+    ~ScratchDir();
+    std::string path;
+    std::string old_cwd;
+};
+
+std::vector<uint8_t> read_file_bytes(const std::string& path);
+void write_file_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// FNV-1a 64-bit of a byte range, for golden hashes.
+uint64_t fnv1a(const void* data, size_t size);
