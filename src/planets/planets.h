@@ -104,3 +104,8 @@ int render_planet(int mode);
 
 void reset_ring_pass();
 int render_ring(int mode, int lock);
+
+// The driver's PLANET row (locked.cpp): the planet at slot with every ring
+// locked to it, far halves before the planet and near halves after, each
+// drawn with its own record's settings.
+void draw_planet_object(int slot, int flags);
