@@ -74,3 +74,15 @@ int generate_frame(int flags);
 int generate_all(int flags);
 // Called after each frame with its number and result (progress display); may be null.
 extern void (*frame_done)(int frame, int result);
+
+// ---------------------------------------------------------------------------
+// Previews (preview.cpp). The callers save the menu screen before and wait
+// for a key, restore the palette and the screen after.
+
+// PREVIEW: the whole object list at THIS FRAME, with the debug overlay when
+// PREVIEW DEBUG is on; 0, or 27 when an image cannot be loaded.
+int preview_all(int flags);
+// F2 VIEW: only the page's current settings, preview only (flags 2).
+void page_preview(int page);
+// The three-line position box for the object at a depth position.
+void debug_overlay(int type, int position);
