@@ -1,0 +1,268 @@
+// Planet database: start-up of the planet data, the novamir3.dat reader
+// (parameter block, two embedded images, their palette and the Colour table).
+#include "planets/planets.h"
+
+#include <allegro.h> // Required for: create_bitmap_ex, clear_to_color, get_palette
+#include <cmath>     // Required for: std::isfinite
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "images/images.h"     // Required for: startup_palette
+#include "platform/platform.h" // Required for: open_data_file
+#include "render/render.h"     // Required for: create_frame_buffer, frame_buffer
+#include "shell/shell.h"       // Required for: read_param_block, tell_user, scans
+#include "ui/ui.h"             // Required for: build_ui_palette, ui_palette
+
+// ---------------------------------------------------------------------------
+// Global tables.
+
+BITMAP* surface_map = nullptr;
+uint8_t map_palette[256][3];
+int32_t map_width = 512, map_height = 256;
+double map_width_d = 512.0, map_height_d = 256.0;
+int32_t full_map = 1;
+uint8_t colour_table[256][3];
+int32_t db_image1_w = 0, db_image1_h = 0, db_image2_w = 0, db_image2_h = 0;
+uint8_t db_image1_palette[256][3];
+
+static const char DATABASE_NAME[] = "novamir3.dat";
+
+// Frame size kept by init_planet_data for the limits of WIDTH and HEIGHT.
+static int frame_limit_width = 640;
+
+// ---------------------------------------------------------------------------
+// File-private helpers.
+
+static int get16(const uint8_t* p) { return (int16_t)(uint16_t)(p[0] | (p[1] << 8)); }
+static int32_t get32(const uint8_t* p)
+{
+    return (int32_t)((uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) |
+                     ((uint32_t)p[3] << 24));
+}
+static double getd(const uint8_t* p)
+{
+    uint64_t bits = 0;
+    for (int b = 7; b >= 0; b--)
+        bits = (bits << 8) | p[b];
+    double v;
+    memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// Reads a whole file found through the data lookup; false when it does not open.
+static bool read_whole_file(const char* name, std::vector<uint8_t>& out)
+{
+    FILE* f = open_data_file(name, "rb");
+    if (!f)
+        return false;
+    out.clear();
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
+        out.insert(out.end(), chunk, chunk + got);
+    bool ok = !ferror(f);
+    fclose(f);
+    return ok;
+}
+
+// Checks the parameter block before it reaches the store: finite decimals,
+// limits in order, start values inside them, flags 0 or 1. Writes the first
+// problem into why and returns false.
+static bool check_param_block(const uint8_t* b, char* why, size_t why_size)
+{
+    for (int i = 0; i < DBL_PARAMS; i++) {
+        double v = getd(b + 8 * i), hi = getd(b + 320 + 8 * i), lo = getd(b + 640 + 8 * i);
+        if (!std::isfinite(v) || !std::isfinite(hi) || !std::isfinite(lo)) {
+            snprintf(why, why_size, "decimal %d is not a number", i);
+            return false;
+        }
+        if (lo > hi || v < lo || v > hi) {
+            snprintf(why, why_size, "decimal %d start value %g is outside %g..%g", i, v, lo, hi);
+            return false;
+        }
+    }
+    for (int i = 0; i < INT_PARAMS; i++) {
+        int32_t v = get32(b + 960 + 4 * i), hi = get32(b + 1120 + 4 * i), lo = get32(b + 1280 + 4 * i);
+        if (lo > hi || v < lo || v > hi) {
+            snprintf(why, why_size, "integer %d start value %d is outside %d..%d", i, (int)v, (int)lo,
+                     (int)hi);
+            return false;
+        }
+    }
+    for (int i = 0; i < FLAG_PARAMS; i++) {
+        int32_t v = get32(b + 1440 + 4 * i);
+        if (v != 0 && v != 1) {
+            snprintf(why, why_size, "flag %d is %d, not 0 or 1", i, (int)v);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Where the parts after the parameter block lie, once their sizes are checked.
+struct DatabaseLayout {
+    int w1, h1, w2, h2;
+    size_t image1, palette1, image2, colours;
+};
+
+// Walks the image part of the file; false with the problem in why.
+static bool check_image_part(const std::vector<uint8_t>& d, DatabaseLayout& L, char* why, size_t n)
+{
+    size_t pos = PARAM_BLOCK_SIZE;
+    if (d.size() < pos + 4) {
+        snprintf(why, n, "the file ends before the first image");
+        return false;
+    }
+    L.w1 = get16(&d[pos]);
+    L.h1 = get16(&d[pos + 2]);
+    if (L.w1 < 0 || L.w1 > MAP_MAX_WIDTH || L.h1 < 0 || L.h1 > MAP_MAX_HEIGHT) {
+        snprintf(why, n, "first image of %d x %d is not within 640 x 256", L.w1, L.h1);
+        return false;
+    }
+    L.image1 = pos + 4;
+    L.palette1 = L.image1 + (size_t)L.w1 * L.h1;
+    pos = L.palette1 + 768;
+    if (d.size() < pos + 4) {
+        snprintf(why, n, "the file ends inside the first image or its palette");
+        return false;
+    }
+    L.w2 = get16(&d[pos]);
+    L.h2 = get16(&d[pos + 2]);
+    if (L.w2 < 0 || L.w2 > MAP_MAX_WIDTH / 2 || L.h2 < 0 || L.h2 > MAP_MAX_HEIGHT) {
+        snprintf(why, n, "second image of %d x %d is not within 320 x 256", L.w2, L.h2);
+        return false;
+    }
+    L.image2 = pos + 4;
+    L.colours = L.image2 + (size_t)L.w2 * L.h2;
+    if (d.size() < L.colours + 768) {
+        snprintf(why, n, "the file ends inside the second image or the Colour table");
+        return false;
+    }
+    return true;
+}
+
+// Without usable images the Colour table is the interface palette, so that
+// colour numbers still mean what the palette chart shows.
+static void colour_table_from_interface()
+{
+    build_ui_palette();
+    for (int i = 0; i < 256; i++)
+        for (int c = 0; c < 3; c++)
+            colour_table[i][c] = (uint8_t)(ui_palette[i][c] * 4);
+}
+
+// ---------------------------------------------------------------------------
+// Public functions.
+
+int read_planet_database()
+{
+    std::vector<uint8_t> d;
+    if (!read_whole_file(DATABASE_NAME, d)) {
+        tell_user("Planet database %s not found.", DATABASE_NAME);
+        return -1;
+    }
+    char why[160];
+    if (d.size() < (size_t)PARAM_BLOCK_SIZE) {
+        tell_user("%s: %d bytes, shorter than its parameter block.", DATABASE_NAME, (int)d.size());
+        return -1;
+    }
+    if (!check_param_block(d.data(), why, sizeof why)) {
+        tell_user("%s: %s.", DATABASE_NAME, why);
+        return -1;
+    }
+    read_param_block(d.data(), d.size());
+    int fw = frame_buffer ? frame_buffer->w : frame_limit_width;
+    set_frame_limits(fw, (3 * fw) / 4);
+
+    DatabaseLayout L;
+    if (!check_image_part(d, L, why, sizeof why)) {
+        // The store is usable; only the pictures and the Colour table are not.
+        tell_user("%s: %s; its images are not used.", DATABASE_NAME, why);
+        db_image1_w = db_image1_h = db_image2_w = db_image2_h = 0;
+        if (surface_map)
+            clear_to_color(surface_map, 0);
+        colour_table_from_interface();
+        memcpy(map_palette, colour_table, sizeof map_palette);
+        return 0;
+    }
+    if (surface_map) {
+        clear_to_color(surface_map, 0);
+        for (int r = 0; r < L.h1; r++)
+            memcpy(surface_map->line[r], &d[L.image1 + (size_t)r * L.w1], (size_t)L.w1);
+        for (int r = 0; r < L.h2; r++)
+            memcpy(surface_map->line[r] + 320, &d[L.image2 + (size_t)r * L.w2], (size_t)L.w2);
+    }
+    memcpy(map_palette, &d[L.palette1], 768);
+    memcpy(db_image1_palette, &d[L.palette1], 768);
+    memcpy(colour_table, &d[L.colours], 768);
+    db_image1_w = L.w1;
+    db_image1_h = L.h1;
+    db_image2_w = L.w2;
+    db_image2_h = L.h2;
+    return 0;
+}
+
+int init_planet_data(int width)
+{
+    int height = (3 * width) / 4;
+    frame_limit_width = width;
+    if (create_frame_buffer(width) != 0)
+        return -1;
+    if (!surface_map)
+        surface_map = create_bitmap_ex(8, MAP_MAX_WIDTH, MAP_MAX_HEIGHT);
+    if (!surface_map)
+        return -1;
+    clear_to_color(surface_map, 0);
+    snprintf(topology_file_name, sizeof topology_file_name, "novamir%d.top", 1);
+    tell_user("Maximum Frame size: %d x %d\n", width, height);
+
+    // Without a parameter block the store holds no values at all: the
+    // program cannot go on, and start-up reports it as a start-up failure.
+    if (read_planet_database() < 0)
+        return -1;
+    tell_user("Maximum input BMP image:  %d x %d\n", MAP_MAX_WIDTH, MAP_MAX_HEIGHT);
+
+    topology_loaded = read_topology_index();
+    if (topology_loaded == 0)
+        tell_user("Planet TOPOLOGY file not found.");
+    else
+        tell_user("Planet TOPology file %s loaded", topology_file_name);
+
+    set_frame_limits(width, height);
+    scan_projects();
+    scan_images();
+    if (screen)
+        get_palette(startup_palette);
+    colour_table[255][0] = colour_table[255][1] = colour_table[255][2] = 255;
+    return 0;
+}
+
+void reset_surface_map(int colour_index)
+{
+    if (surface_map)
+        clear_to_color(surface_map, colour_index);
+    image_width = 512;
+    image_height = 256;
+    memcpy(map_palette, colour_table, sizeof map_palette);
+}
+
+void fill_colour_map(int colour_index)
+{
+    reset_surface_map(colour_index);
+    map_width = 512;
+    map_height = 256;
+    map_width_d = 512.0;
+    map_height_d = 256.0;
+    full_map = 1;
+}
+
+void fill_lower_half(int colour_index)
+{
+    if (surface_map)
+        for (int r = 128; r < MAP_MAX_HEIGHT; r++)
+            memset(surface_map->line[r], (uint8_t)colour_index, MAP_MAX_WIDTH);
+    image_width = 512;
+    image_height = 256;
+    memcpy(map_palette, colour_table, sizeof map_palette);
+}
