@@ -9,6 +9,7 @@ struct CometPlacement {
     double dh, dv;  // horizontal and vertical diameters, before the screen aspect
     int32_t hd, vd; // their truncated values
     double scale;   // REF DISTANCE / distance
+    double dist;    // distance on this frame (REF DISTANCE at rest)
 };
 extern CometPlacement comet_place;
 
