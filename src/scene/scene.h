@@ -36,6 +36,23 @@ static_assert(offsetof(ObjectRecord, d) == 100);
 static_assert(offsetof(ObjectRecord, name) == 300);
 static_assert(std::is_trivially_copyable_v<ObjectRecord>);
 
+// Records as file bytes (little-endian, field by field).
+void pack_object(const ObjectRecord& rec, uint8_t out[OBJECT_RECORD_SIZE]);
+void unpack_object(const uint8_t in[OBJECT_RECORD_SIZE], ObjectRecord* rec);
+
+// The store map: which store entry each field of a record holds, per type.
+enum MapSource : int32_t { MAP_INT = 0, MAP_FLAG = 1, MAP_DBL = 2, MAP_ZERO = 3 };
+struct StoreMapRow {
+    int32_t type;    // ObjectType 1..5
+    char field;      // 'w' integer field, 'd' decimal field
+    int32_t index;   // field number (w3.., d0..)
+    int32_t source;  // MapSource; MAP_ZERO stores 0
+    int32_t param;   // store index of the entry
+    int32_t restore; // 1 copied back on restore, 0 store only
+};
+extern const StoreMapRow store_map[];
+extern const int STORE_MAP_ROWS;
+
 extern ObjectRecord object_slots[MAX_OBJECTS];
 extern int32_t list_order[MAX_OBJECTS];  // used slots, sorted by d[9] descending, -1 after
 extern int32_t depth_order[MAX_OBJECTS]; // drawing order of the current frame, far first

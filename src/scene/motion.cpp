@@ -1,0 +1,95 @@
+// Motion over frames: the travel curve, each object's distance at a frame and
+// the far-to-near drawing order of the frame.
+#include <cmath> // Required for: sin, cos, sqrt
+
+#include "render/render.h"
+#include "scene/scene.h"
+#include "shell/shell.h"
+
+// Degrees to radians, to the digits the renderers use.
+constexpr double DEG2RAD = 0.017453292519943;
+
+double travel_offset(double D, int type, int start, int end, int frame)
+{
+    // Differences taken in double: exact for every 32-bit frame number.
+    double N = (double)end - (double)start;
+    if (N == 0)
+        N = 0.1;
+    double t = (double)frame - (double)start;
+    switch (type) {
+    case 1: { // ACCEL: reaches D at t = N
+        double A = 2 * D / (N * N);
+        return 0.5 * A * (t * t);
+    }
+    case 2: { // DECEL: D at t = 0, back to 0 at t = N
+        double A = 2 * D / (N * N);
+        return D - 0.5 * A * (t * t);
+    }
+    case 3: // SINE; 6.28 rather than 2 pi, so a run ends near but not at 0
+    case 4: // COSINE draws the same curve
+        return D * std::sin(6.28 * t / N);
+    default: // LINEAR: D is a distance per frame
+        return D * t;
+    }
+}
+
+void frame_distance(int slot, int frame)
+{
+    if (slot < 0 || slot >= MAX_OBJECTS)
+        return;
+    ObjectRecord& rec = object_slots[slot];
+    if (rec.type < OBJ_PLANET || rec.type > OBJ_BITMAP)
+        return;
+    double D = rec.d[10];
+    if (D == 0)
+        return;
+    double s = travel_offset(D, rec.w[14], rec.w[1], rec.w[2], frame);
+    if (frame < rec.w[1] || frame > rec.w[2])
+        return;
+    double R = rec.d[9];
+    // Direction of the object's column seen from the viewer: 90 degrees at
+    // the centre column. The integer difference is taken in 64 bits so that
+    // no stored centre can overflow it.
+    int64_t column_offset = (int64_t)(rs.i[I_WIDTH] / 2) - (int64_t)rec.w[4];
+    double alpha = ((double)column_offset / rs.d[D_PIXELS_PER_DEGREE] + 90) * DEG2RAD;
+    bool perspective = flag_param[F_X_PERSPECTIVE] != 0;
+    double y = std::cos(alpha) * R;
+    double x = perspective ? std::sin(alpha) * R : R;
+    double beta = (90 + rec.d[11]) * DEG2RAD;
+    y = y + std::cos(beta) * s;
+    x = x + std::sin(beta) * s;
+    rec.d[24] = perspective ? std::sqrt(x * x + y * y) : x;
+}
+
+void depth_sort()
+{
+    int n = object_count;
+    if (n > MAX_OBJECTS)
+        n = MAX_OBJECTS;
+    // Bubble passes, swapping only a strictly nearer object before a farther
+    // one, so equal distances keep list order.
+    bool swapped = true;
+    while (swapped) {
+        swapped = false;
+        for (int i = 0; i + 1 < n; i++) {
+            int a = depth_order[i], b = depth_order[i + 1];
+            if (a < 0 || b < 0)
+                break;
+            if (object_slots[a].d[24] < object_slots[b].d[24]) {
+                depth_order[i] = b;
+                depth_order[i + 1] = a;
+                swapped = true;
+            }
+        }
+    }
+}
+
+void order_frame(int frame)
+{
+    for (int i = 0; i < MAX_OBJECTS; i++)
+        depth_order[i] = list_order[i];
+    for (int i = 0; i < object_count && i < MAX_OBJECTS; i++)
+        if (list_order[i] >= 0)
+            frame_distance(list_order[i], frame);
+    depth_sort();
+}

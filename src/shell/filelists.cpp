@@ -1,0 +1,133 @@
+// File lists: the project files and the image files of the current directory
+// (or BITMAP PATH) that the FILE and BITMAP side panes offer.
+#include <dirent.h>   // Required for: opendir, readdir
+#include <fnmatch.h>  // Required for: fnmatch, FNM_CASEFOLD
+#include <sys/stat.h> // Required for: stat, S_ISREG
+#include <algorithm>  // Required for: sort
+#include <cstdio>     // Required for: snprintf
+#include <cstring>    // Required for: memset, strncpy
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "shell/shell.h"
+
+char project_files[MAX_PROJECT_FILES][FILE_LINE_LEN];
+int32_t project_file_count, project_file_selected;
+char image_files[MAX_IMAGE_FILES][FILE_LINE_LEN];
+int32_t image_file_count, image_file_selected;
+
+// Every scan stops appending once the list holds this many names; the image
+// scan tests it only after each name, so its later patterns may add one each.
+constexpr int SCAN_LIMIT = 48;
+
+// Appends the regular files of dir matching pattern (any case) to a list,
+// testing the limit after each name. Names are taken in name order: the order
+// a Linux directory returns is arbitrary, and a pane should not reshuffle.
+static void scan_pattern(const std::string& dir, const char* pattern, char (*list)[FILE_LINE_LEN],
+                         int32_t* count)
+{
+    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return;
+    std::vector<std::string> names;
+    while (dirent* e = readdir(d)) {
+        if (fnmatch(pattern, e->d_name, FNM_CASEFOLD) != 0)
+            continue;
+        std::string full = (dir.empty() ? std::string() : dir + "/") + e->d_name;
+        struct stat st;
+        if (stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (strlen(e->d_name) >= (size_t)FILE_LINE_LEN)
+            continue; // a name the 64-byte line cannot hold could not be opened again
+        names.push_back(e->d_name);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    for (const std::string& n : names) {
+        if (*count >= SCAN_LIMIT + 2)
+            break; // never beyond the 50 lines of the image list
+        memset(list[*count], 0, FILE_LINE_LEN);
+        memcpy(list[*count], n.c_str(), n.size());
+        (*count)++;
+        if (*count >= SCAN_LIMIT)
+            break;
+    }
+}
+
+int scan_projects()
+{
+    project_file_count = 0;
+    scan_pattern("", "*.CFG", project_files, &project_file_count);
+    if (project_file_selected >= project_file_count)
+        project_file_selected = 0;
+    return project_file_count;
+}
+
+int scan_images()
+{
+    image_file_count = 0;
+    std::string dir;
+    if (flag_param[F_PATH_ENABLE]) {
+        // BITMAP PATH is a directory name in any case and with either separator.
+        char found[1024];
+        if (!resolve_path(str_param[S_BITMAP_PATH], found, sizeof found))
+            return 0;
+        dir = found;
+    }
+    static const char* const patterns[3] = {"*.TGA", "*.BMP", "*.PCX"};
+    for (const char* p : patterns)
+        scan_pattern(dir, p, image_files, &image_file_count);
+    if (image_file_selected >= image_file_count)
+        image_file_selected = 0;
+    return image_file_count;
+}
+
+// One pane page of a file list.
+static int pane_lines(char lines[][80], int first_line, int page, int per_page, const char* header,
+                      const char* title, char (*list)[FILE_LINE_LEN], int count, int selected)
+{
+    if (per_page < 1)
+        per_page = 1;
+    if (page < 0)
+        page = 0;
+    snprintf(lines[0], 80, header, count, page + 1, count / per_page + 1);
+    snprintf(lines[1], 80, "%s", title);
+    int n = 0;
+    for (long i = (long)page * per_page; i < count && n < per_page; i++, n++) {
+        char* line = lines[first_line + n];
+        memset(line, 0, 80);
+        snprintf(line, 77, "%-3ld %s", i, list[i]);
+        if (i == selected)
+            line[78] = 'A';
+    }
+    return n;
+}
+
+int project_pane_lines(char lines[][80], int first_line, int page, int per_page)
+{
+    return pane_lines(lines, first_line, page, per_page, "PROJECT Config. Files (%d on file) Page %d/%d ",
+                      "Filename", project_files, project_file_count, project_file_selected);
+}
+
+int image_pane_lines(char lines[][80], int first_line, int page, int per_page)
+{
+    return pane_lines(lines, first_line, page, per_page, "Image files and bitmaps (%d on file) Page %d/%d ",
+                      "No. Filename", image_files, image_file_count, image_file_selected);
+}
+
+void choose_project_file(int index)
+{
+    if (index < 0 || index >= project_file_count)
+        return;
+    project_file_selected = index;
+    snprintf(str_param[S_PROJECT_NAME], STR_LEN, "%s", project_files[index]);
+}
+
+void choose_image_file(int index)
+{
+    if (index < 0 || index >= image_file_count)
+        return;
+    image_file_selected = index;
+    snprintf(str_param[S_BITMAP_FILE], STR_LEN, "%s", image_files[index]);
+}

@@ -1,0 +1,329 @@
+// Project file: the whole parameter store and the object list in one binary
+// file named after the project, loaded only when sound and saved so that a
+// failed write never costs the previous file.
+#include <fcntl.h>    // Required for: open
+#include <sys/stat.h> // Required for: fchmod, stat, umask
+#include <unistd.h>   // Required for: write, fsync, close, unlink
+#include <cstdio>     // Required for: FILE, fread, rename, snprintf
+#include <cstring>    // Required for: memcpy, memset, strlen
+#include <string>
+
+#include "platform/platform.h"
+#include "shell/project_layout.h"
+
+// Frame buffer size for the size check; 0 until start-up has made the frame
+// buffer, and then no check is made.
+int project_frame_width = 0;
+int project_frame_height = 0;
+
+// ---------------------------------------------------------------------------
+// Little-endian fields.
+
+static void put_u32(uint8_t* p, uint32_t v)
+{
+    p[0] = (uint8_t)v;
+    p[1] = (uint8_t)(v >> 8);
+    p[2] = (uint8_t)(v >> 16);
+    p[3] = (uint8_t)(v >> 24);
+}
+
+static uint32_t get_u32(const uint8_t* p)
+{
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+}
+
+static void put_f64(uint8_t* p, double v)
+{
+    uint64_t bits;
+    memcpy(&bits, &v, 8);
+    put_u32(p, (uint32_t)bits);
+    put_u32(p + 4, (uint32_t)(bits >> 32));
+}
+
+static double get_f64(const uint8_t* p)
+{
+    uint64_t bits = (uint64_t)get_u32(p) | (uint64_t)get_u32(p + 4) << 32;
+    double v;
+    memcpy(&v, &bits, 8);
+    return v;
+}
+
+// ---------------------------------------------------------------------------
+// Image codec.
+
+int decode_project(const uint8_t* bytes, size_t size, ProjectImage* out, const char** why)
+{
+    if (size < PROJECT_OBJECTS_AT) {
+        *why = "shorter than its settings blocks";
+        return -1;
+    }
+    int32_t count = (int32_t)get_u32(bytes + PROJECT_COUNT_AT);
+    if (count < 0 || count > MAX_OBJECTS) {
+        *why = "object count outside 0..64";
+        return -1;
+    }
+    size_t need = PROJECT_OBJECTS_AT + (size_t)count * OBJECT_RECORD_SIZE;
+    if (size < need) {
+        *why = "shorter than its object records";
+        return -1;
+    }
+    memset(out, 0, sizeof *out);
+    for (int i = 0; i < DBL_PARAMS; i++)
+        out->dbl[i] = get_f64(bytes + PROJECT_DBL_AT + 8 * i);
+    for (int i = 0; i < INT_PARAMS; i++)
+        out->ints[i] = (int32_t)get_u32(bytes + PROJECT_INT_AT + 4 * i);
+    for (int i = 0; i < FLAG_PARAMS; i++)
+        out->flags[i] = (int32_t)get_u32(bytes + PROJECT_FLAG_AT + 4 * i);
+    for (int i = 0; i < CHOICE_LISTS; i++)
+        out->choice_current[i] = (int32_t)get_u32(bytes + PROJECT_CHOICE_AT + 4 * i);
+    memcpy(out->str, bytes + PROJECT_STR_AT, sizeof out->str);
+    out->object_count = count;
+    out->current_object = (int32_t)get_u32(bytes + PROJECT_CURRENT_AT);
+    for (int k = 0; k < count; k++)
+        unpack_object(bytes + PROJECT_OBJECTS_AT + (size_t)k * OBJECT_RECORD_SIZE, &out->objects[k]);
+    out->trailing = size - need;
+    return 0;
+}
+
+std::vector<uint8_t> encode_project(const ProjectImage& in)
+{
+    int count = in.object_count < 0 ? 0 : in.object_count > MAX_OBJECTS ? MAX_OBJECTS : in.object_count;
+    std::vector<uint8_t> bytes(PROJECT_OBJECTS_AT + (size_t)count * OBJECT_RECORD_SIZE);
+    uint8_t* b = bytes.data();
+    for (int i = 0; i < DBL_PARAMS; i++)
+        put_f64(b + PROJECT_DBL_AT + 8 * i, in.dbl[i]);
+    for (int i = 0; i < INT_PARAMS; i++)
+        put_u32(b + PROJECT_INT_AT + 4 * i, (uint32_t)in.ints[i]);
+    for (int i = 0; i < FLAG_PARAMS; i++)
+        put_u32(b + PROJECT_FLAG_AT + 4 * i, (uint32_t)in.flags[i]);
+    for (int i = 0; i < CHOICE_LISTS; i++)
+        put_u32(b + PROJECT_CHOICE_AT + 4 * i, (uint32_t)in.choice_current[i]);
+    memcpy(b + PROJECT_STR_AT, in.str, sizeof in.str);
+    put_u32(b + PROJECT_COUNT_AT, (uint32_t)count);
+    put_u32(b + PROJECT_CURRENT_AT, (uint32_t)in.current_object);
+    for (int k = 0; k < count; k++)
+        pack_object(in.objects[k], b + PROJECT_OBJECTS_AT + (size_t)k * OBJECT_RECORD_SIZE);
+    return bytes;
+}
+
+void capture_project(ProjectImage* out)
+{
+    memset(out, 0, sizeof *out);
+    memcpy(out->dbl, dbl_param, sizeof out->dbl);
+    memcpy(out->ints, int_param, sizeof out->ints);
+    memcpy(out->flags, flag_param, sizeof out->flags);
+    for (int i = 0; i < CHOICE_LISTS; i++)
+        out->choice_current[i] = choice_list[i].current;
+    memcpy(out->str, str_param, sizeof out->str);
+    out->object_count = object_count;
+    out->current_object = current_object;
+    for (int k = 0; k < object_count && k < MAX_OBJECTS; k++)
+        out->objects[k] = object_slots[list_order[k]];
+}
+
+void commit_project(const ProjectImage& in)
+{
+    memcpy(dbl_param, in.dbl, sizeof dbl_param);
+    memcpy(int_param, in.ints, sizeof int_param);
+    memcpy(flag_param, in.flags, sizeof flag_param);
+    for (int i = 0; i < CHOICE_LISTS; i++)
+        choice_list[i].current = in.choice_current[i];
+    memcpy(str_param, in.str, sizeof str_param);
+    clear_objects();
+    object_count = in.object_count;
+    current_object = in.current_object;
+    for (int k = 0; k < in.object_count && k < MAX_OBJECTS; k++)
+        object_slots[k] = in.objects[k];
+    rebuild_list();
+}
+
+static bool terminated(const char* field, size_t size)
+{
+    return memchr(field, 0, size) != nullptr;
+}
+
+int check_project(const ProjectImage& in, const char** why)
+{
+    for (int i = 0; i < STR_PARAMS; i++)
+        if (!terminated(in.str[i], STR_LEN)) {
+            *why = "a string without its terminating NUL";
+            return -1;
+        }
+    for (int i = 0; i < CHOICE_LISTS; i++)
+        if (in.choice_current[i] < 0 || in.choice_current[i] >= choice_list[i].count) {
+            *why = "a choice selection outside its list";
+            return -1;
+        }
+    for (int k = 0; k < in.object_count; k++)
+        if (!terminated(in.objects[k].name, OBJECT_NAME_LEN)) {
+            *why = "an object name without its terminating NUL";
+            return -1;
+        }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// File layer.
+
+// Reads a whole file of at most cap bytes (one more tells that it is longer).
+static int read_stream(FILE* f, std::vector<uint8_t>* bytes, size_t cap)
+{
+    bytes->resize(cap + 1);
+    size_t got = fread(bytes->data(), 1, bytes->size(), f);
+    if (ferror(f))
+        return -1;
+    bytes->resize(got);
+    return 0;
+}
+
+// Decodes and checks a stream; commits only a sound file.
+static int load_stream(FILE* f)
+{
+    std::vector<uint8_t> bytes;
+    ProjectImage* image = new ProjectImage;
+    const char* why = "";
+    int result = -1;
+    if (read_stream(f, &bytes, PROJECT_MAX_SIZE) == 0 &&
+        decode_project(bytes.data(), bytes.size(), image, &why) == 0 && check_project(*image, &why) == 0) {
+        commit_project(*image);
+        result = 0;
+    }
+    delete image;
+    return result;
+}
+
+int read_project_file(const char* path)
+{
+    FILE* f = open_data_file(path, "rb");
+    if (!f)
+        return -1;
+    int result = load_stream(f);
+    fclose(f);
+    return result;
+}
+
+// Where a new or existing file of that name lives: an existing file matched
+// regardless of case, else the name with "\" separators turned into "/".
+static std::string target_path(const char* name)
+{
+    char found[1024];
+    if (resolve_path(name, found, sizeof found))
+        return found;
+    std::string plain(name);
+    for (char& c : plain)
+        if (c == '\\')
+            c = '/';
+    return plain;
+}
+
+// Writes bytes to a temporary file in the target's directory and renames it
+// over the target only once every byte is on disk.
+static int replace_file(const std::string& target, const std::vector<uint8_t>& bytes)
+{
+    size_t slash = target.rfind('/');
+    std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = dir + "." + base + ".XXXXXX";
+    int fd = mkstemp(&temp[0]);
+    if (fd < 0)
+        return -1;
+    // Keep the mode of the file being replaced; a new file gets the usual one.
+    struct stat st;
+    mode_t mode;
+    if (stat(target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = fchmod(fd, mode) == 0;
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0)
+            ok = false;
+        else
+            done += (size_t)n;
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = (close(fd) == 0) && ok;
+    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok)
+        unlink(temp.c_str());
+    return ok ? 0 : -1;
+}
+
+int write_project_file(const char* path)
+{
+    if (!path || !path[0])
+        return -1;
+    rebuild_list();
+    ProjectImage* image = new ProjectImage;
+    capture_project(image);
+    std::vector<uint8_t> bytes = encode_project(*image);
+    delete image;
+    return replace_file(target_path(path), bytes);
+}
+
+// ---------------------------------------------------------------------------
+// Menu commands.
+
+void project_file_name(const char* name, char* out, size_t out_size)
+{
+    if (!out || out_size == 0)
+        return;
+    size_t n = 0;
+    while (name && n < (size_t)STR_LEN && name[n] && name[n] != '.' && name[n] != '/')
+        n++;
+    snprintf(out, out_size, "%.*s.CFG", (int)n, name ? name : "");
+}
+
+int save_project()
+{
+    char name[STR_LEN + 8];
+    project_file_name(str_param[S_PROJECT_NAME], name, sizeof name);
+    if (ask_yes_no("Overwrite project %s?", name) != 'Y')
+        return 0;
+    if (write_project_file(name) != 0)
+        return file_error_prompt(2, name);
+    return 0;
+}
+
+// A loaded frame size larger than the frame buffer is cut to the buffer.
+static void check_frame_size()
+{
+    if (project_frame_width <= 0 || project_frame_height <= 0)
+        return;
+    if (int_param[I_WIDTH] <= project_frame_width && int_param[I_HEIGHT] <= project_frame_height)
+        return;
+    char first[64];
+    snprintf(first, sizeof first, "%dx%d exceeds Page size!", int_param[I_WIDTH], int_param[I_HEIGHT]);
+    const char* lines[2] = {first, "SIZE ADJUSTED!"};
+    tell_user_lines(2, lines);
+    int_param[I_WIDTH] = project_frame_width;
+    int_param[I_HEIGHT] = project_frame_height;
+}
+
+int load_project()
+{
+    char* project = str_param[S_PROJECT_NAME];
+    for (int i = 0; i < STR_LEN && project[i]; i++)
+        if (project[i] == '.' || project[i] == '/') {
+            project[i] = 0;
+            break;
+        }
+    char name[STR_LEN + 8];
+    project_file_name(project, name, sizeof name);
+    FILE* f = open_data_file(name, "rb");
+    if (!f)
+        return file_error_prompt(1, name);
+    int result = 0;
+    if (ask_yes_no("Load project %s?", name) == 'Y' && load_stream(f) != 0)
+        result = -1;
+    fclose(f);
+    if (result != 0)
+        result = file_error_prompt(0, name);
+    check_frame_size();
+    return result;
+}

@@ -1,0 +1,49 @@
+// Project file layout: the whole file as one in-memory image, with its byte
+// reader and writer, shared by the program's LOAD/SAVE and the project tool.
+#pragma once
+#include <cstddef> // Required for: size_t
+#include <cstdint> // Required for: int32_t, uint8_t
+#include <vector>
+
+#include "scene/scene.h"
+#include "shell/shell.h"
+
+// Byte offsets of the blocks (little-endian, no header, no padding).
+constexpr size_t PROJECT_DBL_AT = 0;       // dbl_param, 40 doubles
+constexpr size_t PROJECT_INT_AT = 320;     // int_param, 40 x int32
+constexpr size_t PROJECT_FLAG_AT = 480;    // flag_param, 20 x int32
+constexpr size_t PROJECT_CHOICE_AT = 560;  // current of lists 0..9, 10 x int32
+constexpr size_t PROJECT_STR_AT = 600;     // str_param, 8 x 40 bytes written whole
+constexpr size_t PROJECT_COUNT_AT = 920;   // object_count, int32
+constexpr size_t PROJECT_CURRENT_AT = 924; // current_object, int32
+constexpr size_t PROJECT_OBJECTS_AT = 928; // object_count records of 324 bytes
+static_assert(PROJECT_OBJECTS_AT == (size_t)PROJECT_HEADER_SIZE, "project header is 928 bytes");
+// Longest file a project can be: 64 records.
+constexpr size_t PROJECT_MAX_SIZE = PROJECT_OBJECTS_AT + (size_t)MAX_OBJECTS * OBJECT_RECORD_SIZE;
+
+struct ProjectImage {
+    double dbl[DBL_PARAMS];
+    int32_t ints[INT_PARAMS];
+    int32_t flags[FLAG_PARAMS];
+    int32_t choice_current[CHOICE_LISTS];
+    char str[STR_PARAMS][STR_LEN];
+    int32_t object_count;     // records held, 0..64
+    int32_t current_object;
+    ObjectRecord objects[MAX_OBJECTS]; // in file order
+    size_t trailing;          // bytes after the last record (kept, not read)
+};
+
+// Decodes file bytes. Returns 0, or -1 with *why set when the file is
+// shorter than its blocks or its object count lies outside 0..64.
+int decode_project(const uint8_t* bytes, size_t size, ProjectImage* out, const char** why);
+// Encodes header and records (without trailing bytes).
+std::vector<uint8_t> encode_project(const ProjectImage& in);
+// The store and the list (in list order) as a project image.
+void capture_project(ProjectImage* out);
+// Replaces the store and the list with the image: clear_objects, records into
+// slots 0, 1, 2... in file order, rebuild_list.
+void commit_project(const ProjectImage& in);
+// Whether the program may take the image: every string and object name
+// terminated within its field and every choice selection naming a label.
+// Returns 0, or -1 with *why set.
+int check_project(const ProjectImage& in, const char** why);
