@@ -1,0 +1,138 @@
+// Frame generation driver: one frame, or a run of frames, from the object list
+// to the output files.
+#include "render/render.h"
+
+#include <allegro.h> // Required for: clear_bitmap, clear_to_color, textout_ex, font
+
+#include <cstdio>
+#include <cstring>
+
+#include "comets/comets.h"   // Required for: place_comet, draw_comet
+#include "images/images.h"   // Required for: load_backdrop, load_object_image, writers
+#include "planets/planets.h" // Required for: draw_planet_object, render_ring
+#include "scene/scene.h"     // Required for: order_frame, restore_object, depth_order
+#include "shell/shell.h"     // Required for: the parameter store
+#include "sky/sky.h"         // Required for: draw_backdrop, draw_stars
+
+char tga_name[128];
+char bmp_name[128];
+void (*frame_done)(int frame, int result) = nullptr;
+
+// Status text position and colour on the screen buffer.
+constexpr int STATUS_X = 80;
+constexpr int STATUS_Y = 230;
+constexpr int STATUS_COLOUR = 200;
+constexpr int NAME_CHARS = 5; // characters of the project name in a frame name
+
+void frame_names()
+{
+    char base[8];
+    snprintf(base, sizeof base, "%.*s", NAME_CHARS, str_param[S_PROJECT_NAME]);
+    const char* path = flag_param[F_PATH_ENABLE] ? str_param[S_OUTPUT_PATH] : "";
+    // The output path is put in front unchanged: the user types its separator.
+    snprintf(tga_name, sizeof tga_name, "%.*s%s%03d.tga", STR_LEN, path, base, current_frame());
+    snprintf(bmp_name, sizeof bmp_name, "%.*s%s%03d.bmp", STR_LEN, path, base, current_frame());
+}
+
+static void show_status()
+{
+    if (!preview_target)
+        return;
+    char text[140];
+    if (flag_param[F_SAVE_TGA])
+        snprintf(text, sizeof text, "%s", tga_name);
+    else if (flag_param[F_SAVE_BMP])
+        snprintf(text, sizeof text, "%s", bmp_name);
+    else
+        snprintf(text, sizeof text, "Frame %d", current_frame());
+    textout_ex(preview_target, font, text, STATUS_X, STATUS_Y, STATUS_COLOUR, -1);
+}
+
+// Calls the renderers of one object whose frame range holds the frame.
+// Returns 27 when the frame must be abandoned.
+static int draw_object(int slot, int type, int flags)
+{
+    switch (type) {
+    case OBJ_SKY:
+        draw_backdrop(flags);
+        last_star_count = rs.i[I_STARS] != 0 ? draw_stars(flags) : 0;
+        break;
+    case OBJ_PLANET:
+        draw_planet_object(slot, flags);
+        break;
+    case OBJ_RING:
+        // A locked ring is drawn with its planet, never on its own.
+        if (int_param[I_PLANET_LOCK] == 0)
+            render_ring(flags, -1);
+        break;
+    case OBJ_COMET:
+        place_comet();
+        draw_comet(flags);
+        break;
+    case OBJ_BITMAP:
+        if (load_object_image(str_param[S_BITMAP_FILE]) != 0)
+            return RESULT_ABANDON;
+        place_bitmap();
+        draw_bitmap(flag_param[F_PLOT_BLACK] ? 0 : 1, flags);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+int generate_frame(int flags)
+{
+    frame_names();
+    if ((flags & RENDER_PREVIEW) && preview_target)
+        clear_bitmap(preview_target);
+    clear_to_color(frame_buffer, 0);
+
+    if (str_param[S_BACKDROP][0] && load_backdrop(str_param[S_BACKDROP]) != 0)
+        return RESULT_ABANDON;
+
+    const int frame = current_frame();
+    order_frame(frame);
+    for (int pos = 0; pos < object_count && depth_order[pos] >= 0; pos++) {
+        int slot = depth_order[pos];
+        int type = object_slots[slot].type;
+        restore_object(slot);
+        apply_parameters();
+        int start = 0, end = -1;
+        if (type >= OBJ_SKY && type <= OBJ_BITMAP) {
+            start = page_frames[type].start;
+            end = page_frames[type].end;
+        }
+        show_status();
+        if (start <= frame && frame <= end && draw_object(slot, type, flags) == RESULT_ABANDON)
+            return RESULT_ABANDON;
+        if (present_preview)
+            present_preview();
+    }
+
+    // The writers keep their library state (conversion mode, palette) even
+    // when a replay skips the files, so later frames load images the same way.
+    int result = 0;
+    if (flag_param[F_SAVE_BMP])
+        result = save_frame_bmp(bmp_name);
+    if (flag_param[F_SAVE_TGA])
+        result = save_frame_tga(tga_name);
+    return result;
+}
+
+int generate_all(int flags)
+{
+    apply_parameters();
+    const int first = int_param[I_START_FRAME];
+    const int last = int_param[I_END_FRAME];
+    for (int f = first; f <= last; f++) {
+        rs.i[I_THIS_FRAME] = f;
+        int_param[I_THIS_FRAME] = f;
+        int result = generate_frame(flags);
+        if (frame_done)
+            frame_done(f, result);
+        if (result == RESULT_ABANDON)
+            return RESULT_ABANDON;
+    }
+    return 0;
+}

@@ -1,0 +1,75 @@
+// Frame buffer, render settings and the preview pixel shared by every renderer.
+#include "render/render.h"
+
+#include <allegro.h> // Required for: create_bitmap_ex, putpixel, makecol
+
+#include "platform/platform.h" // Required for: fix_24bit_byte_order
+#include "shell/shell.h"       // Required for: int_param, dbl_param, flag_param
+
+BITMAP* frame_buffer = nullptr;
+RenderSettings rs;
+BITMAP* preview_target = nullptr;
+void (*present_preview)() = nullptr;
+bool replay_only = false;
+OverlayValues overlay;
+int32_t last_star_count = 0;
+
+int create_frame_buffer(int width)
+{
+    int height = (3 * width) / 4;
+    // The buffer must hold blue, green, red bytes whatever depth the screen
+    // has, so the shifts are set before the bitmap is made.
+    fix_24bit_byte_order();
+    if (frame_buffer && frame_buffer->w == width && frame_buffer->h == height) {
+        clear_to_color(frame_buffer, 0);
+        return 0;
+    }
+    if (frame_buffer)
+        destroy_bitmap(frame_buffer);
+    frame_buffer = create_bitmap_ex(24, width, height);
+    if (!frame_buffer)
+        return -1;
+    clear_to_color(frame_buffer, 0);
+    return 0;
+}
+
+void apply_parameters()
+{
+    for (int k = 0; k < 19; k++)
+        rs.i[k] = int_param[k];
+    for (int k = 0; k < 33; k++)
+        rs.d[k] = dbl_param[k];
+    rs.star_calc = flag_param[F_STAR_CALC];
+    rs.comet_aspect = dbl_param[D_COMET_ASPECT] * dbl_param[D_ASPECT];
+}
+
+void put_frame_pixel(int x, int y, int r, int g, int b)
+{
+    uint8_t* p = frame_buffer->line[y] + 3 * x;
+    p[0] = (uint8_t)b;
+    p[1] = (uint8_t)g;
+    p[2] = (uint8_t)r;
+}
+
+void get_frame_pixel(int x, int y, int* r, int* g, int* b)
+{
+    const uint8_t* p = frame_buffer->line[y] + 3 * x;
+    *b = p[0];
+    *g = p[1];
+    *r = p[2];
+}
+
+void preview_plot(int x, int y, int r, int g, int b)
+{
+    if (!preview_target)
+        return;
+    int colour;
+    if (flag_param[F_PREVIEW_RGB]) {
+        colour = makecol(r, g, b);
+    } else {
+        int m = (r + g + b) / 3;
+        colour = makecol(m, m, m);
+    }
+    // putpixel clips to the target, so callers need not.
+    putpixel(preview_target, x, y, colour);
+}

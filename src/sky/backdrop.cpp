@@ -1,0 +1,167 @@
+// Backdrop gradient of the sky object: LINEAR (vertical, dithered) or POLAR
+// (radial from a centre point) between COLOUR ONE and COLOUR TWO.
+#include "sky/sky.h"
+
+#include <cmath> // Required for: hypot
+
+#include "planets/planets.h" // Required for: colour_table
+#include "render/render.h"   // Required for: put_frame_pixel, preview_plot, rs
+#include "shell/shell.h"     // Required for: int_param
+
+enum FadeType : int { FADE_NONE = 0, FADE_LINEAR = 1, FADE_POLAR = 2 };
+
+// Ordered dither of the LINEAR fade, by (row mod 4, column mod 8): 1 takes
+// the band just computed, 0 the band before it. Rows 0..3 show 0, 2, 4 and 4
+// of every 8 pixels in the new band.
+static const uint8_t dither[4][8] = {
+    {0, 0, 0, 0, 0, 0, 0, 0},
+    {0, 1, 0, 0, 0, 1, 0, 0},
+    {1, 0, 1, 0, 1, 0, 1, 0},
+    {0, 1, 0, 1, 0, 1, 0, 1},
+};
+
+// Colour table entry, with an index outside the table read as its nearest end.
+static const uint8_t* table_colour(int index)
+{
+    if (index < 0)
+        index = 0;
+    if (index > 255)
+        index = 255;
+    return colour_table[index];
+}
+
+// Truncates a channel of the POLAR fade and limits it to 0..255 (t is not
+// limited, so the value may run far beyond either end).
+static inline int limit_channel(double v)
+{
+    if (v >= 255.0)
+        return 255;
+    if (v <= 0.0)
+        return 0;
+    return (int)v;
+}
+
+static void linear_fade(int mode, int x0, int x1, int y0, int y1, const int F[3], const double d[3])
+{
+    const int W = frame_width();
+    const int H = frame_height();
+    const bool preview = (mode & RENDER_PREVIEW) != 0;
+    const double span = (double)((int64_t)y1 - y0 + 1);
+    // Columns actually inside the frame; the others are skipped anyway.
+    const int cx0 = x0 < 0 ? 0 : x0;
+    const int cx1 = x1 >= W ? W - 1 : x1;
+    int P[3] = {F[0], F[1], F[2]};
+    int N[3] = {F[0], F[1], F[2]};
+    // Rows far above the frame only move the bands along; the bands of the
+    // first visible row depend on the last two band rows before it, so the
+    // walk may start at row -8 (a band row) without changing any pixel.
+    int y = y0;
+    if (y0 < -8) {
+        y = -8;
+    }
+    for (; y <= y1; y++) {
+        if (y % 4 == 0 || y == y0) {
+            double t = (double)((int64_t)y - y0 + 1) / span;
+            for (int c = 0; c < 3; c++) {
+                P[c] = N[c];
+                N[c] = (int)(F[c] + d[c] * t);
+            }
+        }
+        if (y < 0 || y >= H || replay_only)
+            continue;
+        const uint8_t* pattern = dither[y % 4];
+        for (int x = cx0; x <= cx1; x++) {
+            const int* colour = pattern[x % 8] ? N : P;
+            put_frame_pixel(x, y, colour[0], colour[1], colour[2]);
+            if (preview)
+                preview_plot(x, y, colour[0], colour[1], colour[2]);
+        }
+    }
+}
+
+// A POLAR fade whose radius point is its centre: the limit of a shrinking
+// radius, COLOUR ONE at the centre and every other pixel pushed to 0 or 255
+// in the channels where the colours differ.
+static void polar_point(int mode, int x0, int y0, const int F[3], const double d[3])
+{
+    const int W = frame_width();
+    const int H = frame_height();
+    int far[3];
+    for (int c = 0; c < 3; c++)
+        far[c] = d[c] > 0 ? 255 : d[c] < 0 ? 0 : F[c];
+    for (int y = 0; y < H; y++) {
+        for (int x = 0; x < W; x++) {
+            const int* colour = (x == x0 && y == y0) ? F : far;
+            put_frame_pixel(x, y, colour[0], colour[1], colour[2]);
+            if (mode & RENDER_PREVIEW)
+                preview_plot(x, y, colour[0], colour[1], colour[2]);
+        }
+    }
+}
+
+static void polar_fade(int mode, int x0, int x1, int y0, int y1, const int F[3], const double d[3])
+{
+    const int W = frame_width();
+    const int H = frame_height();
+    const bool preview = (mode & RENDER_PREVIEW) != 0;
+    const double R = hypot((double)x1 - x0, (double)y1 - y0);
+    if (R == 0.0) {
+        polar_point(mode, x0, y0, F, d);
+        return;
+    }
+    const double fx0 = x0;
+    for (int y = 0; y < H; y++) {
+        const double dy = (double)y0 - y;
+        for (int x = 0; x < W; x++) {
+            double t = hypot(fx0 - x, dy) / R;
+            int r = limit_channel(F[0] + d[0] * t);
+            int g = limit_channel(F[1] + d[1] * t);
+            int b = limit_channel(F[2] + d[2] * t);
+            put_frame_pixel(x, y, r, g, b);
+            if (preview)
+                preview_plot(x, y, r, g, b);
+        }
+    }
+}
+
+void draw_backdrop(int mode)
+{
+    const int fade = rs.i[I_FADE_TYPE];
+    int x0 = int_param[I_START_X], x1 = int_param[I_END_X];
+    int y0 = int_param[I_START_Y], y1 = int_param[I_END_Y];
+    if (fade == FADE_NONE || replay_only)
+        return;
+    if (fade == FADE_LINEAR) {
+        if (y0 == y1 || x0 == x1)
+            return;
+        if (x0 > x1) {
+            int s = x0;
+            x0 = x1;
+            x1 = s;
+        }
+        if (y0 > y1) {
+            int s = y0;
+            y0 = y1;
+            y1 = s;
+        }
+    }
+    const int W = frame_width();
+    const int H = frame_height();
+    if (y1 >= H)
+        y1 = H - 1;
+    if (x1 >= W)
+        x1 = W - 1;
+
+    const uint8_t* first = table_colour(rs.i[I_COLOUR_ONE]);
+    const uint8_t* second = table_colour(rs.i[I_COLOUR_TWO]);
+    int F[3];
+    double d[3];
+    for (int c = 0; c < 3; c++) {
+        F[c] = first[c];
+        d[c] = (double)second[c] - (double)first[c];
+    }
+    if (fade == FADE_LINEAR)
+        linear_fade(mode, x0, x1, y0, y1, F, d);
+    else
+        polar_fade(mode, x0, x1, y0, y1, F, d);
+}

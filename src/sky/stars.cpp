@@ -1,0 +1,227 @@
+// Star field of the sky object: the star catalogue, projected through a
+// longitude/latitude view in pixels per degree, twinkling per star and frame.
+#include "sky/sky.h"
+
+#include <sys/stat.h> // Required for: fstat
+#include <cmath>      // Required for: sin
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h" // Required for: find_data_file
+#include "render/render.h"     // Required for: rs, get/put_frame_pixel, preview_plot
+#include "shell/shell.h"       // Required for: int_param, page_frames, flag_param
+
+static const char STAR_FILE[] = "starcats.bin";
+
+enum StarView : int { STARS_OFF = 0, STARS_NORTH = 1, STARS_SOUTH = 2 };
+
+// One catalogue record as read from the file (12 bytes, little-endian).
+struct StarRecord {
+    float longitude; // radians
+    float latitude;  // radians
+    uint8_t red, green, blue;
+};
+
+// The catalogue as last read. It is read through once per frame in the
+// original design; keeping it is safe because the file is identified by its
+// device, inode, size and time of change, and a changed file is read again.
+static struct {
+    StarRecord record[STAR_RECORDS];
+    int32_t count;  // records that could be read whole, 0..5080
+    int16_t header; // the count field: kept, never used as a bound
+    char path[512];
+    dev_t dev;
+    ino_t ino;
+    off_t size;
+    struct timespec mtime;
+    bool valid;
+} catalogue;
+
+// Working memory of one chunk: the screen column and row of each star.
+static int32_t chunk_x[STAR_CHUNK];
+static int32_t chunk_y[STAR_CHUNK];
+
+// Conversion toward zero as the processor does it: a value that does not fit
+// gives INT32_MIN, which lands every such star outside the rectangle.
+static inline int32_t trunc_to_int(double v)
+{
+    if (!(v > -2147483649.0 && v < 2147483648.0))
+        return INT32_MIN;
+    return (int32_t)v;
+}
+
+static float read_float_le(const uint8_t* p)
+{
+    uint32_t u = (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+    float f;
+    memcpy(&f, &u, sizeof f);
+    return f;
+}
+
+// Brings the catalogue in memory up to date with the file on disk; a missing
+// file leaves no records and a short one the records it holds whole.
+static void load_catalogue()
+{
+    char path[512];
+    if (!find_data_file(STAR_FILE, path, sizeof path)) {
+        catalogue.valid = false;
+        catalogue.count = 0;
+        return;
+    }
+    FILE* f = fopen(path, "rb");
+    if (!f) {
+        catalogue.valid = false;
+        catalogue.count = 0;
+        return;
+    }
+    struct stat st;
+    if (fstat(fileno(f), &st) == 0 && catalogue.valid && strcmp(catalogue.path, path) == 0 &&
+        catalogue.dev == st.st_dev && catalogue.ino == st.st_ino && catalogue.size == st.st_size &&
+        catalogue.mtime.tv_sec == st.st_mtim.tv_sec && catalogue.mtime.tv_nsec == st.st_mtim.tv_nsec) {
+        fclose(f);
+        return;
+    }
+    static uint8_t bytes[STAR_FILE_SIZE];
+    size_t got = fread(bytes, 1, sizeof bytes, f);
+    fclose(f);
+    catalogue.header = got >= 2 ? (int16_t)(bytes[0] | bytes[1] << 8) : 0;
+    int n = got >= 2 ? (int)((got - 2) / STAR_RECORD_SIZE) : 0;
+    for (int k = 0; k < n; k++) {
+        const uint8_t* p = bytes + 2 + STAR_RECORD_SIZE * k;
+        catalogue.record[k].longitude = read_float_le(p);
+        catalogue.record[k].latitude = read_float_le(p + 4);
+        catalogue.record[k].red = p[8];
+        catalogue.record[k].green = p[9];
+        catalogue.record[k].blue = p[10];
+    }
+    catalogue.count = n;
+    snprintf(catalogue.path, sizeof catalogue.path, "%s", path);
+    catalogue.dev = st.st_dev;
+    catalogue.ino = st.st_ino;
+    catalogue.size = st.st_size;
+    catalogue.mtime = st.st_mtim;
+    catalogue.valid = true;
+}
+
+static inline int limit_star_channel(int v)
+{
+    // A negative brightness factor (TWINKLE above 1, negative BRIGHTNESS)
+    // gives negative channels: they cannot brighten anything, so they count
+    // as 0.
+    if (v > 255)
+        return 255;
+    if (v < 0)
+        return 0;
+    return v;
+}
+
+int draw_stars(int mode)
+{
+    int x0 = int_param[I_START_X], x1 = int_param[I_END_X];
+    int y0 = int_param[I_START_Y], y1 = int_param[I_END_Y];
+    if (y0 == y1 || x0 == x1)
+        return 0;
+    if (x0 > x1) {
+        int s = x0;
+        x0 = x1;
+        x1 = s;
+    }
+    if (y0 > y1) {
+        int s = y0;
+        y0 = y1;
+        y1 = s;
+    }
+    const int W = frame_width();
+    const int H = frame_height();
+    if (y1 >= H)
+        y1 = H - 1;
+    if (x1 >= W)
+        x1 = W - 1;
+
+    const double sx = rs.d[D_PIXELS_PER_DEGREE] * rs.d[D_ASPECT];
+    const double sy = rs.d[D_PIXELS_PER_DEGREE];
+    const int64_t wr = trunc_to_int(360.0 * sx);
+
+    const int this_frame = rs.i[I_THIS_FRAME];
+    const int n = this_frame - page_frames[PAGE_SKY].start;
+    const double lon = rs.d[D_STAR_LONG] + n * rs.d[D_STAR_LONG_INC];
+    const double lat = rs.d[D_STAR_LAT] + n * rs.d[D_STAR_LAT_INC];
+    const bool precise = rs.star_calc != 0;
+    const double lon0 = precise ? 0.0 : lon;
+    const double lat0 = precise ? 0.0 : lat;
+    const bool north = rs.i[I_STARS] == STARS_NORTH;
+    const double twinkle = rs.d[D_TWINKLE];
+    const double brightness = rs.d[D_BRIGHTNESS];
+    const bool to_frame = (mode & RENDER_FRAME) && !replay_only;
+    const bool to_preview = (mode & RENDER_PREVIEW) && !replay_only;
+    const bool rgb_preview = flag_param[F_PREVIEW_RGB] != 0;
+
+    load_catalogue();
+    int count = 0;
+    for (int chunk = 0; chunk * STAR_CHUNK < catalogue.count; chunk++) {
+        const StarRecord* rec = catalogue.record + chunk * STAR_CHUNK;
+        int in_chunk = catalogue.count - chunk * STAR_CHUNK;
+        if (in_chunk > STAR_CHUNK)
+            in_chunk = STAR_CHUNK;
+
+        for (int i = 0; i < in_chunk; i++) {
+            double lambda, phi;
+            if (precise) {
+                star_rotate(rec[i].longitude, rec[i].latitude, lon, lat, &phi, &lambda);
+            } else {
+                lambda = rec[i].longitude;
+                phi = rec[i].latitude;
+            }
+            const int64_t hx = trunc_to_int((lambda * RAD2DEG - lon0) * sx);
+            const int64_t vy = trunc_to_int((phi * RAD2DEG - lat0) * sy);
+            int64_t x, y;
+            if (north) {
+                x = W / 2 - hx;
+                y = H / 2 - vy;
+            } else {
+                x = W / 2 + hx;
+                y = H / 2 + vy;
+            }
+            for (int round = 0; round < 2; round++) {
+                if (x < 0)
+                    x += wr;
+                if (x >= wr)
+                    x -= wr;
+            }
+            // Anything beyond 32 bits is far outside every rectangle.
+            chunk_x[i] = (x < INT32_MIN || x > INT32_MAX) ? INT32_MIN : (int32_t)x;
+            chunk_y[i] = (y < INT32_MIN || y > INT32_MAX) ? INT32_MIN : (int32_t)y;
+        }
+
+        for (int i = 0; i < in_chunk; i++) {
+            const int x = chunk_x[i], y = chunk_y[i];
+            if (!(x0 <= x && x < x1 && y0 <= y && y < y1 && x >= 0 && y >= 0))
+                continue;
+            count++;
+            if (!to_frame && !to_preview)
+                continue;
+            const double f = (1.0 - sin((20.0 * this_frame + i) / 100.0) * twinkle) * brightness;
+            int r = limit_star_channel(trunc_to_int(f * rec[i].red));
+            int g = limit_star_channel(trunc_to_int(f * rec[i].green));
+            int b = limit_star_channel(trunc_to_int(f * rec[i].blue));
+            if (to_frame) {
+                int pr, pg, pb;
+                get_frame_pixel(x, y, &pr, &pg, &pb);
+                r = pr > r ? pr : r;
+                g = pg > g ? pg : g;
+                b = pb > b ? pb : b;
+                put_frame_pixel(x, y, r, g, b);
+            }
+            if (to_preview && preview_target) {
+                if (rgb_preview) {
+                    if (r + g + b != 0)
+                        preview_plot(x, y, r, g, b);
+                } else {
+                    preview_plot(x, y, r, g, b);
+                }
+            }
+        }
+    }
+    (void)catalogue.header;
+    return count;
+}
