@@ -220,6 +220,8 @@ static std::string target_path(const char* name)
 // over the target only once every byte is on disk.
 static int replace_file(const std::string& target, const std::vector<uint8_t>& bytes)
 {
+    if (target.empty())
+        return -1;
     size_t slash = target.rfind('/');
     std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
@@ -252,6 +254,13 @@ static int replace_file(const std::string& target, const std::vector<uint8_t>& b
     if (!ok)
         unlink(temp.c_str());
     return ok ? 0 : -1;
+}
+
+int replace_file_safely(const char* path, const std::vector<uint8_t>& bytes)
+{
+    if (!path || !path[0])
+        return -1;
+    return replace_file(target_path(path), bytes);
 }
 
 int write_project_file(const char* path)

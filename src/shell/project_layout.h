@@ -47,3 +47,6 @@ void commit_project(const ProjectImage& in);
 // terminated within its field and every choice selection naming a label.
 // Returns 0, or -1 with *why set.
 int check_project(const ProjectImage& in, const char** why);
+// Writes bytes to a temporary file beside path and renames it over path only
+// after a complete write; 0, or -1 with the old file (if any) untouched.
+int replace_file_safely(const char* path, const std::vector<uint8_t>& bytes);
