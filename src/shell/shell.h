@@ -226,3 +226,19 @@ int image_pane_lines(char lines[][80], int first_line, int page, int per_page);
 // BITMAP FILE (string 2) to its file name.
 void choose_project_file(int index);
 void choose_image_file(int index);
+
+// ---------------------------------------------------------------------------
+// Menu loop (menu.cpp) and start-up (startup.cpp).
+
+// Row remembered per page; SKY starts at -1 (no highlighted row until a key).
+extern int32_t page_item[MENU_PAGES];
+// First entry shown of each side pane list (projects, planets, rings, images, objects).
+extern int32_t pane_first[5];
+// Runs a page until ESC (page switches happen inside); returns 27.
+int page_loop(int page);
+// Draws a page whole: title bar, tabs, status line, buttons, rows, help line, pane.
+void draw_menu_page(int page);
+// The top-level screen (no page current, its only button QUIT).
+void draw_top_level();
+// The interactive program: command line, start-up, top level, exit questions.
+int novamir_main(int argc, char** argv);

@@ -1,0 +1,186 @@
+// Start-up and shutdown of the interactive program: the command line, the
+// graphics mode with its fall-back, the start-up files in their fixed order,
+// the top level and the two exit questions.
+#include "shell/shell.h"
+
+#include <allegro.h> // Required for: allegro_init, set_display_switch_callback
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "images/images.h"
+#include "planets/planets.h"
+#include "platform/platform.h"
+#include "render/render.h"
+#include "scene/scene.h"
+#include "ui/ui.h"
+
+// What the command line asks for.
+struct StartOptions {
+    int depth = 8;
+    int width = 640;
+    const char* script = nullptr;
+};
+
+static void usage()
+{
+    printf("usage: novamir [15|16|24] [800|1024] [--fullscreen] [--script FILE]\n"
+           "  15, 16, 24     colour depth of the screen (8 by default)\n"
+           "  800, 1024      screen width (640 by default); the height is 3/4 of it\n"
+           "  --fullscreen   take the whole screen instead of a window\n"
+           "  --script FILE  read keys, clicks and screen dumps from FILE; without an X\n"
+           "                 display the program then draws into a memory screen\n");
+}
+
+// Numbers choose the depth or the width, a later one overriding an earlier
+// one; any other number is ignored.
+static int read_command_line(int argc, char** argv, StartOptions* o)
+{
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        if (!strcmp(a, "--help") || !strcmp(a, "-h")) {
+            usage();
+            return 1;
+        }
+        if (!strcmp(a, "--fullscreen")) {
+            platform_fullscreen = true;
+            continue;
+        }
+        if (!strcmp(a, "--script")) {
+            if (i + 1 >= argc) {
+                fprintf(stderr, "novamir: --script needs a file name\n");
+                return -1;
+            }
+            o->script = argv[++i];
+            continue;
+        }
+        if (a[0] == '-' && a[1] == '-') {
+            fprintf(stderr, "novamir: unknown option %s (try --help)\n", a);
+            return -1;
+        }
+        int n = atoi(a);
+        if (n == 15 || n == 16 || n == 24)
+            o->depth = n;
+        else if (n == 800 || n == 1024)
+            o->width = n;
+    }
+    return 0;
+}
+
+// Set by the display-switch callback: the screen is repainted from the
+// screen buffer (the input routine also copies it on every poll).
+static volatile int repaint_wanted = 0;
+static void display_switched_in() { repaint_wanted = 1; }
+
+static void set_mode(const StartOptions& o)
+{
+    static const int widths[3] = {1024, 800, 640};
+    int first = o.width == 1024 ? 0 : (o.width == 800 ? 1 : 2);
+    for (int i = first; i < 3; i++)
+        if (open_screen(widths[i], widths[i] * 3 / 4, o.depth) == 0)
+            return;
+    critical_error("Unable to set graphics mode: %s", platform_gfx_error());
+}
+
+// Screen and data set-up, in the order the user sees it: fonts, palette,
+// pointer, object list, widgets, title screen, frame buffer and database,
+// file lists, colour strip, help, the default project, the status line.
+static int setup_screen_and_data()
+{
+    if (interface_setup() != 0)
+        return -1;
+    if (mouse_present && create_pointer() != 0)
+        mouse_present = 0;
+    clear_objects();
+    if (init_widgets() != 0)
+        return -1;
+    clear_hit_map();
+    draw_title_bar();
+    show_buffer();
+    startup_box();
+    reset_store();
+    if (init_planet_data(SCREEN_W) != 0)
+        return -1;
+    project_frame_width = frame_buffer->w;
+    project_frame_height = frame_buffer->h;
+    preview_target = screen_buffer;
+    present_preview = show_buffer;
+    restore_ui_palette();
+    draw_colour_strip();
+    load_help();
+    draw_top_level();
+    load_project();
+    draw_status_line();
+    show_buffer();
+    return 0;
+}
+
+// The top level: F1 opens the help, a page hot key runs that page; ESC asks
+// the two exit questions.
+static void top_level()
+{
+    for (;;) {
+        int key = read_key();
+        if (repaint_wanted) {
+            repaint_wanted = 0;
+            show_buffer();
+        }
+        if (key == KC_F1) {
+            help_for_item();
+            continue;
+        }
+        for (int p = 0; p < MENU_PAGES; p++)
+            if (key == page_hot_key[p]) {
+                page_loop(p);
+                key = 0;
+                break;
+            }
+        if (key != KC_ESC)
+            continue;
+        if (ask_yes_no("EXIT!! Save PROJECT file first???") == 'Y')
+            save_project();
+        if (ask_yes_no("REALLY EXIT ??????") == 'Y')
+            return;
+        draw_top_level();
+        draw_status_line();
+        show_buffer();
+    }
+}
+
+int novamir_main(int argc, char** argv)
+{
+    StartOptions o;
+    int cmd = read_command_line(argc, argv, &o);
+    if (cmd != 0)
+        return cmd > 0 ? 0 : 2;
+    // A script may run without any display: the program then draws into a
+    // memory screen. Without a script a display is required.
+    bool headless = o.script && !getenv("DISPLAY");
+    if (headless) {
+        if (init_headless() != 0)
+            critical_error("Unable to start the graphics library");
+    } else if (allegro_init() != 0) {
+        critical_error("Unable to set graphics mode: %s", allegro_error[0] ? allegro_error
+                                                          : "no X display could be opened (is DISPLAY set?)");
+    }
+    set_window_title("NOVAMIR");
+    set_color_depth(o.depth);
+    set_mode(o);
+    if (o.script && open_script(o.script) != 0)
+        critical_error("Cannot read the script %s", o.script);
+    install_input();
+    if (create_screen_buffer() != 0)
+        critical_error("Unable to create buffer bitmap");
+    clear_bitmap(screen_buffer);
+    install_message_boxes();
+    install_list_pages();
+    if (setup_screen_and_data() != 0)
+        critical_error("Improper Start up Files.");
+    if (!headless)
+        set_display_switch_callback(SWITCH_IN, display_switched_in);
+    top_level();
+    close_screen();
+    allegro_exit();
+    return 0;
+}
