@@ -1,7 +1,8 @@
 // Screen layer: drawing target, interface palette, screen colours, fonts.
 #include "ui/ui.h"
 
-#include "planets/planets.h" // Required for: colour_table
+#include "planets/planets.h"   // Required for: colour_table
+#include "platform/platform.h" // Required for: find_data_file
 
 BITMAP* screen_buffer = nullptr;
 BITMAP* draw_target = nullptr;
@@ -60,9 +61,7 @@ int use_buffer_target(int w)
 {
     draw_target = screen_buffer;
     set_text_metrics(w);
-    if (!gfx_driver)
-        return 0;
-    return SCREEN_H / line_height;
+    return SCREEN_H / line_height; // 0 without a screen
 }
 
 void build_ui_palette()
@@ -71,7 +70,7 @@ void build_ui_palette()
     for (int i = 0; i < 256; i++)
         screen_colours[i] = i;
     screen_colours[256] = 0;
-    if (gfx_driver) {
+    {
         PALETTE pal;
         for (int i = 0; i < 256; i++) {
             pal[i].r = ui_palette[i][0];
@@ -96,7 +95,7 @@ int restore_ui_palette()
     for (int i = 0; i < 256; i++)
         for (int c = 0; c < 3; c++)
             colour_table[i][c] = (uint8_t)(ui_palette[i][c] * 4);
-    int depth = gfx_driver ? bitmap_color_depth(screen) : 8;
+    int depth = screen ? bitmap_color_depth(screen) : 8;
     if (depth > 8)
         build_screen_colours();
     return depth;
@@ -125,6 +124,13 @@ int select_list_font(int n)
     return n;
 }
 
+FONT* datafile_font(int n)
+{
+    if (ui_datafile && n >= 0 && n < UI_FONTS)
+        return (FONT*)ui_datafile[n].dat;
+    return system_font ? system_font : font;
+}
+
 int draw_text(int x, int y, int colour, const char* text)
 {
     if (draw_target)
@@ -144,4 +150,50 @@ int put_pixel(int x, int y, int colour)
     if (draw_target)
         putpixel(draw_target, x, y, colour);
     return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Interface set-up and the colour strip.
+
+int interface_setup_with(DATAFILE* fonts)
+{
+    for (int i = 0; i < UI_FONTS; i++)
+        if (!fonts || fonts[i].type != DAT_FONT)
+            return -1;
+    ui_datafile = fonts;
+    if (!system_font)
+        system_font = font;
+    select_list_font(4);
+    use_buffer_target(SCREEN_W);
+    build_ui_palette();
+    for (int i = 0; i < 256; i++)
+        for (int c = 0; c < 3; c++)
+            colour_table[i][c] = (uint8_t)(ui_palette[i][c] * 4);
+    if (screen && bitmap_color_depth(screen) > 8)
+        build_screen_colours();
+    return 0;
+}
+
+int interface_setup()
+{
+    char path[1024];
+    if (!find_data_file("novx.dat", path, sizeof path))
+        return -1;
+    DATAFILE* fonts = load_datafile(path);
+    if (!fonts)
+        return -1;
+    int count = 0;
+    while (fonts[count].type != DAT_END)
+        count++;
+    if (count < UI_FONTS || interface_setup_with(fonts) != 0) {
+        unload_datafile(fonts);
+        return -1;
+    }
+    return 0;
+}
+
+void draw_colour_strip()
+{
+    for (int i = 0; i <= 256; i++)
+        fill_box(2 * i, line_height + 1, 2 * i + 2, line_height + 3, screen_colours[i]);
 }

@@ -1,0 +1,24 @@
+// Shared set-up of the interface tests: a memory screen with the interface
+// palette, stand-in fonts, the widgets and a script of keys.
+#pragma once
+#include <gtest/gtest.h>
+
+#include "ui/ui.h"
+
+#include <string>
+
+// Opens a memory screen of the size and depth with 15 stand-in fonts (the
+// library's own font) and the widgets defined; no pointer, a fixed clock.
+void open_test_screen(int width = 640, int height = 480, int depth = 8);
+void close_test_screen();
+// Loads a script of the given text; input after its end answers ESC.
+void run_script(const std::string& text);
+// FNV-1a of the screen buffer's pixels, row by row.
+uint64_t buffer_hash();
+// Pixels of the screen buffer as a byte copy.
+std::string buffer_pixels();
+
+struct UiScreen : ::testing::Test {
+    void SetUp() override { open_test_screen(); }
+    void TearDown() override { close_test_screen(); }
+};
