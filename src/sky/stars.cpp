@@ -5,6 +5,8 @@
 #include <sys/stat.h> // Required for: fstat
 #include <cmath>      // Required for: sin
 #include <cstdio>
+#include <climits>    // Required for: PATH_MAX
+#include <cstdlib>    // Required for: realpath
 #include <cstring>
 
 #include "platform/platform.h" // Required for: find_data_file
@@ -24,16 +26,16 @@ struct StarRecord {
 
 // The catalogue as last read. It is read through once per frame in the
 // original design; keeping it is safe because the file is identified by its
-// device, inode, size and time of change, and a changed file is read again.
+// full path, device, inode, size and times, and a changed file is read again.
 static struct {
     StarRecord record[STAR_RECORDS];
     int32_t count;  // records that could be read whole, 0..5080
     int16_t header; // the count field: kept, never used as a bound
-    char path[512];
+    char path[PATH_MAX];
     dev_t dev;
     ino_t ino;
     off_t size;
-    struct timespec mtime;
+    struct timespec mtime, ctime;
     bool valid;
 } catalogue;
 
@@ -62,8 +64,8 @@ static float read_float_le(const uint8_t* p)
 // file leaves no records and a short one the records it holds whole.
 static void load_catalogue()
 {
-    char path[512];
-    if (!find_data_file(STAR_FILE, path, sizeof path)) {
+    char found[512], path[PATH_MAX];
+    if (!find_data_file(STAR_FILE, found, sizeof found) || !realpath(found, path)) {
         catalogue.valid = false;
         catalogue.count = 0;
         return;
@@ -75,9 +77,12 @@ static void load_catalogue()
         return;
     }
     struct stat st;
-    if (fstat(fileno(f), &st) == 0 && catalogue.valid && strcmp(catalogue.path, path) == 0 &&
+    memset(&st, 0, sizeof st);
+    const bool known = fstat(fileno(f), &st) == 0;
+    if (known && catalogue.valid && strcmp(catalogue.path, path) == 0 &&
         catalogue.dev == st.st_dev && catalogue.ino == st.st_ino && catalogue.size == st.st_size &&
-        catalogue.mtime.tv_sec == st.st_mtim.tv_sec && catalogue.mtime.tv_nsec == st.st_mtim.tv_nsec) {
+        catalogue.mtime.tv_sec == st.st_mtim.tv_sec && catalogue.mtime.tv_nsec == st.st_mtim.tv_nsec &&
+        catalogue.ctime.tv_sec == st.st_ctim.tv_sec && catalogue.ctime.tv_nsec == st.st_ctim.tv_nsec) {
         fclose(f);
         return;
     }
@@ -100,7 +105,8 @@ static void load_catalogue()
     catalogue.ino = st.st_ino;
     catalogue.size = st.st_size;
     catalogue.mtime = st.st_mtim;
-    catalogue.valid = true;
+    catalogue.ctime = st.st_ctim;
+    catalogue.valid = known;
 }
 
 static inline int limit_star_channel(int v)
