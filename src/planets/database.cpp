@@ -172,6 +172,10 @@ int read_planet_database()
         return -1;
     }
     read_param_block(d.data(), d.size());
+    // The choice lists show the labels of the integers just read (the sky's
+    // fade type starts at "Linear" so the SKY page shows a gradient).
+    for (int n = 0; n < CHOICE_LISTS; n++)
+        restore_choice(n);
     int fw = frame_buffer ? frame_buffer->w : frame_limit_width;
     set_frame_limits(fw, (3 * fw) / 4);
 
