@@ -1,0 +1,229 @@
+// Sample pictures: the ship sprite and its frame-numbered series, the nebula
+// backdrop in its three formats as the program's loaders read them, and
+// byte-identical rebuilds.
+#include <gtest/gtest.h>
+
+#include <allegro.h>
+#include <cmath>
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "images/images.h"
+#include "platform/platform.h"
+#include "planets/planets.h"
+#include "render/render.h"
+#include "shell/shell.h"
+#include "test_support.h"
+
+namespace {
+
+std::string sample_path(const char* name)
+{
+    char path[512];
+    if (!find_data_file(name, path, sizeof path))
+        return "";
+    return path;
+}
+
+// Loads a sample in its own colour depth; null when missing.
+BITMAP* load_sample(const char* name, PALETTE pal)
+{
+    std::string path = sample_path(name);
+    if (path.empty())
+        return nullptr;
+    set_color_conversion(COLORCONV_NONE);
+    return load_bitmap(path.c_str(), pal);
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb pixel24(BITMAP* b, int x, int y)
+{
+    int c = getpixel(b, x, y);
+    return {getr24(c), getg24(c), getb24(c)};
+}
+
+bool is_black(const Rgb& c) { return c.r + c.g + c.b == 0; }
+
+} // namespace
+
+TEST(Sample_pictures, ShipIsASolidSpriteOnBlack)
+{
+    PALETTE pal;
+    BITMAP* ship = load_sample("SHIP.TGA", pal);
+    ASSERT_NE(ship, nullptr) << "build the data files first";
+    EXPECT_EQ(bitmap_color_depth(ship), 24);
+    EXPECT_EQ(ship->w, 300);
+    EXPECT_EQ(ship->h, 112);
+    // Black all round the border: nothing of the craft is cut off.
+    for (int x = 0; x < ship->w; x++) {
+        EXPECT_TRUE(is_black(pixel24(ship, x, 0))) << x;
+        EXPECT_TRUE(is_black(pixel24(ship, x, ship->h - 1))) << x;
+    }
+    for (int y = 0; y < ship->h; y++)
+        EXPECT_TRUE(is_black(pixel24(ship, ship->w - 1, y))) << y;
+    // No black holes inside: a black pixel with coloured pixels on all four
+    // sides would show the background through the hull.
+    int coloured = 0, holes = 0;
+    for (int y = 1; y < ship->h - 1; y++)
+        for (int x = 1; x < ship->w - 1; x++) {
+            if (!is_black(pixel24(ship, x, y))) {
+                coloured++;
+                continue;
+            }
+            if (!is_black(pixel24(ship, x - 1, y)) && !is_black(pixel24(ship, x + 1, y)) &&
+                !is_black(pixel24(ship, x, y - 1)) && !is_black(pixel24(ship, x, y + 1)))
+                holes++;
+        }
+    EXPECT_EQ(holes, 0);
+    EXPECT_GT(coloured, ship->w * ship->h / 5);
+    destroy_bitmap(ship);
+}
+
+TEST(Sample_pictures, FileSearchFindsTheNumberedShips)
+{
+    ScratchDir dir; // nothing in the current directory: the samples folder serves
+    memset(int_param, 0, sizeof int_param);
+    for (int frame : {0, 7, 59}) {
+        rs.i[I_THIS_FRAME] = frame;
+        ASSERT_EQ(frame_numbered_name("SHIP.TGA"), 1) << frame;
+        char want[16];
+        snprintf(want, sizeof want, "SHIP%03d.TGA", frame);
+        EXPECT_STREQ(image_path, want);
+    }
+    rs.i[I_THIS_FRAME] = 60; // past the series: the plain name is used
+    EXPECT_EQ(frame_numbered_name("SHIP.TGA"), 0);
+    rs.i[I_THIS_FRAME] = 0;
+
+    // The frames animate: beacon and flame change, the size does not.
+    PALETTE pal;
+    BITMAP* a = load_sample("SHIP000.TGA", pal);
+    BITMAP* b = load_sample("SHIP005.TGA", pal);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->w, b->w);
+    EXPECT_EQ(a->h, b->h);
+    int differ = 0;
+    for (int y = 0; y < a->h; y++)
+        for (int x = 0; x < a->w; x++)
+            differ += getpixel(a, x, y) != getpixel(b, x, y);
+    EXPECT_GT(differ, 20);
+    destroy_bitmap(a);
+    destroy_bitmap(b);
+}
+
+TEST(Sample_pictures, BackdropFormatsHoldTheSamePicture)
+{
+    PALETTE pal_tga, pal_bmp, pal_pcx;
+    BITMAP* tga = load_sample("NEBULA.TGA", pal_tga);
+    BITMAP* bmp = load_sample("NEBULA.BMP", pal_bmp);
+    BITMAP* pcx = load_sample("NEBULA.PCX", pal_pcx);
+    ASSERT_TRUE(tga && bmp && pcx);
+    EXPECT_EQ(bitmap_color_depth(tga), 24);
+    EXPECT_EQ(bitmap_color_depth(bmp), 8);
+    EXPECT_EQ(bitmap_color_depth(pcx), 8);
+    ASSERT_EQ(tga->w, 640);
+    ASSERT_EQ(tga->h, 480);
+    ASSERT_EQ(bmp->w, 640);
+    ASSERT_EQ(bmp->h, 480);
+    ASSERT_EQ(pcx->w, 640);
+    ASSERT_EQ(pcx->h, 256); // the PCX backdrop path reads at most 256 rows
+    // The 8-bit pictures follow the full-colour one: dithering keeps the
+    // local average, so 8 x 8 block means stay close.
+    double worst = 0, total = 0;
+    int blocks = 0;
+    for (int by = 0; by < 480; by += 8)
+        for (int bx = 0; bx < 640; bx += 8) {
+            double d[3] = {0, 0, 0};
+            for (int y = by; y < by + 8; y++)
+                for (int x = bx; x < bx + 8; x++) {
+                    Rgb t = pixel24(tga, x, y);
+                    const RGB& p = pal_bmp[getpixel(bmp, x, y)];
+                    d[0] += t.r - p.r * 4;
+                    d[1] += t.g - p.g * 4;
+                    d[2] += t.b - p.b * 4;
+                }
+            for (double v : d) {
+                worst = std::max(worst, fabs(v) / 64);
+                total += fabs(v) / 64;
+            }
+            blocks++;
+        }
+    EXPECT_LT(worst, 12.0); // a flipped or misread picture is off by tens
+    EXPECT_LT(total / (3 * blocks), 2.0);
+    // The PCX is the middle band of the BMP, index for index, same palette.
+    for (int i = 0; i < 256; i++)
+        EXPECT_TRUE(pal_pcx[i].r == pal_bmp[i].r && pal_pcx[i].g == pal_bmp[i].g &&
+                    pal_pcx[i].b == pal_bmp[i].b)
+            << i;
+    int mismatched = 0;
+    for (int y = 0; y < 256; y++)
+        for (int x = 0; x < 640; x++)
+            mismatched += getpixel(pcx, x, y) != getpixel(bmp, x, y + 112);
+    EXPECT_EQ(mismatched, 0);
+    destroy_bitmap(tga);
+    destroy_bitmap(bmp);
+    destroy_bitmap(pcx);
+}
+
+// The program's own backdrop readers: the TGA paints its pixels unchanged,
+// the BMP its palette colours, both the right way up.
+TEST(Sample_pictures, BackdropReadersPaintTheSamples)
+{
+    ScratchDir dir;
+    ASSERT_EQ(create_frame_buffer(640), 0);
+    memset(flag_param, 0, sizeof flag_param);
+    rs = RenderSettings{};
+    rs.i[I_WIDTH] = 640;
+    rs.i[I_HEIGHT] = 480;
+    PALETTE pal;
+    BITMAP* tga = load_sample("NEBULA.TGA", pal);
+    BITMAP* bmp = load_sample("NEBULA.BMP", pal);
+    ASSERT_TRUE(tga && bmp);
+
+    ASSERT_EQ(load_backdrop("NEBULA.TGA"), 0);
+    int wrong = 0;
+    for (int y = 0; y < 480; y += 7)
+        for (int x = 0; x < 640; x += 5) {
+            Rgb want = pixel24(tga, x, y);
+            int r, g, b;
+            get_frame_pixel(x, y, &r, &g, &b);
+            wrong += r != want.r || g != want.g || b != want.b;
+        }
+    EXPECT_EQ(wrong, 0);
+
+    clear_to_color(frame_buffer, 0);
+    ASSERT_EQ(load_backdrop("NEBULA.BMP"), 0);
+    wrong = 0;
+    for (int y = 0; y < 480; y += 7)
+        for (int x = 0; x < 640; x += 5) {
+            const RGB& p = pal[getpixel(bmp, x, y)];
+            int r, g, b;
+            get_frame_pixel(x, y, &r, &g, &b);
+            // The file's colour table holds 8-bit values; the library's
+            // palette has them as 0..63.
+            wrong += r / 4 != p.r || g / 4 != p.g || b / 4 != p.b;
+        }
+    EXPECT_EQ(wrong, 0);
+    destroy_bitmap(tga);
+    destroy_bitmap(bmp);
+}
+
+TEST(Sample_pictures, RebuildIsByteIdentical)
+{
+    ScratchDir dir;
+    // Into a folder of its own: the current directory comes first in lookups.
+    std::string cmd = "mkdir fresh && " + std::string(NOVAMIR_BIN_DIR) + "/build_samples fresh 2>err.txt";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+    for (const char* name : {"SHIP.TGA", "SHIP000.TGA", "SHIP059.TGA", "NEBULA.TGA", "NEBULA.BMP",
+                             "NEBULA.PCX"}) {
+        std::vector<uint8_t> fresh = read_file_bytes(std::string("fresh/") + name);
+        std::vector<uint8_t> built = read_file_bytes(sample_path(name));
+        ASSERT_FALSE(fresh.empty()) << name;
+        EXPECT_TRUE(fresh == built) << name;
+    }
+}
