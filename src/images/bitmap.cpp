@@ -50,6 +50,7 @@ static struct {
     ColumnAccumulator columns[MAX_COLUMNS];
     // Source picture.
     BITMAP* image;
+    const uint8_t* row; // image row being read
     int depth;
     int32_t width, height;  // readable area: image size limited to the bitmap
     int32_t palette[256][3]; // work_palette at 0..252, for 8-bit pictures
@@ -79,11 +80,20 @@ static int32_t trunc_i(double v)
     return (int32_t)v;
 }
 
+// Pictures of 15 or 16 bits go through the library's own pixel functions.
+static __attribute__((noinline)) void library_rgb(int x, int y, int* r, int* g, int* b)
+{
+    const int c = getpixel(draw.image, x, y);
+    *r = getr_depth(draw.depth, c);
+    *g = getg_depth(draw.depth, c);
+    *b = getb_depth(draw.depth, c);
+}
+
 // Reads source pixel (x, y) as 0..255 channels, exactly as the library's
 // getpixel and getr_depth/getg_depth/getb_depth would, straight from memory.
-static inline void source_rgb(int x, int y, int* r, int* g, int* b)
+static inline __attribute__((always_inline)) void source_rgb(int x, int y, int* r, int* g, int* b)
 {
-    const uint8_t* row = draw.image->line[y];
+    const uint8_t* row = draw.row;
     switch (draw.depth) {
     case 8: {
         const int32_t* c = draw.palette[row[x]];
@@ -107,27 +117,25 @@ static inline void source_rgb(int x, int y, int* r, int* g, int* b)
         *b = (c >> _rgb_b_shift_32) & 0xFF;
         return;
     }
-    default: {
-        const int c = getpixel(draw.image, x, y);
-        *r = getr_depth(draw.depth, c);
-        *g = getg_depth(draw.depth, c);
-        *b = getb_depth(draw.depth, c);
+    default:
+        library_rgb(x, y, r, g, b);
         return;
-    }
     }
 }
 
 // Adds source pixel (x, y) with weight w to output column i. Each product is
 // truncated on its own, so the sums may fall a few units short of the true mean.
-static inline void accumulate_pixel(int i, int x, int y, double w)
+static inline __attribute__((always_inline)) void accumulate_pixel(int i, int x, int y, double w)
 {
     if (x < 0 || x >= draw.width || y < 0 || y >= draw.height)
         return;
     int red, green, blue;
     source_rgb(x, y, &red, &green, &blue);
-    const int32_t r = trunc_i(w * red);
-    const int32_t g = trunc_i(w * green);
-    const int32_t b = trunc_i(w * blue);
+    // A weight is at most the coverage of one pixel (below 2) times that of
+    // one row: the products always fit an int.
+    const int32_t r = (int32_t)(w * red);
+    const int32_t g = (int32_t)(w * green);
+    const int32_t b = (int32_t)(w * blue);
     ColumnAccumulator& c = draw.columns[i];
     if (r + g + b == 0) {
         c.black += w;
@@ -146,6 +154,7 @@ static void resample_row(int r, double w)
     const BitmapPlacement& p = bitmap_place;
     if (r < 0 || r >= draw.height)
         return; // a row outside the picture contributes nothing
+    draw.row = draw.image->line[r];
     int s = 0;
     double q = p.sx; // width of source column s not yet given to a column
     for (int i = 0; i < p.iw; i++) {
