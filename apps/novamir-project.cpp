@@ -254,16 +254,21 @@ static json project_json(const ProjectImage& p, const std::vector<uint8_t>& trai
     return j;
 }
 
+// Reads a whole file, at most cap bytes and one more to tell that it is longer.
 static bool read_bytes(const char* path, std::vector<uint8_t>* bytes, size_t cap)
 {
     FILE* f = fopen(path, "rb");
     if (!f)
         return false;
-    bytes->resize(cap + 1);
-    size_t got = fread(bytes->data(), 1, bytes->size(), f);
+    bytes->clear();
+    uint8_t chunk[65536];
+    size_t got;
+    while (bytes->size() <= cap && (got = fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes->insert(bytes->end(), chunk, chunk + got);
     bool ok = !ferror(f);
     fclose(f);
-    bytes->resize(got);
+    if (bytes->size() > cap + 1)
+        bytes->resize(cap + 1);
     return ok;
 }
 
@@ -578,8 +583,14 @@ static bool read_project(Reader& r, const json& j, ProjectImage* p, std::vector<
 static int cmd_build(const char* in_path, const char* out_path)
 {
     std::vector<uint8_t> text;
-    if (!read_bytes(in_path, &text, 64 << 20)) {
+    // A JSON project of 64 objects is about 150 KB; far more is not one.
+    const size_t json_limit = 64 << 20;
+    if (!read_bytes(in_path, &text, json_limit)) {
         fprintf(stderr, "novamir-project: %s: cannot read the file\n", in_path);
+        return 1;
+    }
+    if (text.size() > json_limit) {
+        fprintf(stderr, "novamir-project: %s: longer than any project's JSON\n", in_path);
         return 1;
     }
     // The library reports a syntax error only by exception; it is caught
