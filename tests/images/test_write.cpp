@@ -1,0 +1,226 @@
+// Frame writers, read back by ImageMagick and by the library: sizes, depths,
+// pixels, the 3-3-2 mapping, failed writes and the state a write leaves.
+#include <allegro.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h> // Required for: mkdir
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "images/images.h"
+#include "render/render.h"
+#include "shell/shell.h"
+#include "test_support.h"
+
+namespace {
+
+// Runs a shell command and returns what it printed on stdout.
+std::vector<uint8_t> run_output(const std::string& command)
+{
+    std::vector<uint8_t> out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
+        return out;
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.insert(out.end(), buf, buf + n);
+    pclose(p);
+    return out;
+}
+
+std::string identify(const std::string& file)
+{
+    std::vector<uint8_t> out = run_output("identify -format '%m %w %h %z %r' '" + file + "' 2>/dev/null");
+    return std::string(out.begin(), out.end());
+}
+
+// The picture as 8-bit RGB triples, rows from the top.
+std::vector<uint8_t> decode_rgb(const std::string& file)
+{
+    return run_output("convert '" + file + "' -auto-orient -depth 8 rgb:- 2>/dev/null");
+}
+
+bool have_imagemagick() { return system("identify -version >/dev/null 2>&1") == 0; }
+
+class WriterTest : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    void SetUp() override
+    {
+        if (!frame_buffer || frame_buffer->w != 640) {
+            ASSERT_EQ(create_frame_buffer(640), 0);
+        }
+        // Something in the whole buffer, so a write of the buffer size would show.
+        for (int y = 0; y < frame_buffer->h; y++)
+            for (int x = 0; x < frame_buffer->w; x++)
+                put_frame_pixel(x, y, (x * 3) & 255, (y * 5) & 255, (x + y) & 255);
+        int_param[I_WIDTH] = 100;
+        int_param[I_HEIGHT] = 50;
+        apply_parameters();
+        replay_only = false;
+    }
+    void TearDown() override { replay_only = false; }
+    std::vector<uint8_t> frame_rgb(int w, int h)
+    {
+        std::vector<uint8_t> rgb;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                int r, g, b;
+                get_frame_pixel(x, y, &r, &g, &b);
+                rgb.push_back((uint8_t)r);
+                rgb.push_back((uint8_t)g);
+                rgb.push_back((uint8_t)b);
+            }
+        return rgb;
+    }
+};
+
+} // namespace
+
+using Frame_writers = WriterTest;
+
+TEST_F(Frame_writers, tga_is_24_bit_at_the_frame_size_with_every_value_kept)
+{
+    if (!have_imagemagick())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    ASSERT_EQ(save_frame_tga("OUT007.tga"), 0);
+    EXPECT_EQ(identify("OUT007.tga").rfind("TGA 100 50 8 DirectClass", 0), 0u) << identify("OUT007.tga");
+    EXPECT_TRUE(decode_rgb("OUT007.tga") == frame_rgb(100, 50));
+}
+
+TEST_F(Frame_writers, bmp_is_8_bit_palettised_with_the_332_colours)
+{
+    if (!have_imagemagick())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    ASSERT_EQ(save_frame_bmp("OUT007.bmp"), 0);
+    std::string id = identify("OUT007.bmp");
+    EXPECT_EQ(id.substr(0, 3), "BMP");
+    EXPECT_NE(id.find(" 100 50 8 PseudoClass"), std::string::npos) << id;
+
+    // What the library's own 24 to 8-bit blit gives through the 3-3-2 palette.
+    PALETTE pal;
+    generate_332_palette(pal);
+    select_palette(pal);
+    BITMAP* sub = create_sub_bitmap(frame_buffer, 0, 0, 100, 50);
+    BITMAP* expect = create_bitmap_ex(8, 100, 50);
+    blit(sub, expect, 0, 0, 0, 0, 100, 50);
+    unselect_palette();
+
+    // The file's indices, read by the library, match the blit one for one.
+    PALETTE file_pal;
+    BITMAP* back = load_bmp("OUT007.bmp", file_pal);
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(bitmap_color_depth(back), 8);
+    int differ = 0;
+    for (int y = 0; y < 50; y++)
+        for (int x = 0; x < 100; x++)
+            differ += back->line[y][x] != expect->line[y][x];
+    EXPECT_EQ(differ, 0);
+    for (int i = 0; i < 256; i++)
+        ASSERT_TRUE(file_pal[i].r == pal[i].r && file_pal[i].g == pal[i].g && file_pal[i].b == pal[i].b) << i;
+
+    // ImageMagick sees each pixel as its palette colour.
+    std::vector<uint8_t> bytes = read_file_bytes("OUT007.bmp");
+    ASSERT_GE(bytes.size(), 54u + 1024u);
+    std::vector<uint8_t> rgb = decode_rgb("OUT007.bmp");
+    ASSERT_EQ(rgb.size(), 100u * 50u * 3u);
+    for (int y = 0; y < 50; y++)
+        for (int x = 0; x < 100; x++) {
+            int i = expect->line[y][x];
+            const uint8_t* e = &bytes[54 + 4 * i];
+            const uint8_t* got = &rgb[3 * (y * 100 + x)];
+            ASSERT_TRUE(got[0] == e[2] && got[1] == e[1] && got[2] == e[0]) << x << "," << y;
+        }
+    destroy_bitmap(back);
+    destroy_bitmap(expect);
+    destroy_bitmap(sub);
+}
+
+TEST_F(Frame_writers, black_and_the_palette_corners)
+{
+    int_param[I_WIDTH] = 4;
+    int_param[I_HEIGHT] = 1;
+    apply_parameters();
+    put_frame_pixel(0, 0, 0, 0, 0);
+    put_frame_pixel(1, 0, 255, 255, 255);
+    put_frame_pixel(2, 0, 255, 0, 0);
+    put_frame_pixel(3, 0, 0, 0, 255);
+    ASSERT_EQ(save_frame_bmp("C.bmp"), 0);
+    PALETTE pal;
+    BITMAP* back = load_bmp("C.bmp", pal);
+    ASSERT_NE(back, nullptr);
+    // Index 0 of the 3-3-2 palette is magenta: black is found at 254.
+    EXPECT_EQ(back->line[0][0], 254);
+    EXPECT_EQ(back->line[0][1], 255);
+    EXPECT_EQ(back->line[0][2], 7 << 5);
+    EXPECT_EQ(back->line[0][3], 3);
+    destroy_bitmap(back);
+}
+
+TEST_F(Frame_writers, a_failed_write_keeps_the_previous_file)
+{
+    ASSERT_EQ(save_frame_tga("KEEP.tga"), 0);
+    ASSERT_EQ(save_frame_bmp("KEEP.bmp"), 0);
+    std::vector<uint8_t> tga = read_file_bytes("KEEP.tga");
+    std::vector<uint8_t> bmp = read_file_bytes("KEEP.bmp");
+    // The temporary file cannot be created where a directory stands.
+    mkdir("KEEP.tga~", 0755);
+    mkdir("KEEP.bmp~", 0755);
+    clear_to_color(frame_buffer, 0);
+    EXPECT_NE(save_frame_tga("KEEP.tga"), 0);
+    EXPECT_NE(save_frame_bmp("KEEP.bmp"), 0);
+    EXPECT_TRUE(read_file_bytes("KEEP.tga") == tga);
+    EXPECT_TRUE(read_file_bytes("KEEP.bmp") == bmp);
+    EXPECT_NE(save_frame_tga("NO/SUCH/DIR.tga"), 0);
+}
+
+TEST_F(Frame_writers, backslashes_separate_directories)
+{
+    mkdir("OUT", 0755);
+    ASSERT_EQ(save_frame_tga("OUT\\F000.tga"), 0);
+    EXPECT_FALSE(read_file_bytes("OUT/F000.tga").empty());
+}
+
+TEST_F(Frame_writers, replay_writes_nothing_but_leaves_the_library_state)
+{
+    memset(work_palette, 0, sizeof work_palette);
+    set_color_conversion(COLORCONV_TOTAL);
+    replay_only = true;
+    EXPECT_EQ(save_frame_bmp("R.bmp"), 0);
+    EXPECT_EQ(save_frame_tga("R.tga"), 0);
+    replay_only = false;
+    EXPECT_TRUE(read_file_bytes("R.bmp").empty());
+    EXPECT_TRUE(read_file_bytes("R.tga").empty());
+    PALETTE pal;
+    generate_332_palette(pal);
+    for (int i = 0; i < 256; i++)
+        ASSERT_TRUE(pal[i].r == work_palette[i].r && pal[i].g == work_palette[i].g && pal[i].b == work_palette[i].b);
+    EXPECT_EQ(get_color_conversion(), COLORCONV_NONE);
+}
+
+TEST_F(Frame_writers, a_256_colour_image_loaded_after_a_bmp_stays_8_bit)
+{
+    BITMAP* pic = create_bitmap_ex(8, 4, 4);
+    clear_to_color(pic, 9);
+    PALETTE pal;
+    generate_332_palette(pal);
+    ASSERT_EQ(save_pcx("P.PCX", pic, pal), 0);
+    destroy_bitmap(pic);
+    set_color_depth(24);
+    set_color_conversion(COLORCONV_TOTAL);
+    ASSERT_EQ(save_frame_bmp("F.bmp"), 0);
+    BITMAP* back = load_bitmap("P.PCX", pal);
+    set_color_depth(8);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(bitmap_color_depth(back), 8);
+    destroy_bitmap(back);
+}
+
+TEST_F(Frame_writers, screen_dump_without_a_screen_fails_cleanly)
+{
+    EXPECT_NE(save_view(), 0);
+    EXPECT_TRUE(read_file_bytes("NVMRVIEW.PCX").empty());
+}
