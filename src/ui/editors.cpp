@@ -15,7 +15,7 @@
 char editor_help[HELP_LINES][80];
 int32_t editor_help_count = 0;
 
-static const int FIELD_FONT = 3;       // datafile font of the fields
+static const int FIELD_FONT = 3;       // font number of the fields (6 pixels a character)
 static const int GLYPH = 6;            // pixels per character in a field
 static const int FIELD_FACE = UC_WHITE;    // while editing
 static const int FIELD_TEXT = UC_DARK_BLUE;
@@ -74,7 +74,7 @@ int edit_line(int line, int column, char* buffer, const char* accepted, int L)
     std::string drawn;
     FONT* saved = font;
     while (!done) {
-        font = datafile_font(FIELD_FONT);
+        font = numbered_font(FIELD_FONT);
         drawn = buffer;
         draw_field(X, Y, L, buffer, FIELD_FACE, FIELD_TEXT);
         int cx = X + GLYPH * pos + 1, cursor = screen_colours[FIELD_CURSOR];
@@ -147,7 +147,7 @@ int edit_line(int line, int column, char* buffer, const char* accepted, int L)
         }
         buffer[len] = 0;
     }
-    font = datafile_font(FIELD_FONT);
+    font = numbered_font(FIELD_FONT);
     draw_field(X, Y, L, drawn.c_str(), SHOWN_FACE, SHOWN_TEXT);
     use_font(2);
     return result;
@@ -282,7 +282,7 @@ int show_field(int line, int column, const char* text, int width)
 {
     const int X = column * char_width, Y = line * line_height;
     fill_box(X, Y + 1, X + GLYPH * width + 7, Y + line_height - 2, screen_colours[SHOWN_FACE]);
-    font = datafile_font(FIELD_FONT);
+    font = numbered_font(FIELD_FONT);
     std::string shown = std::string(text) + " ";
     draw_text(X + 2, Y + 3, screen_colours[SHOWN_TEXT], shown.c_str());
     use_font(2);

@@ -6,7 +6,7 @@
 #include <cstdio> // Required for: snprintf
 
 static const int HELP_BOX = 2;
-static const int TITLE_FONT = 7;          // datafile font of the titles
+static const int TITLE_FONT = 7;          // font number of the titles
 static const int TITLE_COLOUR = UC_DARK_RED;
 static const int TEXT_COLOUR = UC_BLACK;
 
@@ -29,7 +29,7 @@ void show_topic(int t, int from)
     clear_dialog(HELP_BOX);
     int left = window_left, top = window_top;
     if (const char* title = help_title(t)) {
-        font = datafile_font(TITLE_FONT);
+        font = numbered_font(TITLE_FONT);
         draw_text(left + 4, top + 4, screen_colours[TITLE_COLOUR], title);
     }
     top += 16;
@@ -71,7 +71,7 @@ static void font_sheet()
     int y = window_top + 8;
     FONT* saved = font;
     for (int f = 0; f < UI_FONTS; f++) {
-        font = datafile_font(f);
+        font = numbered_font(f);
         char text[64];
         snprintf(text, sizeof text, "%2d: %2d Text Planet 1234", f, text_height(font));
         draw_text(window_left + 9, y, screen_colours[TEXT_COLOUR], text);

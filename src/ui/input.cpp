@@ -26,6 +26,8 @@ static const int REPEAT_POLLS = 8;
 // Pause between two empty polls while the devices are read (microseconds):
 // 8 polls then span about 80 ms, the pace of a held key.
 static const int POLL_PAUSE_US = 10000;
+// Font number of the clock: 6 pixels a character fits the box.
+static const int CLOCK_FONT = 1;
 
 // The PC keyboard's scan code of each library key number (0: none). Keypad
 // keys share the codes of the grey keys, as a PC reports them.
@@ -119,10 +121,18 @@ int readkey_value_of(int code)
 // ---------------------------------------------------------------------------
 // Clock box and mouse status line.
 
+// What the clock box shows now: the second drawn, or the fixed text drawn.
+static time_t last_second = 0;
+static char last_fixed[40] = "";
+
+void reset_clock()
+{
+    last_second = 0;
+    last_fixed[0] = 0;
+}
+
 void draw_clock()
 {
-    static time_t last_second = 0;
-    static char last_fixed[40] = "";
     char text[64];
     if (fixed_clock[0]) {
         if (strcmp(fixed_clock, last_fixed) == 0)
@@ -142,7 +152,7 @@ void draw_clock()
     if (!draw_target)
         return;
     FONT* old = font;
-    font = system_font ? system_font : font;
+    font = numbered_font(CLOCK_FONT);
     int w = SCREEN_W;
     // The box grows to the left when the font is too wide for it.
     int left = w - 180;
@@ -233,6 +243,7 @@ void clear_pane_codes()
 int keyboard_poll()
 {
     draw_clock();
+    script_poll(); // the script feeds the devices read below
     if (!device_key_waiting()) {
         if (repeat_counter > 0)
             repeat_counter--;
@@ -262,7 +273,6 @@ int input_event()
 {
     static int last_x = -1, last_y = -1;
     for (;;) {
-        script_poll();
         int key = keyboard_poll();
         if (key)
             return key;

@@ -9,7 +9,7 @@
 static const char* const press_any_key = "Press any key to continue.";
 static const int BOX = 3;       // dialog box of the modal boxes
 static const int INFO_BOX = 4;  // dialog box of the information panel
-static const int BOX_FONT = 5;  // datafile font while a box is open
+static const int BOX_FONT = 5;  // font number while a box is open
 static const int TEXT_COLOUR = UC_BLACK;
 
 // Font and state kept while a modal box is open.
@@ -20,7 +20,7 @@ static void open_box(int panel_base)
     open_dialog(BOX);
     panel_background(panel_base);
     box_saved_font = font;
-    font = datafile_font(BOX_FONT);
+    font = numbered_font(BOX_FONT);
 }
 
 static int close_box(int key)
@@ -109,7 +109,7 @@ int info_open(int count, const char* const* lines)
     open_dialog(INFO_BOX);
     panel_background(190);
     FONT* saved = font;
-    font = datafile_font(BOX_FONT);
+    font = numbered_font(BOX_FONT);
     for (int i = 0; i < count; i++)
         box_text(window_left + 12, window_top + 12 + i * line_height, lines[i]);
     font = saved;

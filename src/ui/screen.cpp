@@ -111,24 +111,25 @@ void use_font(int which)
     }
 }
 
+// Datafile object of each font number; 14 and above take object 1.
+static const int font_object[14] = {12, 9, 13, 7, 10, 6, 14, 11, 8, 3, 4, 5, 2, 0};
+
+FONT* numbered_font(int n)
+{
+    if (!ui_datafile || n < 0)
+        return system_font ? system_font : font;
+    return (FONT*)ui_datafile[n < 14 ? font_object[n] : 1].dat;
+}
+
 int select_list_font(int n)
 {
-    static const int object_of[14] = {12, 9, 13, 7, 10, 6, 14, 11, 8, 3, 4, 5, 2, 0};
     if (n < 0)
         return 0;
-    int object = n < 14 ? object_of[n] : 1;
     if (ui_datafile)
-        list_font = (FONT*)ui_datafile[object].dat;
+        list_font = numbered_font(n);
     use_font(2);
     list_font_number = n;
     return n;
-}
-
-FONT* datafile_font(int n)
-{
-    if (ui_datafile && n >= 0 && n < UI_FONTS)
-        return (FONT*)ui_datafile[n].dat;
-    return system_font ? system_font : font;
 }
 
 int draw_text(int x, int y, int colour, const char* text)

@@ -52,7 +52,7 @@ struct ScriptEvent {
 static struct {
     std::vector<ScriptEvent> events;
     size_t next = 0;
-    int idle = 1 << 20;     // polls since the last scripted input was taken
+    int idle = 0;           // polls since the last scripted input was taken
     int gap = 8;
     int wait_left = -1;     // polls left of a wait, -1 when not waiting
     int pending_key = -1;   // readkey() value in the keyboard, -1 none
@@ -441,7 +441,7 @@ int load_script_text(const char* text, const char* name)
     }
     script.events = events;
     script.next = 0;
-    script.idle = 1 << 20;
+    script.idle = 0; // the first key also waits a gap: a key taken just before may still block
     script.gap = 8;
     script.wait_left = -1;
     script.pending_key = -1;

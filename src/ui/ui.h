@@ -46,9 +46,10 @@ void build_screen_colours();
 int restore_ui_palette();
 void use_font(int which);   // 0, 1 system font; 2 and more the list font
 int select_list_font(int n); // n < 0: nothing, 0; else n
-// Datafile object n as a font (the system font when there is none); the
-// fields, boxes and help take their fonts this way, leaving list_font alone.
-FONT* datafile_font(int n);
+// The font select_list_font(n) would choose (the system font when there is
+// no datafile); fields, boxes and help titles take their fonts this way,
+// leaving list_font alone.
+FONT* numbered_font(int n);
 int draw_text(int x, int y, int colour, const char* text);
 int fill_box(int x1, int y1, int x2, int y2, int colour);
 int put_pixel(int x, int y, int colour);
@@ -117,6 +118,8 @@ int input_event();
 // input_event with the pointer drawn around the wait (when a mouse is present).
 int read_key();
 void draw_clock();
+// Makes the next poll draw the clock again (after the screen was cleared).
+void reset_clock();
 
 // The pointer: an 8 x 10 sprite drawn into screen_buffer, and what it covers.
 extern BITMAP* pointer_sprite;
@@ -166,7 +169,7 @@ void device_clear_keys();
 void device_mouse(int* x, int* y, int* buttons);
 // False when nothing could ever deliver input (no keyboard, script done).
 bool device_input_possible();
-// Lets the script advance; called once per poll of the input routine.
+// Lets the script advance; called by each keyboard poll before it reads.
 void script_poll();
 // Input wanted after the script ended with no keyboard: runs script_finished
 // and, when that returns, answers ESC.

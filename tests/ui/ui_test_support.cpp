@@ -3,6 +3,8 @@
 
 #include "test_support.h"
 
+#include <cstdlib> // Required for: getenv
+
 static DATAFILE test_fonts[UI_FONTS + 1];
 
 static void no_end() {}
@@ -17,13 +19,19 @@ void open_test_screen(int width, int height, int depth)
     if (!system_font)
         system_font = font;
     font = system_font;
-    ASSERT_EQ(interface_setup_with(test_fonts), 0);
+    // NOVAMIR_UI_REAL_FONTS=1 draws with the built novx.dat, to look at the
+    // pictures as the program shows them (the golden hashes use stand-ins).
+    if (getenv("NOVAMIR_UI_REAL_FONTS"))
+        ASSERT_EQ(interface_setup(), 0);
+    else
+        ASSERT_EQ(interface_setup_with(test_fonts), 0);
     ASSERT_EQ(init_widgets(), 0);
     mouse_present = 0;
     repeat_counter = 0;
     menu_page = -1;
     menu_row = 0;
     snprintf(fixed_clock, sizeof fixed_clock, "Mon Jan 01 00:00:00 2001");
+    reset_clock();
     script_finished = no_end;
     load_script_text("", "empty");
 }
@@ -51,5 +59,72 @@ std::string buffer_pixels()
 uint64_t buffer_hash()
 {
     std::string bytes = buffer_pixels();
+    return fnv1a(bytes.data(), bytes.size());
+}
+
+static void put16(std::vector<uint8_t>& b, int v)
+{
+    b.push_back((uint8_t)(v & 0xff));
+    b.push_back((uint8_t)((v >> 8) & 0xff));
+}
+static void put32(std::vector<uint8_t>& b, int v)
+{
+    put16(b, v & 0xffff);
+    put16(b, (v >> 16) & 0xffff);
+}
+
+std::vector<uint8_t> help_file_bytes(const std::vector<TestTopic>& topics,
+                                      const std::vector<std::pair<int, int>>& map_entries)
+{
+    // The map has one entry per topic: pad with untitled topics so that
+    // every map entry exists.
+    std::vector<TestTopic> all = topics;
+    for (auto& e : map_entries)
+        while ((int)all.size() <= e.first)
+            all.push_back({"", {}, {0, 0, 0}});
+    int n = (int)all.size();
+    std::vector<int16_t> map(n, 0);
+    for (auto& e : map_entries)
+        if (e.first < n)
+            map[e.first] = (int16_t)e.second;
+    std::string titles, text;
+    std::vector<uint8_t> records;
+    for (const TestTopic& t : all) {
+        put16(records, (int)titles.size());
+        titles += t.title;
+        titles += '\0';
+        put16(records, (int)t.lines.size());
+        put32(records, (int)text.size());
+        for (const char* line : t.lines) {
+            text += line;
+            text += '\0';
+        }
+        for (int i = 0; i < 3; i++)
+            put16(records, t.link[i]);
+        put16(records, 0);
+    }
+    std::vector<uint8_t> b;
+    put32(b, n);
+    put32(b, (int)titles.size());
+    put32(b, (int)text.size());
+    for (int16_t m : map)
+        put16(b, m);
+    b.insert(b.end(), records.begin(), records.end());
+    b.insert(b.end(), titles.begin(), titles.end());
+    for (char c : text)
+        b.push_back(c ? (uint8_t)((uint8_t)c - 30) : 0);
+    return b;
+}
+
+void load_test_help(const std::vector<TestTopic>& topics,
+                    const std::vector<std::pair<int, int>>& map_entries, const char* name)
+{
+    write_file_bytes(name, help_file_bytes(topics, map_entries));
+    ASSERT_EQ(load_help_file(name), 0);
+}
+
+uint64_t file_hash(const std::string& path)
+{
+    std::vector<uint8_t> bytes = read_file_bytes(path);
     return fnv1a(bytes.data(), bytes.size());
 }

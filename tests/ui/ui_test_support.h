@@ -6,6 +6,8 @@
 #include "ui/ui.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // Opens a memory screen of the size and depth with 15 stand-in fonts (the
 // library's own font) and the widgets defined; no pointer, a fixed clock.
@@ -22,3 +24,19 @@ struct UiScreen : ::testing::Test {
     void SetUp() override { open_test_screen(); }
     void TearDown() override { close_test_screen(); }
 };
+
+// One topic of a help file written by the tests.
+struct TestTopic {
+    const char* title;
+    std::vector<const char*> lines;
+    int link[3];
+};
+// Writes a help file with the topics (topic 0 first) and a map in which
+// entry 20 * page + row = topic; returns its bytes.
+std::vector<uint8_t> help_file_bytes(const std::vector<TestTopic>& topics,
+                                      const std::vector<std::pair<int, int>>& map_entries);
+// Writes it to name and loads it (the notice answered by the console).
+void load_test_help(const std::vector<TestTopic>& topics,
+                    const std::vector<std::pair<int, int>>& map_entries, const char* name);
+// The hash of a file's bytes (screen dumps).
+uint64_t file_hash(const std::string& path);

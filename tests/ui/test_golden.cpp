@@ -1,0 +1,131 @@
+// Golden screen dumps: the menu screen with its tab bar, a message box, a
+// value editor and a help topic, at two screen sizes and two depths. The
+// hashes live in golden.txt and change only on purpose; set
+// NOVAMIR_UI_DUMPS=dir to keep the dumps for looking at them, and
+// NOVAMIR_UPDATE_GOLDEN=1 to rewrite golden.txt.
+#include "ui_test_support.h"
+
+#include "shell/shell.h"
+#include "test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+const char* golden_path = NOVAMIR_SOURCE_DIR "/tests/ui/golden.txt";
+
+std::map<std::string, std::string> read_golden()
+{
+    std::map<std::string, std::string> table;
+    std::ifstream in(golden_path);
+    std::string name, hash;
+    while (in >> name >> hash)
+        table[name] = hash;
+    return table;
+}
+
+void write_golden(const std::map<std::string, std::string>& table)
+{
+    std::ofstream out(golden_path);
+    for (auto& e : table)
+        out << e.first << " " << e.second << "\n";
+}
+
+// The menu page the other pictures are drawn over: title bar, colour strip,
+// tab bar, status line, the PLANET page's rows and buttons, a few values.
+void draw_menu_screen()
+{
+    menu_page = PAGE_PLANET;
+    menu_row = 3;
+    clear_bitmap(screen_buffer);
+    reset_clock();
+    clear_hit_map();
+    draw_title_bar();
+    draw_colour_strip();
+    draw_tab_bar(PAGE_PLANET);
+    draw_status_line();
+    select_list_font(4);
+    for (int r = 0; r < 18; r++)
+        draw_item_button(PAGE_PLANET, r, r == menu_row ? 1 : 0);
+    register_page_buttons(PAGE_PLANET);
+    draw_page_buttons(PAGE_PLANET, SLOT_BOTTOM + 2, 2);
+    show_whole(4, 13, 3);
+    show_decimal(5, 13, 123.25);
+    show_decimal(6, 13, 1.05);
+    show_field(12, 13, "SHIP.TGA", 14);
+    draw_text(8, 29 * line_height + 2, screen_colours[UC_YELLOW], menu_pages[PAGE_PLANET][3].help);
+}
+
+struct Picture {
+    const char* name;
+    std::string script;     // run after draw_menu_screen; must dump "shot.bmp"
+    void (*act)();          // the widget under test
+};
+
+void yes_no_act() { yes_no_box("Create frame image 001?"); }
+void editor_act()
+{
+    double v = 12.5;
+    edit_decimal(4 + 5, 13, &v, -90.0, 90.0);
+}
+void help_act() { help_for_item(); }
+void menu_act() { read_key(); }
+
+const Picture pictures[] = {
+    {"menu", "dump shot.bmp\nkey Esc\n", menu_act},
+    {"yesno", "dump shot.bmp\nkey Esc\n", yes_no_act},
+    {"editor", "key End Backspace Left Insert\ntext \"7\"\ndump shot.bmp\nkey Esc\n", editor_act},
+    {"help", "dump shot.bmp\nkey 1 Esc F1\n", help_act},
+};
+
+}  // namespace
+
+TEST(Golden_screens, menu_box_editor_and_help_dumps_match)
+{
+    ScratchDir dir;
+    const char* keep = getenv("NOVAMIR_UI_DUMPS");
+    bool update = getenv("NOVAMIR_UPDATE_GOLDEN") != nullptr;
+    auto table = read_golden();
+    int mismatches = 0;
+    const int sizes[2][2] = {{640, 480}, {1024, 768}};
+    for (auto& size : sizes)
+        for (int depth : {8, 24}) {
+            open_test_screen(size[0], size[1], depth);
+            load_test_help(
+                {{"Contents", {"Help for every page of the program."}, {0, 0, 0}},
+                 {"PLANET page", {"The planet page sets the planets of the scene:", "size, shading,",
+                                  "rotation and travel."}, {2, 0, 3}},
+                 {"Planet maps", {"Maps come from the topology file."}, {0, 0, 0}},
+                 {"Rotation", {"ROTATION INC turns the planet each frame."}, {1, 0, 0}}},
+                {{20 * PAGE_PLANET + 3, 1}}, "test.hlp");
+            for (const Picture& p : pictures) {
+                draw_menu_screen();
+                run_script(p.script);
+                p.act();
+                std::string name = std::string(p.name) + "-" + std::to_string(size[0]) + "x" +
+                                   std::to_string(size[1]) + "x" + std::to_string(depth);
+                char hash[32];
+                snprintf(hash, sizeof hash, "%016llx", (unsigned long long)file_hash("shot.bmp"));
+                if (keep)
+                    system(("cp shot.bmp '" + std::string(keep) + "/" + name + ".bmp'").c_str());
+                if (update)
+                    table[name] = hash;
+                else if (table[name] != hash) {
+                    ADD_FAILURE() << name << " dump hash " << hash << " expected " << table[name];
+                    mismatches++;
+                }
+                EXPECT_EQ(script_overruns, 0) << name;
+                EXPECT_FALSE(script_running()) << name;
+                remove("shot.bmp");
+            }
+            unload_help();
+            close_test_screen();
+        }
+    if (update)
+        write_golden(table);
+    EXPECT_EQ(mismatches, 0);
+}
