@@ -26,7 +26,7 @@ uint8_t colour_table[256][3];
 int32_t db_image1_w = 0, db_image1_h = 0, db_image2_w = 0, db_image2_h = 0;
 uint8_t db_image1_palette[256][3];
 
-static const char DATABASE_NAME[] = "novamir3.dat";
+char planet_database_name[32] = "novamir3.dat";
 
 // Frame size kept by init_planet_data for the limits of WIDTH and HEIGHT.
 static int frame_limit_width = 640;
@@ -158,17 +158,17 @@ static void colour_table_from_interface()
 int read_planet_database()
 {
     std::vector<uint8_t> d;
-    if (!read_whole_file(DATABASE_NAME, d)) {
-        tell_user("Planet database %s not found.", DATABASE_NAME);
+    if (!read_whole_file(planet_database_name, d)) {
+        tell_user("Planet database %s not found.", planet_database_name);
         return -1;
     }
     char why[160];
     if (d.size() < (size_t)PARAM_BLOCK_SIZE) {
-        tell_user("%s: %d bytes, shorter than its parameter block.", DATABASE_NAME, (int)d.size());
+        tell_user("%s: %d bytes, shorter than its parameter block.", planet_database_name, (int)d.size());
         return -1;
     }
     if (!check_param_block(d.data(), why, sizeof why)) {
-        tell_user("%s: %s.", DATABASE_NAME, why);
+        tell_user("%s: %s.", planet_database_name, why);
         return -1;
     }
     read_param_block(d.data(), d.size());
@@ -182,7 +182,7 @@ int read_planet_database()
     DatabaseLayout L;
     if (!check_image_part(d, L, why, sizeof why)) {
         // The store is usable; only the pictures and the Colour table are not.
-        tell_user("%s: %s; its images are not used.", DATABASE_NAME, why);
+        tell_user("%s: %s; its images are not used.", planet_database_name, why);
         db_image1_w = db_image1_h = db_image2_w = db_image2_h = 0;
         if (surface_map)
             clear_to_color(surface_map, 0);

@@ -53,11 +53,14 @@ struct TopologyIndex {
 extern TopologyIndex topology;
 extern int32_t topology_loaded;
 extern char topology_file_name[32]; // "novamir1.top"
+extern char planet_database_name[32]; // "novamir3.dat"
 
 // Creates the frame buffer and surface map, reads both files; 0 or -1.
 int init_planet_data(int width);
 // Reads novamir3.dat: parameter block, images, palettes, Colour table.
-// Returns 0, or -1 after a message naming the file and the problem.
+// Returns -1 after a message when the parameter block cannot be used (the
+// store is then unchanged); 0 otherwise, also when only the images were
+// refused (with a message; the Colour table is then the interface palette).
 int read_planet_database();
 // Reads the topology index; 1 when read, 0 when the file does not open.
 int read_topology_index();

@@ -60,22 +60,21 @@ static bool check_record_data(int k, bool with_palette, char* why, size_t n)
     const std::vector<uint8_t>& b = topo.bytes;
     int64_t off = topology.offsets[k];
     if (off < 0 || off + 4 > (int64_t)b.size()) {
-        snprintf(why, n, "offset %lld is outside the file", (long long)off);
+        snprintf(why, n, "offset %lld outside the file", (long long)off);
         return false;
     }
     int L = get16(&b[off]), R = get16(&b[off + 2]);
     if (L < 1 || L > MAP_MAX_WIDTH) {
-        snprintf(why, n, "rows of %d bytes (1 to 640 allowed)", L);
+        snprintf(why, n, "rows of %d bytes (1 to 640)", L);
         return false;
     }
     if (R < 1 || R > MAP_MAX_HEIGHT) {
-        snprintf(why, n, "%d rows (1 to 256 allowed)", R);
+        snprintf(why, n, "%d rows (1 to 256)", R);
         return false;
     }
     int64_t end = off + 4 + (int64_t)L * R + (with_palette ? 768 : 0);
     if (end > (int64_t)b.size()) {
-        snprintf(why, n, "data runs %lld bytes past the end of the file",
-                 (long long)(end - (int64_t)b.size()));
+        snprintf(why, n, "data runs %lld bytes past the end", (long long)(end - (int64_t)b.size()));
         return false;
     }
     return true;
@@ -89,7 +88,7 @@ static bool check_record(int k, char* why, size_t n)
         int src = topology.entries[k].palette_source;
         if (src != 0) {
             if (src >= topology.count) {
-                snprintf(why, n, "palette source %d is not a record of the file", src);
+                snprintf(why, n, "palette source %d is not in the file", src);
                 return false;
             }
             char inner[96];
@@ -240,6 +239,23 @@ static void limit_counts(std::vector<std::string>& notes)
     }
 }
 
+// Shows what was refused or limited in one box: at most 12 lines, then a
+// count of the rest.
+static void report_notes(const std::vector<std::string>& notes)
+{
+    const size_t shown = 12;
+    std::vector<const char*> lines;
+    for (size_t i = 0; i < notes.size() && i < shown; i++)
+        lines.push_back(notes[i].c_str());
+    char more[64];
+    if (notes.size() > shown) {
+        snprintf(more, sizeof more, "... and %d more.", (int)(notes.size() - shown));
+        lines.push_back(more);
+    }
+    lines.push_back("A refused record loads nothing.");
+    tell_user_lines((int)lines.size(), lines.data());
+}
+
 // The record load_map_record would use for k, or -1 when there is none.
 static int limited_record(int k)
 {
@@ -287,7 +303,7 @@ int read_topology_index()
         topo.record_ok[i] = check_record(i, why, sizeof why) ? 1 : 0;
         if (!topo.record_ok[i]) {
             char line[240];
-            snprintf(line, sizeof line, "%s record %d (%s): %s; it is not used.", topology_file_name, i,
+            snprintf(line, sizeof line, "%s record %d (%s): %s.", topology_file_name, i,
                      topology.entries[i].name, why);
             notes.push_back(line);
         }
@@ -295,30 +311,27 @@ int read_topology_index()
     // Files without the "AM" trailer get their ring table now, so the ring
     // renderer finds the same rings the ring list shows.
     if (topology.trailer != 2) {
-        build_ring_table();
+        int found = build_ring_table();
+        if (topology.rings_on_file > found) {
+            char line[160];
+            snprintf(line, sizeof line, "%s: %d rings on file but %d ring records; %d used.", topology_file_name,
+                     (int)topology.rings_on_file, found, found);
+            notes.push_back(line);
+            topology.rings_on_file = found;
+        }
     } else {
         for (int j = 0; j < topology.rings_on_file; j++) {
             if (limited_record(topology.ring_records[j]) < 0) {
                 char line[160];
-                snprintf(line, sizeof line, "%s ring %d: record %d is not in the file; it shows nothing.",
+                snprintf(line, sizeof line, "%s ring %d: record %d is not in the file.",
                          topology_file_name, j, (int)topology.ring_records[j]);
                 notes.push_back(line);
             }
         }
     }
 
-    if (!notes.empty()) {
-        const int shown = 12;
-        std::vector<const char*> lines;
-        for (size_t i = 0; i < notes.size() && (int)i < shown; i++)
-            lines.push_back(notes[i].c_str());
-        char more[64];
-        if ((int)notes.size() > shown) {
-            snprintf(more, sizeof more, "... and %d more.", (int)notes.size() - shown);
-            lines.push_back(more);
-        }
-        tell_user_lines((int)lines.size(), lines.data());
-    }
+    if (!notes.empty())
+        report_notes(notes);
     return 1;
 }
 

@@ -149,28 +149,34 @@ RgbImage banded_giant(uint32_t seed, int width, int height, const uint8_t light[
 RgbImage cratered_moon(uint32_t seed, int width, int height, const uint8_t tint[3])
 {
     RgbImage im = blank(width, height);
+    std::vector<MapPoint> points((size_t)width * height);
     std::vector<double> shade((size_t)width * height);
     for (int row = 0; row < height; row++)
         for (int col = 0; col < width; col++) {
             MapPoint p = map_point(col, row, width, height);
+            points[(size_t)row * width + col] = p;
             double maria = fbm(p.x * 1.5, p.y * 1.5, p.z * 1.5, 4, seed);
-            double base = 0.62 + 0.3 * (fbm(p.x * 6, p.y * 6, p.z * 6, 4, seed + 3) - 0.5);
+            double base = 0.62 + 0.3 * (fbm(p.x * 6, p.y * 6, p.z * 6, 3, seed + 3) - 0.5);
             if (maria > 0.56)
                 base -= 0.22 * smooth(std::fmin(1.0, (maria - 0.56) / 0.06));
             shade[(size_t)row * width + col] = base;
         }
     // Craters: a dark floor and a bright rim, small ones many, large ones few.
+    // Each touches only the rows of its latitude band.
     Rand r{seed * 2654435761u | 1u};
-    int count = 160;
+    const int count = 160;
     for (int c = 0; c < count; c++) {
         double z = 2 * r.unit() - 1, lon = 2 * PI_D * r.unit();
         double cx = std::sqrt(1 - z * z) * std::cos(lon), cy = std::sqrt(1 - z * z) * std::sin(lon), cz = z;
         double radius = 0.02 + 0.12 * std::pow(r.unit(), 3.0); // radians of arc
-        for (int row = 0; row < height; row++)
+        double reach = radius * 1.5, limit = std::cos(reach), lat = std::asin(cz);
+        int row0 = (int)((PI_D / 2 - (lat + reach)) / PI_D * height) - 1;
+        int row1 = (int)((PI_D / 2 - (lat - reach)) / PI_D * height) + 1;
+        for (int row = row0 < 0 ? 0 : row0; row < height && row <= row1; row++)
             for (int col = 0; col < width; col++) {
-                MapPoint p = map_point(col, row, width, height);
+                const MapPoint& p = points[(size_t)row * width + col];
                 double dot = p.x * cx + p.y * cy + p.z * cz;
-                if (dot < std::cos(radius * 1.5))
+                if (dot < limit)
                     continue;
                 double d = std::acos(std::fmin(1.0, dot)) / radius;
                 double v = 0;
@@ -182,10 +188,10 @@ RgbImage cratered_moon(uint32_t seed, int width, int height, const uint8_t tint[
     }
     for (int row = 0; row < height; row++)
         for (int col = 0; col < width; col++) {
-            double s = shade[(size_t)row * width + col];
+            double v = shade[(size_t)row * width + col];
             uint8_t* px = im.at(col, row);
             for (int k = 0; k < 3; k++)
-                px[k] = to_byte(tint[k] * s);
+                px[k] = to_byte(tint[k] * v);
         }
     return im;
 }
