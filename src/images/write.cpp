@@ -2,10 +2,12 @@
 // 3-3-2 palette or as a 24-bit TGA, and the screen dump.
 #include "images/images.h"
 
-#include <cstdio>  // Required for: rename, remove, snprintf
+#include <unistd.h> // Required for: unlink
+#include <cstdio>   // Required for: rename, snprintf
 #include <cstring>
 
-#include "render/render.h" // Required for: frame_buffer, frame_width, frame_height, replay_only
+#include "platform/platform.h" // Required for: resolve_path
+#include "render/render.h"     // Required for: frame_buffer, frame_width, frame_height, replay_only
 
 // Under this conversion mode a 256-colour image is loaded in its 8-bit form;
 // the BMP writer leaves it in force for the image loads that follow.
@@ -21,17 +23,28 @@ static uint8_t fit_known[64 * 64 * 64];
 static PALETTE fit_palette;
 static bool fit_palette_ready = false;
 
-// Name used on disk: "\" is a separator in stored names.
+// Name used on disk: "\" is a separator in stored names, and an existing
+// directory is found whatever the case the user typed it in.
 static void disk_name(const char* path, char* out, size_t size)
 {
-    snprintf(out, size, "%s", path);
-    for (char* c = out; *c; c++)
+    char name[512];
+    snprintf(name, sizeof name, "%s", path);
+    for (char* c = name; *c; c++)
         if (*c == '\\')
             *c = '/';
+    snprintf(out, size, "%s", name);
+    char* slash = strrchr(name, '/');
+    if (!slash || slash == name)
+        return;
+    *slash = 0;
+    char dir[512];
+    if (resolve_path(name, dir, sizeof dir))
+        snprintf(out, size, "%s/%s", dir, slash + 1);
 }
 
 // Writes through a temporary file beside the target, so a failed write never
-// destroys the frame written before under the same name.
+// destroys the frame written before under the same name. Only a file is
+// removed after a failure: unlink leaves alone a directory of that name.
 template <typename Writer>
 static int write_replacing(const char* path, Writer write)
 {
@@ -40,11 +53,11 @@ static int write_replacing(const char* path, Writer write)
     snprintf(temp, sizeof temp, "%s~", target);
     int result = write(temp);
     if (result != 0) {
-        remove(temp);
+        unlink(temp);
         return result;
     }
     if (rename(temp, target) != 0) {
-        remove(temp);
+        unlink(temp);
         return -1;
     }
     return 0;
@@ -112,7 +125,7 @@ int save_view()
     if (result == 0 && rename(VIEW_TEMP, VIEW_FILE) != 0)
         result = -1;
     if (result != 0)
-        remove(VIEW_TEMP);
+        unlink(VIEW_TEMP);
     destroy_bitmap(view);
     return result;
 }

@@ -182,6 +182,10 @@ TEST_F(Frame_writers, backslashes_separate_directories)
     mkdir("OUT", 0755);
     ASSERT_EQ(save_frame_tga("OUT\\F000.tga"), 0);
     EXPECT_FALSE(read_file_bytes("OUT/F000.tga").empty());
+    // An existing directory is found whatever its case.
+    mkdir("Frames", 0755);
+    ASSERT_EQ(save_frame_bmp("FRAMES\\F000.bmp"), 0);
+    EXPECT_FALSE(read_file_bytes("Frames/F000.bmp").empty());
 }
 
 TEST_F(Frame_writers, replay_writes_nothing_but_leaves_the_library_state)

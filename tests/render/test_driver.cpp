@@ -1,0 +1,272 @@
+// Frame generation driver: output names, frame ranges, writer order and
+// results, abandoned frames stopping a run, the store a frame leaves behind.
+#include <allegro.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h> // Required for: mkdir
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "images/images.h"
+#include "planets/planets.h"
+#include "render/render.h"
+#include "scene/scene.h"
+#include "shell/shell.h"
+#include "test_support.h"
+
+namespace {
+
+std::vector<std::pair<int, int>> finished; // (frame, result) from frame_done
+void record_frame(int frame, int result) { finished.emplace_back(frame, result); }
+
+bool file_written(const char* path) { return !read_file_bytes(path).empty(); }
+
+// A 24-bit TGA of w x h in one colour.
+std::vector<uint8_t> plain_tga(int w, int h, uint8_t r, uint8_t g, uint8_t b)
+{
+    std::vector<uint8_t> t(18, 0);
+    t[2] = 2;
+    t[12] = (uint8_t)w;
+    t[14] = (uint8_t)h;
+    t[16] = 24;
+    t[17] = 32;
+    for (int i = 0; i < w * h; i++) {
+        t.push_back(b);
+        t.push_back(g);
+        t.push_back(r);
+    }
+    return t;
+}
+
+class Driver : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    void SetUp() override
+    {
+        if (!frame_buffer || frame_buffer->w != 640) {
+            ASSERT_EQ(create_frame_buffer(640), 0);
+        }
+        memset(int_param, 0, sizeof int_param);
+        memset(dbl_param, 0, sizeof dbl_param);
+        memset(flag_param, 0, sizeof flag_param);
+        memset(str_param, 0, sizeof str_param);
+        strcpy(str_param[S_PROJECT_NAME], "ABCDEFG");
+        int_param[I_WIDTH] = 64;
+        int_param[I_HEIGHT] = 48;
+        int_param[I_START_FRAME] = 0;
+        int_param[I_END_FRAME] = 3;
+        dbl_param[D_ASPECT] = 1.0;
+        dbl_param[D_PIXELS_PER_DEGREE] = 1.0;
+        for (int i = 0; i < 256; i++)
+            colour_table[i][0] = colour_table[i][1] = colour_table[i][2] = (uint8_t)i;
+        clear_objects();
+        finished.clear();
+        frame_done = record_frame;
+        console_ok_key = 13;
+        replay_only = false;
+        prompt_log.clear();
+    }
+    void TearDown() override
+    {
+        frame_done = nullptr;
+        replay_only = false;
+    }
+    // A sky object painting the whole frame in one colour (POLAR, both ends
+    // the same table entry) over frames start..end, at a sort distance.
+    int add_sky(int colour, int start, int end, double distance)
+    {
+        int_param[I_FADE_TYPE] = 2;
+        int_param[I_STARS] = 0;
+        int_param[I_COLOUR_ONE] = int_param[I_COLOUR_TWO] = colour;
+        int_param[I_START_X] = 0;
+        int_param[I_END_X] = 63;
+        int_param[I_START_Y] = 0;
+        int_param[I_END_Y] = 47;
+        dbl_param[D_REF_DISTANCE] = distance;
+        page_frames[PAGE_SKY].start = start;
+        page_frames[PAGE_SKY].end = end;
+        return insert_object(PAGE_SKY);
+    }
+    int pixel_red(int x, int y)
+    {
+        int r, g, b;
+        get_frame_pixel(x, y, &r, &g, &b);
+        return r;
+    }
+};
+
+} // namespace
+
+using Frame_names = Driver;
+
+TEST_F(Frame_names, five_characters_three_digits_and_the_output_path)
+{
+    int_param[I_THIS_FRAME] = 7;
+    apply_parameters();
+    frame_names();
+    EXPECT_STREQ(tga_name, "ABCDE007.tga");
+    EXPECT_STREQ(bmp_name, "ABCDE007.bmp");
+    flag_param[F_PATH_ENABLE] = 1;
+    strcpy(str_param[S_OUTPUT_PATH], "/novamir/");
+    frame_names();
+    EXPECT_STREQ(tga_name, "/novamir/ABCDE007.tga");
+    EXPECT_STREQ(bmp_name, "/novamir/ABCDE007.bmp");
+    // No separator is added, and a short name is used whole.
+    strcpy(str_param[S_OUTPUT_PATH], "out");
+    strcpy(str_param[S_PROJECT_NAME], "AB");
+    int_param[I_THIS_FRAME] = 123;
+    apply_parameters();
+    frame_names();
+    EXPECT_STREQ(tga_name, "outAB123.tga");
+}
+
+using Generate_frames = Driver;
+
+TEST_F(Generate_frames, every_frame_of_the_run_is_written)
+{
+    add_sky(40, 0, 99, 10.0);
+    flag_param[F_SAVE_TGA] = 1;
+    flag_param[F_SAVE_BMP] = 1;
+    EXPECT_EQ(generate_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+    for (const char* f : {"ABCDE000.tga", "ABCDE003.tga", "ABCDE000.bmp", "ABCDE003.bmp"})
+        EXPECT_TRUE(file_written(f)) << f;
+    EXPECT_FALSE(file_written("ABCDE004.tga"));
+    EXPECT_EQ(int_param[I_THIS_FRAME], 3);
+    EXPECT_EQ(current_frame(), 3);
+    ASSERT_EQ(finished.size(), 4u);
+    EXPECT_EQ(finished[3], std::make_pair(3, 0));
+    // The TGA holds the frame at the frame size.
+    std::vector<uint8_t> tga = read_file_bytes("ABCDE002.tga");
+    ASSERT_EQ(tga.size(), 18u + 64u * 48u * 3u);
+    EXPECT_EQ(tga[18], 40);
+}
+
+TEST_F(Generate_frames, nothing_is_written_without_a_save_flag)
+{
+    add_sky(40, 0, 99, 10.0);
+    int_param[I_START_FRAME] = int_param[I_END_FRAME] = 5;
+    EXPECT_EQ(generate_all(RENDER_FRAME), 0);
+    EXPECT_EQ(finished.size(), 1u);
+    EXPECT_EQ(pixel_red(10, 10), 40);
+    EXPECT_FALSE(file_written("ABCDE005.tga"));
+    EXPECT_FALSE(file_written("ABCDE005.bmp"));
+}
+
+TEST_F(Generate_frames, objects_outside_their_range_are_skipped)
+{
+    add_sky(40, 2, 2, 10.0);
+    int_param[I_THIS_FRAME] = 1;
+    apply_parameters();
+    put_frame_pixel(5, 5, 9, 9, 9);
+    EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
+    EXPECT_EQ(pixel_red(5, 5), 0); // cleared, not painted
+    int_param[I_THIS_FRAME] = 2;
+    apply_parameters();
+    EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
+    EXPECT_EQ(pixel_red(5, 5), 40);
+}
+
+TEST_F(Generate_frames, far_to_near_and_the_store_keeps_the_last_object)
+{
+    add_sky(30, 0, 9, 5.0);  // near: drawn last
+    add_sky(80, 0, 9, 50.0); // far
+    add_sky(120, 5, 9, 1.0); // nearest, out of range at frame 0
+    int_param[I_THIS_FRAME] = 0;
+    apply_parameters();
+    EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
+    EXPECT_EQ(pixel_red(0, 0), 30);
+    // The nearest object was restored last even though it was not drawn.
+    EXPECT_EQ(int_param[I_COLOUR_ONE], 120);
+    EXPECT_EQ(page_frames[PAGE_SKY].start, 5);
+}
+
+TEST_F(Generate_frames, bmp_is_written_before_the_tga_and_the_tga_result_counts)
+{
+    add_sky(40, 0, 99, 10.0);
+    flag_param[F_SAVE_TGA] = 1;
+    flag_param[F_SAVE_BMP] = 1;
+    int_param[I_THIS_FRAME] = 0;
+    apply_parameters();
+    mkdir("ABCDE000.bmp~", 0755); // the BMP cannot be written
+    EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
+    EXPECT_TRUE(file_written("ABCDE000.tga"));
+    rmdir("ABCDE000.bmp~");
+    mkdir("ABCDE000.tga~", 0755); // now the TGA cannot
+    EXPECT_NE(generate_frame(RENDER_FRAME), 0);
+    EXPECT_TRUE(file_written("ABCDE000.bmp"));
+    // A failed write does not stop the run.
+    int_param[I_END_FRAME] = 1;
+    EXPECT_EQ(generate_all(RENDER_FRAME), 0);
+    ASSERT_EQ(finished.size(), 2u);
+    EXPECT_NE(finished[0].second, 0);
+}
+
+TEST_F(Generate_frames, run_stops_at_the_first_abandoned_frame)
+{
+    // Numbered backdrops exist for frames 0 and 1 only; the plain one not at all.
+    write_file_bytes("BACK000.TGA", plain_tga(4, 4, 200, 0, 0));
+    write_file_bytes("BACK001.TGA", plain_tga(4, 4, 0, 200, 0));
+    strcpy(str_param[S_BACKDROP], "BACK.TGA");
+    flag_param[F_BACKDROP_FILE_SEARCH] = 1;
+    flag_param[F_SAVE_TGA] = 1;
+    add_sky(40, 0, 99, 10.0);
+    EXPECT_EQ(generate_all(RENDER_FRAME), 27);
+    EXPECT_TRUE(file_written("ABCDE000.tga"));
+    EXPECT_TRUE(file_written("ABCDE001.tga"));
+    EXPECT_FALSE(file_written("ABCDE002.tga"));
+    EXPECT_FALSE(file_written("ABCDE003.tga"));
+    EXPECT_EQ(int_param[I_THIS_FRAME], 2);
+    ASSERT_EQ(finished.size(), 3u);
+    EXPECT_EQ(finished[2], std::make_pair(2, 27));
+    EXPECT_EQ(prompt_log.back(), "Error reading BACK.TGA file.");
+
+    // Answered Y, the run goes on without a backdrop.
+    console_ok_key = 'Y';
+    finished.clear();
+    EXPECT_EQ(generate_all(RENDER_FRAME), 0);
+    EXPECT_EQ(finished.size(), 4u);
+    EXPECT_TRUE(file_written("ABCDE003.tga"));
+}
+
+TEST_F(Generate_frames, backdrop_under_the_objects)
+{
+    write_file_bytes("BACK.TGA", plain_tga(10, 10, 7, 8, 9));
+    strcpy(str_param[S_BACKDROP], "BACK.TGA");
+    int_param[I_THIS_FRAME] = 0;
+    apply_parameters();
+    EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
+    EXPECT_EQ(pixel_red(27, 19), 7); // centred: (64 - 10) / 2, (48 - 10) / 2
+    EXPECT_EQ(pixel_red(26, 19), 0);
+}
+
+TEST_F(Generate_frames, missing_bitmap_abandons_the_frame)
+{
+    strcpy(str_param[S_BITMAP_FILE], "NOSHIP.TGA");
+    dbl_param[D_BITMAP_DISTANCE] = 10.0;
+    page_frames[PAGE_BITMAP].start = 0;
+    page_frames[PAGE_BITMAP].end = 9;
+    insert_object(PAGE_BITMAP);
+    flag_param[F_SAVE_TGA] = 1;
+    int_param[I_THIS_FRAME] = 0;
+    apply_parameters();
+    EXPECT_EQ(generate_frame(RENDER_FRAME), 27);
+    EXPECT_FALSE(file_written("ABCDE000.tga"));
+    EXPECT_EQ(prompt_log.back(), "Error reading NOSHIP.TGA file.");
+}
+
+TEST_F(Generate_frames, replay_paints_and_writes_nothing)
+{
+    add_sky(40, 0, 99, 10.0);
+    flag_param[F_SAVE_TGA] = 1;
+    flag_param[F_SAVE_BMP] = 1;
+    int_param[I_THIS_FRAME] = 0;
+    apply_parameters();
+    replay_only = true;
+    EXPECT_EQ(generate_frame(RENDER_FRAME | RENDER_PREVIEW), 0);
+    replay_only = false;
+    EXPECT_EQ(pixel_red(3, 3), 0);
+    EXPECT_FALSE(file_written("ABCDE000.tga"));
+    EXPECT_FALSE(file_written("ABCDE000.bmp"));
+}
