@@ -5,6 +5,7 @@
 #include <unistd.h> // Required for: unlink
 #include <cstdio>   // Required for: rename, snprintf
 #include <cstring>
+#include <string>
 
 #include "platform/platform.h" // Required for: resolve_path
 #include "render/render.h"     // Required for: frame_buffer, frame_width, frame_height, replay_only
@@ -38,8 +39,10 @@ static void disk_name(const char* path, char* out, size_t size)
         return;
     *slash = 0;
     char dir[512];
-    if (resolve_path(name, dir, sizeof dir))
-        snprintf(out, size, "%s/%s", dir, slash + 1);
+    if (resolve_path(name, dir, sizeof dir)) {
+        std::string found = std::string(dir) + "/" + (slash + 1);
+        snprintf(out, size, "%s", found.c_str());
+    }
 }
 
 // Writes through a temporary file beside the target, so a failed write never
