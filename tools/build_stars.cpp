@@ -22,8 +22,8 @@
 // Brightness model: a star's flux relative to magnitude SATURATION_MAG,
 // raised to BRIGHTNESS_GAMMA, times 255 and capped at 255:
 //   level = 255 * 10^(-0.4 * BRIGHTNESS_GAMMA * (mag - SATURATION_MAG)).
-// About ten stars brighter than SATURATION_MAG reach 255, first-magnitude
-// stars sit near 220, the faintest (6.0) near 60: faint but visible over a
+// The 15 stars of first magnitude or brighter reach 255, second-magnitude
+// stars sit near 200, the faintest (6.0) near 70: faint but visible over a
 // dark backdrop. The brightest channel of a star is its level; the others
 // follow its colour.
 #include <cmath>   // Required for: exp, pow, floor
@@ -35,7 +35,7 @@
 
 #include "sky/sky.h" // Required for: STAR_RECORDS, STAR_RECORD_SIZE, STAR_FILE_SIZE, TWO_PI
 
-constexpr double SATURATION_MAG = 0.5;   // stars at least this bright are at 255
+constexpr double SATURATION_MAG = 1.0;   // stars at least this bright are at 255
 constexpr double BRIGHTNESS_GAMMA = 0.28; // compresses 7.5 magnitudes into 255..60
 constexpr double COLOUR_CONTRAST = 1.5;   // exponent on linear channels, > 1 saturates
 constexpr double BV_MIN = -0.4, BV_MAX = 2.0;

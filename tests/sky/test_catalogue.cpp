@@ -155,8 +155,8 @@ TEST(Catalogue_builder, BrightnessFollowsMagnitude)
     ASSERT_EQ(run_builder("t.txt", "starcats.bin"), 0);
     std::vector<Star> stars = parse_catalogue(read_file_bytes("starcats.bin"));
     EXPECT_EQ(brightest_channel(stars[0]), 255);
-    EXPECT_EQ(brightest_channel(stars[3]), 255); // magnitude 0.0 still saturates
-    for (int m = 5; m < 16; m++)
+    EXPECT_EQ(brightest_channel(stars[5]), 255); // first magnitude still saturates
+    for (int m = 6; m < 16; m++)
         EXPECT_LT(brightest_channel(stars[m]), brightest_channel(stars[m - 1])) << "row " << m;
     // Magnitude 6.0: faint but clearly above a dark backdrop.
     EXPECT_GE(brightest_channel(stars[15]), 40);
