@@ -1,0 +1,118 @@
+// Help viewer: the path of topics followed by links and retraced by Esc, the
+// link buttons, and the font sheet without a help file.
+#include "ui_test_support.h"
+
+#include "shell/shell.h"
+#include "test_support.h"
+
+namespace {
+
+struct Help_viewer : UiScreen {
+    ScratchDir dir;
+    void SetUp() override
+    {
+        UiScreen::SetUp();
+        // Topic 1 (FILE row 0) links to 2 and 3; 2 links on to 4; 3 has all
+        // three links; 5 has links 0, 4, 0.
+        load_test_help({{"", {}, {0, 0, 0}},
+                        {"First", {"the first topic"}, {2, 3, 0}},
+                        {"Second", {"second, one line", "and two"}, {4, 0, 0}},
+                        {"Third", {"third"}, {1, 2, 4}},
+                        {"Fourth", {"fourth"}, {0, 0, 0}},
+                        {"Fifth", {"fifth"}, {0, 4, 0}}},
+                       {{20 * PAGE_FILE + 0, 1}, {20 * PAGE_FILE + 1, 0}, {20 * PAGE_FILE + 2, 5}},
+                       "test.hlp");
+        menu_page = PAGE_FILE;
+    }
+    void TearDown() override
+    {
+        unload_help();
+        UiScreen::TearDown();
+    }
+};
+
+}  // namespace
+
+TEST_F(Help_viewer, esc_retraces_the_path_taken)
+{
+    // First -(1)-> Second -(1)-> Fourth; Esc shows Second again, Esc First,
+    // and a third Esc leaves.
+    run_script("dump first.bmp\nkey 1\ndump second.bmp\nkey 1\nkey Esc\ndump second_again.bmp\n"
+               "key Esc\ndump first_again.bmp\nkey Esc\n");
+    menu_row = 0;
+    EXPECT_EQ(help_for_item(), 0);
+    EXPECT_FALSE(script_running());
+    EXPECT_EQ(script_overruns, 0);
+    EXPECT_EQ(file_hash("first.bmp"), file_hash("first_again.bmp"));
+    EXPECT_EQ(file_hash("second.bmp"), file_hash("second_again.bmp"));
+    EXPECT_NE(file_hash("first.bmp"), file_hash("second.bmp"));
+    EXPECT_EQ(open_dialog_number, -1);
+}
+
+TEST_F(Help_viewer, following_1_then_2_and_back)
+{
+    // First -> (1) Second ... First -> (2) Third -> (2) Second; Esc, Esc: First.
+    run_script("dump first.bmp\nkey 2\nkey 2\nkey Esc Esc\ndump back.bmp\nkey F1\n");
+    menu_row = 0;
+    help_for_item();
+    EXPECT_EQ(file_hash("first.bmp"), file_hash("back.bmp"));
+    EXPECT_EQ(script_overruns, 0);
+    EXPECT_EQ(help_topics[2].back, 3); // Second was last reached from Third
+}
+
+TEST_F(Help_viewer, link_buttons_and_their_keys)
+{
+    show_topic(5, 0);
+    EXPECT_EQ(button_slots[52].key, KC_ESC);
+    EXPECT_EQ(button_slots[53].key, '2');
+    EXPECT_EQ(button_slots[54].key, KC_F1);
+    show_topic(3, 0);
+    EXPECT_EQ(button_slots[52].key, '1');
+    EXPECT_EQ(button_slots[53].key, '2');
+    EXPECT_EQ(button_slots[54].key, '3');
+    show_topic(4, 0);
+    EXPECT_EQ(button_slots[52].key, KC_ESC);
+    EXPECT_EQ(button_slots[53].key, KC_F1);
+    EXPECT_EQ(button_slots[54].key, KC_SPACE);
+    EXPECT_EQ(hit_map[22][38], -1); // the third empty slot is not drawn
+    EXPECT_EQ(help_topics[4].back, 0);
+}
+
+TEST_F(Help_viewer, enter_follows_link_1_or_leaves)
+{
+    // Enter on First goes to Second, whose link 1 is Fourth; Enter on Fourth
+    // (no link 1) leaves.
+    run_script("key Enter Enter Enter\n");
+    help_viewer(PAGE_FILE, 0);
+    EXPECT_FALSE(script_running());
+    EXPECT_EQ(script_overruns, 0);
+    EXPECT_EQ(help_topics[4].back, 2);
+}
+
+TEST_F(Help_viewer, f1_leaves_and_a_row_without_help_opens_nothing)
+{
+    run_script("key 2 F1\n");
+    help_viewer(PAGE_FILE, 0);
+    EXPECT_FALSE(script_running());
+    EXPECT_EQ(script_overruns, 0);
+    run_script("key 3 x\n"); // First's third link is empty: the help ends
+    help_viewer(PAGE_FILE, 0);
+    EXPECT_TRUE(script_running());
+    run_script("key x\n");
+    help_viewer(PAGE_FILE, 1);        // map entry 0
+    help_viewer(PAGE_OPTIONS, 13);    // beyond the map
+    EXPECT_TRUE(script_running());
+    load_script_text("", "none");
+}
+
+TEST_F(Help_viewer, the_font_sheet_when_no_help_was_read)
+{
+    unload_help();
+    open_dialog(2);
+    std::string before = buffer_pixels();
+    run_script("dump sheet.bmp\nkey a\n");
+    EXPECT_EQ(help_viewer(PAGE_FILE, 0), 0);
+    EXPECT_FALSE(script_running());
+    EXPECT_NE(buffer_pixels(), before);
+    close_dialog(2);
+}
