@@ -309,3 +309,102 @@ TEST(Star_catalogue, StarFieldPlotsTheBuiltRecords)
     EXPECT_EQ(b, stars[0].b);
     EXPECT_EQ(r, 255);
 }
+
+// ---------------------------------------------------------------------------
+// Hostile catalogue files: the star field plots what is sound and nothing else.
+
+namespace {
+
+// A view of 640 x 480 centred on RA 6h, Dec +20 at 4 pixels a degree, NORTH,
+// no twinkle; the frame buffer cleared.
+void set_up_view()
+{
+    ASSERT_EQ(create_frame_buffer(640), 0);
+    rs = RenderSettings{};
+    rs.i[I_WIDTH] = 640;
+    rs.i[I_HEIGHT] = 480;
+    rs.d[D_PIXELS_PER_DEGREE] = 4;
+    rs.d[D_ASPECT] = 1;
+    rs.d[D_STAR_LONG] = 90;
+    rs.d[D_STAR_LAT] = 20;
+    rs.d[D_BRIGHTNESS] = 1;
+    rs.i[I_STARS] = 1;
+    page_frames[PAGE_SKY] = {0, 0};
+    replay_only = false;
+    int_param[I_START_X] = 0;
+    int_param[I_END_X] = 640;
+    int_param[I_START_Y] = 0;
+    int_param[I_END_Y] = 480;
+}
+
+// A catalogue image whose record k sits k/10 degree east of the view centre
+// (so every record is inside the view), colour (100, 150, 200).
+std::vector<uint8_t> catalogue_bytes(int records, int16_t count_field)
+{
+    std::vector<uint8_t> d(2 + STAR_RECORD_SIZE * records, 0);
+    d[0] = (uint8_t)(count_field & 0xff);
+    d[1] = (uint8_t)((uint16_t)count_field >> 8);
+    for (int k = 0; k < records; k++) {
+        float lon = (float)((90.0 + (k % 400) / 10.0) * TWO_PI / 360.0);
+        float lat = (float)((20.0 - (k / 400) / 10.0) * TWO_PI / 360.0);
+        uint8_t* p = &d[2 + STAR_RECORD_SIZE * k];
+        memcpy(p, &lon, 4);
+        memcpy(p + 4, &lat, 4);
+        p[8] = 100;
+        p[9] = 150;
+        p[10] = 200;
+    }
+    return d;
+}
+
+// Stars counted by the star field over a file of these bytes, in a fresh
+// folder so no earlier read of another file can serve.
+int stars_counted(const std::vector<uint8_t>& bytes)
+{
+    ScratchDir dir;
+    write_file_bytes("starcats.bin", bytes);
+    set_up_view();
+    return draw_stars(RENDER_FRAME);
+}
+
+} // namespace
+
+TEST(Catalogue_reader, CountFieldIsNeverABound)
+{
+    const int16_t lies[] = {0, -1, 1, 508, 5081, 32767, -32768};
+    for (int16_t c : lies)
+        EXPECT_EQ(stars_counted(catalogue_bytes(STAR_RECORDS, c)), STAR_RECORDS) << c;
+}
+
+TEST(Catalogue_reader, ShortFilesPlotTheirWholeRecordsOnly)
+{
+    EXPECT_EQ(stars_counted({}), 0);           // empty
+    EXPECT_EQ(stars_counted({0x13}), 0);       // half a count field
+    EXPECT_EQ(stars_counted(catalogue_bytes(0, 5080)), 0);
+    std::vector<uint8_t> part = catalogue_bytes(10, 5080);
+    part.resize(part.size() + 7, 0xff); // and most of an eleventh record
+    EXPECT_EQ(stars_counted(part), 10);
+    EXPECT_EQ(stars_counted(catalogue_bytes(509, 5080)), 509); // one into the second chunk
+}
+
+TEST(Catalogue_reader, BytesPastTheLastRecordAreIgnored)
+{
+    std::vector<uint8_t> longer = catalogue_bytes(STAR_RECORDS, 5080);
+    longer.resize(longer.size() + 1000, 0x7f);
+    EXPECT_EQ(stars_counted(longer), STAR_RECORDS);
+}
+
+TEST(Catalogue_reader, NonFiniteAndHugePositionsLandNowhere)
+{
+    std::vector<uint8_t> d = catalogue_bytes(STAR_RECORDS, 5080);
+    const uint32_t nan_bits = 0x7fc00000u, inf_bits = 0x7f800000u, ninf_bits = 0xff800000u;
+    const float huge = 3.0e38f;
+    auto put = [&](int k, int at, const void* v) { memcpy(&d[2 + STAR_RECORD_SIZE * k + at], v, 4); };
+    put(0, 0, &nan_bits);
+    put(1, 4, &nan_bits);
+    put(2, 0, &inf_bits);
+    put(3, 4, &ninf_bits);
+    put(4, 0, &huge);
+    put(5, 4, &huge);
+    EXPECT_EQ(stars_counted(d), STAR_RECORDS - 6);
+}
