@@ -1,0 +1,158 @@
+// novamir-render end to end: every frame is the same whether it comes from
+// one sequential run, a sub-range, a single frame or any worker of --jobs;
+// an abandoned frame stops the run wherever it falls.
+#include <gtest/gtest.h>
+#include <sys/stat.h> // Required for: stat
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "scene/scene.h"
+#include "shell/shell.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string renderer = std::string(NOVAMIR_BIN_DIR) + "/novamir-render";
+
+// Runs the renderer in directory dir; returns its exit status.
+int render(const std::string& dir, const std::string& args)
+{
+    std::string cmd = "cd '" + dir + "' && '" + renderer + "' " + args + " >out.txt 2>&1";
+    int status = system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Every frame file of a directory with its bytes.
+std::map<std::string, std::vector<uint8_t>> frames_in(const std::string& dir)
+{
+    std::map<std::string, std::vector<uint8_t>> out;
+    FILE* p = popen(("ls '" + dir + "' | grep -E '[0-9]{3}\\.(tga|bmp)$'").c_str(), "r");
+    char line[256];
+    while (p && fgets(line, sizeof line, p)) {
+        line[strcspn(line, "\n")] = 0;
+        out[line] = read_file_bytes(dir + "/" + line);
+    }
+    if (p)
+        pclose(p);
+    return out;
+}
+
+class Render_app : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    void SetUp() override
+    {
+        struct stat st;
+        if (stat(renderer.c_str(), &st) != 0)
+            GTEST_SKIP() << "novamir-render is not built";
+        char path[1024];
+        if (!find_data_file("NOVAMIR.CFG", path, sizeof path) || !find_data_file("novamir3.dat", path, sizeof path))
+            GTEST_SKIP() << "the data files are not built";
+        find_data_file("NOVAMIR.CFG", path, sizeof path);
+        ASSERT_EQ(read_project_file(path), 0);
+        // Twelve frames from 20, both writers, in the middle of every journey.
+        int_param[I_START_FRAME] = 20;
+        int_param[I_END_FRAME] = 31;
+        flag_param[F_SAVE_BMP] = 1;
+        flag_param[F_SAVE_TGA] = 1;
+        flag_param[F_PATH_ENABLE] = 0;
+        strcpy(str_param[S_PROJECT_NAME], "SCENE");
+    }
+    ObjectRecord* bitmap_object()
+    {
+        for (int k = 0; k < object_count; k++)
+            if (object_slots[list_order[k]].type == OBJ_BITMAP)
+                return &object_slots[list_order[k]];
+        return nullptr;
+    }
+    // Renders into a fresh sub-directory; returns its path.
+    std::string run(const std::string& name, const std::string& args, int expect_status = 0)
+    {
+        std::string sub = dir.path + "/" + name;
+        mkdir(sub.c_str(), 0755);
+        std::string cfg = sub + "/SCENE.CFG";
+        EXPECT_EQ(write_project_file(cfg.c_str()), 0);
+        for (const std::string& extra : extra_files)
+            write_file_bytes(sub + "/" + extra, read_file_bytes(dir.path + "/" + extra));
+        EXPECT_EQ(render(sub, args + " SCENE.CFG"), expect_status)
+            << name << ": " << std::string((const char*)read_file_bytes(sub + "/out.txt").data(),
+                                           read_file_bytes(sub + "/out.txt").size());
+        return sub;
+    }
+    std::vector<std::string> extra_files;
+};
+
+} // namespace
+
+TEST_F(Render_app, every_way_of_rendering_gives_the_same_frames)
+{
+    // The ship takes a new picture every frame and the backdrop is a PCX, so
+    // the held image and the surface map change hands within each frame.
+    strcpy(str_param[S_BACKDROP], "NEBULA.PCX");
+    ObjectRecord* ship = bitmap_object();
+    ASSERT_NE(ship, nullptr);
+    ship->w[13] = 1; // FILE SEARCH
+    auto all = frames_in(run("seq", "--jobs 1"));
+    ASSERT_EQ(all.size(), 24u);
+    auto jobs = frames_in(run("jobs", "--jobs 3"));
+    auto part = frames_in(run("part", "--jobs 2 --frames 26-29"));
+    auto single = frames_in(run("single", "--frame 31"));
+    EXPECT_EQ(jobs.size(), 24u);
+    EXPECT_EQ(part.size(), 8u);
+    EXPECT_EQ(single.size(), 2u);
+    for (auto* set : {&jobs, &part, &single})
+        for (auto& [name, bytes] : *set)
+            EXPECT_TRUE(bytes == all[name]) << name;
+    // The frames do change along the run.
+    EXPECT_FALSE(all["SCENE020.tga"] == all["SCENE031.tga"]);
+}
+
+TEST_F(Render_app, an_abandoned_frame_stops_every_worker_at_the_same_place)
+{
+    // The ship's numbered pictures run out after frame 24 and the plain name
+    // does not exist: frame 25 asks, and without --yes the run stops there.
+    ObjectRecord* ship = bitmap_object();
+    ASSERT_NE(ship, nullptr);
+    ship->w[13] = 1;
+    strcpy(ship->name, "GONE.TGA");
+    char path[1024];
+    ASSERT_TRUE(find_data_file("SHIP.TGA", path, sizeof path));
+    for (int f = 20; f <= 24; f++) {
+        char name[32];
+        snprintf(name, sizeof name, "GONE%03d.TGA", f);
+        write_file_bytes(name, read_file_bytes(path));
+        extra_files.push_back(name);
+    }
+    auto stopped = frames_in(run("stop", "--jobs 3", 1));
+    EXPECT_EQ(stopped.size(), 10u);
+    EXPECT_EQ(stopped.count("SCENE024.tga"), 1u);
+    EXPECT_EQ(stopped.count("SCENE025.tga"), 0u);
+    auto late = frames_in(run("late", "--jobs 2 --frames 28-31", 1));
+    EXPECT_TRUE(late.empty());
+    std::string text((const char*)read_file_bytes(dir.path + "/late/out.txt").data(),
+                     read_file_bytes(dir.path + "/late/out.txt").size());
+    EXPECT_NE(text.find("stopped at frame 25"), std::string::npos) << text;
+    EXPECT_NE(text.find("Error reading GONE.TGA file."), std::string::npos) << text;
+
+    // --yes goes on with the picture held from before, the same in every worker.
+    auto yes_seq = frames_in(run("yes1", "--yes --jobs 1"));
+    auto yes_par = frames_in(run("yes3", "--yes --jobs 3"));
+    ASSERT_EQ(yes_seq.size(), 24u);
+    for (auto& [name, bytes] : yes_par)
+        EXPECT_TRUE(bytes == yes_seq[name]) << name;
+    EXPECT_EQ(yes_par.size(), 24u);
+}
+
+TEST_F(Render_app, usage_errors_and_missing_projects)
+{
+    EXPECT_EQ(render(dir.path, "--width 700 X.CFG"), 2);
+    EXPECT_EQ(render(dir.path, "--frames 9-3 X.CFG"), 2);
+    EXPECT_EQ(render(dir.path, "--help"), 0);
+    EXPECT_EQ(render(dir.path, "NOPE.CFG"), 1);
+}
