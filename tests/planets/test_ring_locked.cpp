@@ -175,7 +175,9 @@ TEST_F(Planet_row, every_locked_ring_is_drawn_with_its_own_settings)
     EXPECT_EQ(pixel(32 + 14, 24), green) << "beyond the red ring: the green ring's own width";
     EXPECT_EQ(pixel(32 + 17, 24), (Rgb{0, 0, 0}));
     EXPECT_EQ(pixel(32, 24 + 3), red) << "near half of the red ring over the planet";
+    EXPECT_EQ(pixel(32, 24 + 5), green) << "near half of the second ring too, last";
     EXPECT_EQ(pixel(32, 24 - 3), PLANET_BLUE) << "far halves behind the planet";
+    EXPECT_EQ(pixel(32, 24 - 5), PLANET_BLUE);
 }
 
 TEST_F(Planet_row, restoring_rings_leaks_into_neither_the_planet_nor_the_store)
