@@ -106,7 +106,6 @@ static int setup_screen_and_data()
     project_frame_height = frame_buffer->h;
     preview_target = screen_buffer;
     present_preview = show_buffer;
-    restore_ui_palette();
     draw_colour_strip();
     load_help();
     draw_top_level();
