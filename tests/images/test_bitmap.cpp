@@ -129,6 +129,24 @@ TEST_F(Bitmap_resampling, Scale_one_copies_the_picture_exactly)
     EXPECT_EQ(pixel(81, 112), BACK);
 }
 
+TEST_F(Bitmap_resampling, Every_depth_reads_as_the_library_reads_it)
+{
+    for (int depth : {15, 16, 24, 32}) {
+        BITMAP* bmp = create_bitmap_ex(depth, 16, 8);
+        for (int y = 0; y < 8; y++)
+            for (int x = 0; x < 16; x++)
+                putpixel(bmp, x, y, makecol_depth(depth, 17 * x, 33 * y, 255 - 9 * x));
+        hold(bmp);
+        draw();
+        for (int y = 0; y < 8; y++)
+            for (int x = 0; x < 16; x++) {
+                const int c = getpixel(bmp, x, y);
+                ASSERT_EQ(pixel(92 + x, 96 + y), (Rgb{getr_depth(depth, c), getg_depth(depth, c), getb_depth(depth, c)}))
+                    << depth << ": " << x << "," << y;
+            }
+    }
+}
+
 TEST_F(Bitmap_resampling, Eight_bit_pictures_take_their_colours_from_the_work_palette)
 {
     BITMAP* bmp = create_bitmap_ex(8, 4, 2);
