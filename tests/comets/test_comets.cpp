@@ -153,16 +153,6 @@ TEST_F(Comet_shading, Illumination_above_one_saturates_the_base_colour)
     EXPECT_EQ(pixel(200, 150), (Rgb{255, 200, 100}));
 }
 
-TEST_F(Comet_shading, Speckle_changes_nothing)
-{
-    draw();
-    const auto plain = frame_bytes();
-    fill(BG_R, BG_G, BG_B);
-    dbl_param[D_SPECKLE] = 0.7;
-    draw();
-    EXPECT_EQ(frame_bytes(), plain);
-}
-
 // ---------------------------------------------------------------------------
 
 using Comet_fades = Comet;
