@@ -210,7 +210,8 @@ static json object_json(const ObjectRecord& rec)
             other["w" + std::to_string(i)] = rec.w[i];
     for (int i = 0; i < 24; i++) {
         uint64_t bits;
-        memcpy(&bits, &rec.d[i], 8);
+        double v = rec.d[i];
+        memcpy(&bits, &v, 8);
         if (!is_mapped(rec.type, 'd', i) && bits != 0)
             other["d" + std::to_string(i)] = double_value(rec.d[i]);
     }
@@ -382,6 +383,17 @@ static bool get_double(Reader& r, const json& v, const std::string& key, double*
     return r.fail(key, "expected a number");
 }
 
+// The record's doubles sit on 4-byte boundaries (the file layout), so they are
+// set by value, never through a double pointer.
+static bool get_double_field(Reader& r, const json& v, const std::string& key, ObjectRecord* rec, int index)
+{
+    double x;
+    if (!get_double(r, v, key, &x))
+        return false;
+    rec->d[index] = x;
+    return true;
+}
+
 // A fixed text field from "text" or {"text", "raw"}.
 static bool get_text(Reader& r, const json& v, const std::string& key, char* field, size_t size)
 {
@@ -446,7 +458,7 @@ static bool read_object(Reader& r, const json& o, const std::string& key, Object
         return false;
     if (!get_int(r, *start, key + "/start_frame", &rec->w[1]) || !get_int(r, *end, key + "/end_frame", &rec->w[2]) ||
         !get_text(r, *name, key + "/name", rec->name, OBJECT_NAME_LEN) ||
-        !get_double(r, *distance, key + "/distance", &rec->d[24]))
+        !get_double_field(r, *distance, key + "/distance", rec, 24))
         return false;
 
     std::string fkey = key + "/fields";
@@ -462,7 +474,7 @@ static bool read_object(Reader& r, const json& o, const std::string& key, Object
         if (!v)
             return false;
         std::string k = fkey + "/" + field_key(*m);
-        bool ok = m->field == 'w' ? get_int(r, *v, k, &rec->w[m->index]) : get_double(r, *v, k, &rec->d[m->index]);
+        bool ok = m->field == 'w' ? get_int(r, *v, k, &rec->w[m->index]) : get_double_field(r, *v, k, rec, m->index);
         if (!ok)
             return false;
     }
@@ -485,7 +497,7 @@ static bool read_object(Reader& r, const json& o, const std::string& key, Object
             if (is_mapped(rec->type, kind, index))
                 return r.fail(k, "this field belongs in \"fields\"");
             bool ok = kind == 'w' ? get_int(r, it.value(), k, &rec->w[index])
-                                  : get_double(r, it.value(), k, &rec->d[index]);
+                                  : get_double_field(r, it.value(), k, rec, index);
             if (!ok)
                 return false;
         }

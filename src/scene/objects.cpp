@@ -214,8 +214,10 @@ void pack_object(const ObjectRecord& rec, uint8_t out[OBJECT_RECORD_SIZE])
     for (int i = 0; i < 25; i++)
         put_u32(out + 4 * i, (uint32_t)rec.w[i]);
     for (int i = 0; i < 25; i++) {
+        // By value: the record's doubles sit on 4-byte boundaries.
+        double v = rec.d[i];
         uint64_t bits;
-        memcpy(&bits, &rec.d[i], 8);
+        memcpy(&bits, &v, 8);
         put_u32(out + offsetof(ObjectRecord, d) + 8 * i, (uint32_t)bits);
         put_u32(out + offsetof(ObjectRecord, d) + 8 * i + 4, (uint32_t)(bits >> 32));
     }
@@ -229,7 +231,9 @@ void unpack_object(const uint8_t in[OBJECT_RECORD_SIZE], ObjectRecord* rec)
     for (int i = 0; i < 25; i++) {
         const uint8_t* p = in + offsetof(ObjectRecord, d) + 8 * i;
         uint64_t bits = (uint64_t)get_u32(p) | (uint64_t)get_u32(p + 4) << 32;
-        memcpy(&rec->d[i], &bits, 8);
+        double v;
+        memcpy(&v, &bits, 8);
+        rec->d[i] = v;
     }
     memcpy(rec->name, in + offsetof(ObjectRecord, name), OBJECT_NAME_LEN);
 }

@@ -43,7 +43,7 @@ TEST_F(List_order, empty_list_after_clear)
     for (int i = 0; i < MAX_OBJECTS; i++) {
         EXPECT_EQ(list_order[i], -1);
         EXPECT_EQ(object_slots[i].type, OBJ_FREE);
-        EXPECT_EQ(object_slots[i].d[24], -1.0);
+        EXPECT_EQ(double(object_slots[i].d[24]), -1.0);
     }
     EXPECT_EQ(first_free_slot(), 0);
 }

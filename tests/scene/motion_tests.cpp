@@ -83,21 +83,21 @@ TEST_F(Frame_distance, without_perspective_travel_at_angle_0_moves_straight_away
 {
     int s = object(0, OBJ_PLANET, 0, 10, 100, 50.0, 2.0, 0.0, 0);
     frame_distance(s, 3);
-    EXPECT_NEAR(object_slots[s].d[24], 56.0, 1e-9);
+    EXPECT_NEAR(double(object_slots[s].d[24]), 56.0, 1e-9);
 }
 
 TEST_F(Frame_distance, without_perspective_angle_180_approaches)
 {
     int s = object(0, OBJ_COMET, 0, 10, 100, 50.0, 2.0, 180.0, 0);
     frame_distance(s, 3);
-    EXPECT_NEAR(object_slots[s].d[24], 44.0, 1e-9);
+    EXPECT_NEAR(double(object_slots[s].d[24]), 44.0, 1e-9);
 }
 
 TEST_F(Frame_distance, without_perspective_angle_90_keeps_the_distance)
 {
     int s = object(0, OBJ_BITMAP, 0, 10, 100, 50.0, 2.0, 90.0, 0);
     frame_distance(s, 3);
-    EXPECT_NEAR(object_slots[s].d[24], 50.0, 1e-9);
+    EXPECT_NEAR(double(object_slots[s].d[24]), 50.0, 1e-9);
 }
 
 TEST_F(Frame_distance, with_perspective_the_column_direction_counts)
@@ -106,7 +106,7 @@ TEST_F(Frame_distance, with_perspective_the_column_direction_counts)
     // Centre column (W / 2 = 320): the direction is 90 degrees.
     int s = object(0, OBJ_RING, 0, 10, 320, 50.0, 2.0, 0.0, 0);
     frame_distance(s, 3);
-    EXPECT_NEAR(object_slots[s].d[24], 56.0, 1e-9);
+    EXPECT_NEAR(double(object_slots[s].d[24]), 56.0, 1e-9);
     // 300 pixels off centre at 10 pixels a degree is 30 degrees off.
     s = object(1, OBJ_RING, 0, 10, 20, 50.0, 2.0, 0.0, 0);
     frame_distance(s, 3);
@@ -114,7 +114,7 @@ TEST_F(Frame_distance, with_perspective_the_column_direction_counts)
     double a = (30.0 + 90) * k;
     double y = std::cos(a) * 50.0 + std::cos(90 * k) * 6.0;
     double x = std::sin(a) * 50.0 + std::sin(90 * k) * 6.0;
-    EXPECT_EQ(object_slots[s].d[24], std::sqrt(x * x + y * y));
+    EXPECT_EQ(double(object_slots[s].d[24]), std::sqrt(x * x + y * y));
 }
 
 TEST_F(Frame_distance, the_half_width_is_an_integer_division)
@@ -123,7 +123,7 @@ TEST_F(Frame_distance, the_half_width_is_an_integer_division)
     rs.i[I_WIDTH] = 641; // half is 320, not 320.5
     int s = object(0, OBJ_RING, 0, 10, 320, 50.0, 2.0, 0.0, 0);
     frame_distance(s, 3);
-    EXPECT_NEAR(object_slots[s].d[24], 56.0, 1e-9);
+    EXPECT_NEAR(double(object_slots[s].d[24]), 56.0, 1e-9);
 }
 
 TEST_F(Frame_distance, no_travel_keeps_the_stored_distance_even_with_perspective)
@@ -132,28 +132,28 @@ TEST_F(Frame_distance, no_travel_keeps_the_stored_distance_even_with_perspective
     int s = object(0, OBJ_PLANET, 0, 10, 20, 50.0, 0.0, 0.0, 0);
     object_slots[s].d[24] = 12.5;
     frame_distance(s, 3);
-    EXPECT_EQ(object_slots[s].d[24], 12.5);
+    EXPECT_EQ(double(object_slots[s].d[24]), 12.5);
 }
 
 TEST_F(Frame_distance, outside_the_range_keeps_the_last_distance_inside)
 {
     int s = object(0, OBJ_PLANET, 0, 10, 320, 50.0, 1.0, 0.0, 0);
     frame_distance(s, 10);
-    EXPECT_NEAR(object_slots[s].d[24], 60.0, 1e-9);
+    EXPECT_NEAR(double(object_slots[s].d[24]), 60.0, 1e-9);
     frame_distance(s, 11);
-    EXPECT_NEAR(object_slots[s].d[24], 60.0, 1e-9);
+    EXPECT_NEAR(double(object_slots[s].d[24]), 60.0, 1e-9);
     frame_distance(s, -1);
-    EXPECT_NEAR(object_slots[s].d[24], 60.0, 1e-9);
+    EXPECT_NEAR(double(object_slots[s].d[24]), 60.0, 1e-9);
 }
 
 TEST_F(Frame_distance, a_star_field_never_moves_and_decel_returns_to_the_sort_distance)
 {
     int sky = object(0, OBJ_SKY, 0, 10, 320, 50.0, 5.0, 0.0, 0);
     frame_distance(sky, 4);
-    EXPECT_EQ(object_slots[sky].d[24], 50.0);
+    EXPECT_EQ(double(object_slots[sky].d[24]), 50.0);
     int s = object(1, OBJ_BITMAP, 0, 10, 320, 50.0, 5.0, 0.0, 2);
     frame_distance(s, 10);
-    EXPECT_NEAR(object_slots[s].d[24], 50.0, 1e-9);
+    EXPECT_NEAR(double(object_slots[s].d[24]), 50.0, 1e-9);
 }
 
 TEST_F(Frame_distance, depth_order_runs_far_to_near_and_keeps_list_order_on_ties)

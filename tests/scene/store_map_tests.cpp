@@ -94,7 +94,7 @@ TEST_P(Store_map, store_clear_restore_gives_the_page_back)
     EXPECT_EQ(object_slots[5].type, page);
     EXPECT_EQ(object_slots[5].w[1], a.frames[page].start);
     EXPECT_EQ(object_slots[5].w[2], a.frames[page].end);
-    EXPECT_EQ(object_slots[5].d[24], object_slots[5].d[9]);
+    EXPECT_EQ(double(object_slots[5].d[24]), double(object_slots[5].d[9]));
 
     fill_store(2000);
     restore_object(5);
@@ -139,11 +139,11 @@ TEST(Store_map_fields, land_where_the_record_layout_says)
     const ObjectRecord* o = object_slots;
     // Sky: star calc flag in w11, decimal 7 in d6, travel type forced to 0.
     EXPECT_EQ(o[0].w[11], flag_param[F_STAR_CALC]);
-    EXPECT_EQ(o[0].d[6], dbl_param[D_SKY_SPARE]);
+    EXPECT_EQ(double(o[0].d[6]), dbl_param[D_SKY_SPARE]);
     EXPECT_EQ(o[0].w[14], 0);
     // Planet: ROTATION INC before ROTATION INIT, store-only flags.
-    EXPECT_EQ(o[1].d[5], dbl_param[D_ROTATION_INC]);
-    EXPECT_EQ(o[1].d[6], dbl_param[D_ROTATION_INIT]);
+    EXPECT_EQ(double(o[1].d[5]), dbl_param[D_ROTATION_INC]);
+    EXPECT_EQ(double(o[1].d[6]), dbl_param[D_ROTATION_INIT]);
     EXPECT_EQ(o[1].w[6], flag_param[F_PHASE_ADJUST]);
     EXPECT_EQ(o[1].w[7], flag_param[F_X_PERSPECTIVE]);
     EXPECT_EQ(o[1].w[14], 0);
@@ -151,15 +151,15 @@ TEST(Store_map_fields, land_where_the_record_layout_says)
     EXPECT_EQ(o[2].w[6], int_param[I_PLANET_LOCK]);
     EXPECT_EQ(o[2].w[7], int_param[I_RING_WIDTH]);
     for (int i = 0; i < 24; i++)
-        EXPECT_NE(o[2].d[i], dbl_param[D_RING_ROTATION_INC]) << "d" << i;
+        EXPECT_NE(double(o[2].d[i]), dbl_param[D_RING_ROTATION_INC]) << "d" << i;
     // Comet: sky colours kept too, travel type in w14, perspective in w13.
     EXPECT_EQ(o[3].w[7], int_param[I_COLOUR_ONE]);
     EXPECT_EQ(o[3].w[14], int_param[I_COMET_TRAVEL]);
     EXPECT_EQ(o[3].w[13], flag_param[F_X_PERSPECTIVE]);
     // Bitmap: DISTANCE is both d2 and the sort distance d9.
-    EXPECT_EQ(o[4].d[2], dbl_param[D_BITMAP_DISTANCE]);
-    EXPECT_EQ(o[4].d[9], dbl_param[D_BITMAP_DISTANCE]);
-    EXPECT_EQ(o[4].d[24], dbl_param[D_BITMAP_DISTANCE]);
+    EXPECT_EQ(double(o[4].d[2]), dbl_param[D_BITMAP_DISTANCE]);
+    EXPECT_EQ(double(o[4].d[9]), dbl_param[D_BITMAP_DISTANCE]);
+    EXPECT_EQ(double(o[4].d[24]), dbl_param[D_BITMAP_DISTANCE]);
     EXPECT_EQ(o[4].w[16], flag_param[F_PLOT_BLACK]);
     EXPECT_EQ(o[4].w[15], flag_param[F_X_PERSPECTIVE]);
 }
@@ -173,7 +173,7 @@ TEST(Store_map_fields, store_leaves_unlisted_fields_alone)
     object_slots[3].w[14] = 3; // a ring record does not set its travel type
     store_object(3, OBJ_RING);
     EXPECT_EQ(object_slots[3].w[20], 77);
-    EXPECT_EQ(object_slots[3].d[20], 7.5);
+    EXPECT_EQ(double(object_slots[3].d[20]), 7.5);
     EXPECT_EQ(object_slots[3].w[14], 3);
 }
 
