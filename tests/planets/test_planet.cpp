@@ -120,21 +120,6 @@ TEST_F(Planet_disc, polar_angle_points_map_row_zero)
     EXPECT_EQ(pixel(28, 24), blue);
 }
 
-TEST_F(Planet_disc, turned_disc_has_a_turned_plot_box)
-{
-    install_grey_planet();
-    dbl_param[D_PLANET_DIAMETER] = 20.0;
-    dbl_param[D_OBLATE] = 0.5; // 10 wide, 20 high before the turn
-    dbl_param[D_POLAR_ANGLE] = 0.0;
-    draw_planet();
-    EXPECT_GE(planet_state.columns, 19);
-    EXPECT_LE(planet_state.rows, 11);
-    int l, r;
-    row_extent(24, &l, &r);
-    EXPECT_LE(l, 24);
-    EXPECT_GE(r, 40) << "the long axis lies across";
-}
-
 // ---------------------------------------------------------------------------
 
 class Planet_lighting : public PlanetScene {};
@@ -205,16 +190,6 @@ TEST_F(Planet_lighting, half_map_draws_its_dark_side_in_the_dark_colour_at_half)
     row_extent(19, &l, &r);
     EXPECT_EQ(l, 30) << "still the upright circle";
     EXPECT_EQ(r, 34);
-}
-
-TEST_F(Planet_lighting, half_map_width_is_doubled_for_the_drawing_only)
-{
-    install_grey_planet(0, 180, 90);
-    draw_planet();
-    EXPECT_EQ(map_width, 360);
-    EXPECT_EQ(map_width_d, 360.0);
-    setup_planet(0); // the next load resets it
-    EXPECT_EQ(map_width, 180);
 }
 
 TEST_F(Planet_lighting, map_index_zero_shows_the_former_entry_zero)
@@ -326,15 +301,6 @@ TEST_F(Planet_placement, phase_adjust_raises_the_phase_left_of_centre)
     int_param[I_PLANET_X] = 52;
     setup_planet(0);
     EXPECT_NEAR(rs.d[D_PHASE], 88.0, 1e-12);
-}
-
-TEST_F(Planet_placement, a_tiny_planet_is_raised_to_diameter_two)
-{
-    install_grey_planet();
-    dbl_param[D_PLANET_DIAMETER] = 0.3;
-    setup_planet(0);
-    EXPECT_EQ(rs.d[D_PLANET_DIAMETER], 2.0);
-    EXPECT_EQ(planet_state.rows, 2);
 }
 
 TEST_F(Planet_placement, far_outside_the_frame_draws_nothing)

@@ -91,17 +91,6 @@ TEST_F(Ring_colour, free_ring_of_height_zero_draws_nothing)
     EXPECT_EQ(overlay.plot_h, 2);
 }
 
-TEST_F(Ring_colour, free_ring_sets_the_shared_planet_values)
-{
-    dbl_param[D_POLAR_ANGLE] = 30.0;
-    apply_parameters();
-    render_ring(RENDER_FRAME, -1);
-    EXPECT_EQ(rs.d[D_POLAR_ANGLE], 90.0);
-    EXPECT_EQ(planet_state.equatorial_diameter, 40.0);
-    EXPECT_EQ(overlay.plot_w, 40);
-    EXPECT_EQ(overlay.plot_h, 40);
-}
-
 TEST_F(Ring_colour, travelling_ring_scales_with_distance)
 {
     dbl_param[D_REF_DISTANCE] = 100.0;
@@ -341,19 +330,6 @@ TEST_F(Ring_passes, the_full_row_puts_the_planet_between_the_halves)
     // 6, inside the planet's disc; radius 16.5 x 0.5 = 8.25 is the colour edge.
     EXPECT_EQ(pixel(32, 24 - 3), (Rgb{0, 0, 200})) << "far half hidden by the planet";
     EXPECT_EQ(pixel(32, 24 + 5), WHITE_RING) << "near half over the planet";
-}
-
-TEST_F(Ring_passes, lighting_limit_zero_leaves_the_planet_untouched)
-{
-    dbl_param[D_RING_LIGHTING] = 0.0;
-    dbl_param[D_PLANET_LATITUDE] = 30.0;
-    setup_planet(0);
-    render_planet(RENDER_FRAME);
-    std::vector<Rgb> before = frame();
-    reset_ring_pass();
-    render_ring(RENDER_FRAME, 0);
-    render_ring(RENDER_FRAME, 0);
-    EXPECT_EQ(frame(), before);
 }
 
 TEST_F(Ring_passes, shadow_falls_only_behind_the_planet)
