@@ -37,9 +37,9 @@ static int32_t trunc_i(double v)
     return (int32_t)v;
 }
 
-// Half the difference of the integer sizes: how far a tail's head centre lies
-// from its box centre. Sums saturate for the absurd sizes of a comet that has
-// come too close.
+// x moved by sign x (hd/2 - vd/2), how far a tail's head centre lies from its
+// box centre. Sums saturate for the absurd sizes of a comet that has come too
+// close.
 static int32_t shifted(int32_t x, int32_t hd, int32_t vd, int sign)
 {
     const int64_t v = (int64_t)x + sign * ((int64_t)(hd / 2) - vd / 2);
