@@ -582,6 +582,8 @@ TEST_F(Topology, built_file_holds_planets_and_rings_that_all_load)
 
 TEST(Topology_builder, two_builds_give_the_same_bytes)
 {
+    if (!surface_map)
+        surface_map = create_bitmap_ex(8, MAP_MAX_WIDTH, MAP_MAX_HEIGHT);
     std::string tool = std::string(NOVAMIR_BIN_DIR) + "/build_topology";
     if (access(tool.c_str(), X_OK) != 0)
         GTEST_SKIP() << "build_topology not built";
