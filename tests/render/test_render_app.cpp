@@ -43,6 +43,19 @@ std::map<std::string, std::vector<uint8_t>> frames_in(const std::string& dir)
     return out;
 }
 
+// A sample picture: found as the program finds data, or in the samples
+// folder of $NOVAMIR_DATA when the tests read another build's data.
+std::string sample_path(const char* name)
+{
+    char path[1024];
+    if (find_data_file(name, path, sizeof path))
+        return path;
+    const char* data = getenv("NOVAMIR_DATA");
+    std::string there = std::string(data ? data : ".") + "/samples/" + name;
+    struct stat st;
+    return stat(there.c_str(), &st) == 0 ? there : "";
+}
+
 class Render_app : public ::testing::Test {
 protected:
     ScratchDir dir;
@@ -85,6 +98,15 @@ protected:
                                            read_file_bytes(sub + "/out.txt").size());
         return sub;
     }
+    // Copies a sample into the scratch directory, to be copied into every run.
+    void use_sample(const char* name, const char* as = nullptr)
+    {
+        std::string from = sample_path(name);
+        ASSERT_FALSE(from.empty()) << name;
+        std::string to = as ? as : name;
+        write_file_bytes(dir.path + "/" + to, read_file_bytes(from));
+        extra_files.push_back(to);
+    }
     std::vector<std::string> extra_files;
 };
 
@@ -98,6 +120,13 @@ TEST_F(Render_app, every_way_of_rendering_gives_the_same_frames)
     ObjectRecord* ship = bitmap_object();
     ASSERT_NE(ship, nullptr);
     ship->w[13] = 1; // FILE SEARCH
+    use_sample("NEBULA.PCX");
+    use_sample("SHIP.TGA");
+    for (int f = 20; f <= 31; f++) {
+        char name[32];
+        snprintf(name, sizeof name, "SHIP%03d.TGA", f);
+        use_sample(name);
+    }
     auto all = frames_in(run("seq", "--jobs 1"));
     ASSERT_EQ(all.size(), 24u);
     auto jobs = frames_in(run("jobs", "--jobs 3"));
@@ -121,13 +150,11 @@ TEST_F(Render_app, an_abandoned_frame_stops_every_worker_at_the_same_place)
     ASSERT_NE(ship, nullptr);
     ship->w[13] = 1;
     strcpy(ship->name, "GONE.TGA");
-    char path[1024];
-    ASSERT_TRUE(find_data_file("SHIP.TGA", path, sizeof path));
+    use_sample(str_param[S_BACKDROP]);
     for (int f = 20; f <= 24; f++) {
         char name[32];
         snprintf(name, sizeof name, "GONE%03d.TGA", f);
-        write_file_bytes(name, read_file_bytes(path));
-        extra_files.push_back(name);
+        use_sample("SHIP.TGA", name);
     }
     auto stopped = frames_in(run("stop", "--jobs 3", 1));
     EXPECT_EQ(stopped.size(), 10u);
