@@ -469,25 +469,3 @@ TEST_F(Object_image, loads_keeps_and_refuses)
     EXPECT_EQ(load_object_image("JUNK.TGA"), 1);
     EXPECT_TRUE(told("Image loading error!"));
 }
-
-TEST(Palette_conversion, scales_by_four_both_ways)
-{
-    PALETTE pal;
-    for (int i = 0; i < 256; i++) {
-        pal[i].r = (unsigned char)(i % 64);
-        pal[i].g = (unsigned char)(63 - i % 64);
-        pal[i].b = (unsigned char)(i / 4);
-    }
-    uint8_t rgb[256][3];
-    palette_to_rgb(pal, rgb);
-    EXPECT_EQ(rgb[10][0], 40);
-    EXPECT_EQ(rgb[10][1], 212);
-    EXPECT_EQ(rgb[255][2], 252);
-    rgb[3][0] = 255;
-    rgb[3][1] = 3;
-    PALETTE back;
-    rgb_to_palette(rgb, back);
-    EXPECT_EQ(back[3].r, 63);
-    EXPECT_EQ(back[3].g, 0);
-    EXPECT_EQ(back[10].g, 53);
-}

@@ -286,10 +286,11 @@ TEST(Sky_geometry, full_angle_quadrants_and_axes)
     EXPECT_EQ(full_angle(0, 0), 0.0);
     EXPECT_EQ(full_angle(-2, 0), PI);
     EXPECT_EQ(full_angle(2, 0), 0.0);
-    EXPECT_DOUBLE_EQ(full_angle(1, 1), std::atan(1.0));
-    EXPECT_DOUBLE_EQ(full_angle(1, -1), std::atan(-1.0) + TWO_PI);
-    EXPECT_DOUBLE_EQ(full_angle(-1, 1), std::atan(-1.0) + PI);
-    EXPECT_DOUBLE_EQ(full_angle(-1, -1), std::atan(1.0) + PI);
+    // One point per quadrant: 45, 315, 135 and 225 degrees.
+    EXPECT_NEAR(full_angle(1, 1), 0.25 * PI, 1e-12);
+    EXPECT_NEAR(full_angle(1, -1), 1.75 * PI, 1e-12);
+    EXPECT_NEAR(full_angle(-1, 1), 0.75 * PI, 1e-12);
+    EXPECT_NEAR(full_angle(-1, -1), 1.25 * PI, 1e-12);
 }
 
 TEST(Sky_geometry, rotations)
