@@ -316,13 +316,116 @@ static bool save(const std::string& dir, const char* name, BITMAP* bmp, const RG
     return true;
 }
 
+// Median cut: boxes of the picture's colours, split at the pixel-weighted
+// median of their longest side until there are 256; each box gives the mean
+// of its pixels. (The library's optimiser is not used: its result changes
+// with the state of the heap, and the samples must be the same every build.)
+struct ColourCount {
+    int rgb[3];
+    int count;
+};
+struct ColourBox {
+    size_t first, last; // range in the colour list, last excluded
+    long pixels;
+    int axis, range;     // longest side and its length
+};
+
+static void measure_box(const std::vector<ColourCount>& colours, ColourBox* b)
+{
+    int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+    b->pixels = 0;
+    for (size_t i = b->first; i < b->last; i++) {
+        for (int c = 0; c < 3; c++) {
+            lo[c] = std::min(lo[c], colours[i].rgb[c]);
+            hi[c] = std::max(hi[c], colours[i].rgb[c]);
+        }
+        b->pixels += colours[i].count;
+    }
+    b->axis = 0;
+    for (int c = 1; c < 3; c++)
+        if (hi[c] - lo[c] > hi[b->axis] - lo[b->axis])
+            b->axis = c;
+    b->range = hi[b->axis] - lo[b->axis];
+}
+
+static void median_cut_palette(BITMAP* src, PALETTE pal)
+{
+    std::vector<int> packed;
+    packed.reserve((size_t)src->w * src->h);
+    for (int y = 0; y < src->h; y++)
+        for (int x = 0; x < src->w; x++) {
+            int p = getpixel(src, x, y);
+            packed.push_back(getr24(p) << 16 | getg24(p) << 8 | getb24(p));
+        }
+    std::sort(packed.begin(), packed.end());
+    std::vector<ColourCount> colours;
+    for (size_t i = 0; i < packed.size(); i++) {
+        if (i == 0 || packed[i] != packed[i - 1])
+            colours.push_back({{packed[i] >> 16, (packed[i] >> 8) & 255, packed[i] & 255}, 0});
+        colours.back().count++;
+    }
+    std::vector<ColourBox> boxes(1, ColourBox{0, colours.size(), 0, 0, 0});
+    measure_box(colours, &boxes[0]);
+    while (boxes.size() < PAL_SIZE) {
+        // The box that most deserves a split: longest side times its pixels.
+        int pick = -1;
+        double best = 0;
+        for (size_t k = 0; k < boxes.size(); k++) {
+            double score = (double)boxes[k].range * boxes[k].pixels;
+            if (boxes[k].last - boxes[k].first > 1 && score > best) {
+                best = score;
+                pick = (int)k;
+            }
+        }
+        if (pick < 0)
+            break; // fewer colours than entries
+        ColourBox b = boxes[pick];
+        int axis = b.axis;
+        std::sort(colours.begin() + b.first, colours.begin() + b.last,
+                  [axis](const ColourCount& p, const ColourCount& q) {
+                      if (p.rgb[axis] != q.rgb[axis])
+                          return p.rgb[axis] < q.rgb[axis];
+                      int pp = p.rgb[0] << 16 | p.rgb[1] << 8 | p.rgb[2];
+                      int qq = q.rgb[0] << 16 | q.rgb[1] << 8 | q.rgb[2];
+                      return pp < qq;
+                  });
+        long half = 0;
+        size_t cut = b.first + 1;
+        for (size_t i = b.first; i < b.last - 1; i++) {
+            half += colours[i].count;
+            cut = i + 1;
+            if (2 * half >= b.pixels)
+                break;
+        }
+        ColourBox lower = {b.first, cut, 0, 0, 0}, upper = {cut, b.last, 0, 0, 0};
+        measure_box(colours, &lower);
+        measure_box(colours, &upper);
+        boxes[pick] = lower;
+        boxes.push_back(upper);
+    }
+    for (int i = 0; i < PAL_SIZE; i++)
+        pal[i].r = pal[i].g = pal[i].b = 0;
+    for (size_t k = 0; k < boxes.size(); k++) {
+        long sum[3] = {0, 0, 0};
+        for (size_t i = boxes[k].first; i < boxes[k].last; i++)
+            for (int c = 0; c < 3; c++)
+                sum[c] += (long)colours[i].rgb[c] * colours[i].count;
+        unsigned char v[3];
+        for (int c = 0; c < 3; c++) {
+            long mean = (sum[c] + boxes[k].pixels / 2) / boxes[k].pixels; // 0..255
+            v[c] = (unsigned char)std::min(63L, (mean * 63 + 127) / 255);
+        }
+        pal[k].r = v[0];
+        pal[k].g = v[1];
+        pal[k].b = v[2];
+    }
+}
+
 // The nebula reduced to 256 colours of its own palette, with Floyd-Steinberg
 // error diffusion in integers so the smooth clouds do not band.
 static BITMAP* to_8bit(BITMAP* src, PALETTE pal)
 {
-    signed char free_entries[PAL_SIZE] = {0};
-    if (generate_optimized_palette(src, pal, free_entries) <= 0)
-        return nullptr;
+    median_cut_palette(src, pal);
     BITMAP* out = create_bitmap_ex(8, src->w, src->h);
     if (!out)
         return nullptr;
