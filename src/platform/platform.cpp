@@ -145,9 +145,12 @@ int find_data_file(const char* name, char* out, size_t out_size)
         return 1;
     if (name[0] == '/' || name[0] == '\\')
         return 0;
-    const char* dirs[5] = {getenv("NOVAMIR_DATA"), NOVAMIR_BUILD_DATA_DIR,
+    // The samples folder of a data directory named by $NOVAMIR_DATA is
+    // searched too, as that of the built one is.
+    std::string env_samples = getenv("NOVAMIR_DATA") ? std::string(getenv("NOVAMIR_DATA")) + "/samples" : "";
+    const char* dirs[6] = {getenv("NOVAMIR_DATA"), env_samples.c_str(), NOVAMIR_BUILD_DATA_DIR,
                            NOVAMIR_BUILD_DATA_DIR "/samples", NOVAMIR_INSTALL_DATA_DIR, nullptr};
-    for (int i = 0; i < 4; i++) {
+    for (int i = 0; i < 5; i++) {
         if (!dirs[i] || !dirs[i][0])
             continue;
         std::string full = std::string(dirs[i]) + "/" + name;
