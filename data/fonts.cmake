@@ -1,5 +1,6 @@
 # Interface datafile novx.dat: 15 FONT objects made from the X11 misc-fixed
-# bitmap fonts of xfonts-base. Each PCF font is turned into BDF (pcf2bdf), the
+# bitmap fonts of xfonts-base (public domain; the package's Sony and other
+# fonts are left out so no notice has to travel with the file). Each PCF font is turned into BDF (pcf2bdf), the
 # BDF into a character grid picture (tools/bdf_to_grid), and Allegro's dat
 # tool packs the grids, in the order below, into build/data/novx.dat.
 #
@@ -22,7 +23,7 @@ set(NOVAMIR_FONTS
   7x13B   # object 11: number 7, LIST FONT "Big": page tabs, help titles (bold)
   4x6     # object 12: number 0, LIST FONT "Micro"
   8x13B   # object 13: number 2 (bold)
-  12x24   # object 14: number 6, the largest
+  9x18B   # object 14: number 6 (bold)
 )
 set(NOVAMIR_FONT_DIR /usr/share/fonts/X11/misc)
 set(font_work ${CMAKE_CURRENT_BINARY_DIR}/fonts)
