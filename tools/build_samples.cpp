@@ -87,9 +87,9 @@ static Colour lit_metal(Colour base, double vn)
         diffuse = 0;
     // Mirror direction's z for a viewer straight ahead: highlight band above centre.
     double rz = 2 * diffuse * nz - lz;
-    double spec = rz > 0 ? pow(rz, 24) : 0;
+    double specular = rz > 0 ? pow(rz, 24) : 0;
     Colour c = mix(base, 0.16 + 0.84 * diffuse);
-    return add(c, {200 * spec, 200 * spec, 205 * spec});
+    return add(c, {200 * specular, 200 * specular, 205 * specular});
 }
 
 static double plume(double u, double v, double ue, double ve, double length, double width)
