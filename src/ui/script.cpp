@@ -128,7 +128,9 @@ void device_clear_keys()
 
 void device_mouse(int* x, int* y, int* buttons)
 {
-    if (script.mouse)
+    // Only a driver that asks for it is polled: polling the X11 mouse
+    // throws away the button events its callback would have seen.
+    if (script.mouse && mouse_needs_poll())
         poll_mouse();
     *x = mouse_x;
     *y = mouse_y;
