@@ -74,12 +74,49 @@ void editor_act()
 }
 void help_act() { help_for_item(); }
 void menu_act() { read_key(); }
+void startup_act() { startup_box(); }
+void colours_act()
+{
+    int_param[I_COLOUR_ONE] = 37;
+    int_param[I_COLOUR_TWO] = 200;
+    colour_picker();
+    colour_swatch(90, 1);
+    read_key();
+}
+int three_planets() { return 3; }
+int planet_lines(char lines[][LIST_LINE_LEN], int first_line, int start, int per_page)
+{
+    static const char* names[3] = {"Mercury", "Venus", "Earth"};
+    snprintf(lines[0], LIST_LINE_LEN, "PLANETS in novamir1.top file (3 on file) Page 1/1 ");
+    snprintf(lines[1], LIST_LINE_LEN, "Planet  ( Full map WHITE, Half map BLUE )");
+    int n = 0;
+    for (int j = start; j < 3 && n < per_page; j++, n++) {
+        snprintf(lines[first_line + n], LIST_LINE_LEN, "%-3d:  %s", j, names[j]);
+        lines[first_line + n][78] = j == 1 ? 'A' : 0;
+        lines[first_line + n][79] = j == 2 ? 'F' : 'H';
+    }
+    return n;
+}
+void lists_act()
+{
+    list_page_builders[LIST_PLANETS] = planet_lines;
+    list_item_counts[LIST_PLANETS] = three_planets;
+    int_param[I_LIST_FONT] = 1;
+    int32_t first = 0;
+    list_picker(&first, LIST_PLANETS, 0);
+    read_key();
+    list_page_builders[LIST_PLANETS] = nullptr;
+    list_item_counts[LIST_PLANETS] = nullptr;
+}
 
 const Picture pictures[] = {
     {"menu", "dump shot.bmp\nkey Esc\n", menu_act},
     {"yesno", "dump shot.bmp\nkey Esc\n", yes_no_act},
     {"editor", "key End Backspace Left Insert\ntext \"7\"\ndump shot.bmp\nkey Esc\n", editor_act},
     {"help", "dump shot.bmp\nkey 1 Esc F1\n", help_act},
+    {"startup", "dump shot.bmp\nkey Enter\n", startup_act},
+    {"colours", "dump shot.bmp\nkey Esc\n", colours_act},
+    {"lists", "dump shot.bmp\nkey Esc\n", lists_act},
 };
 
 }  // namespace
