@@ -1,6 +1,7 @@
 // File lists: the project files and the image files of the current directory
 // (or BITMAP PATH) that the FILE and BITMAP side panes offer.
 #include <dirent.h>   // Required for: opendir, readdir
+#include <strings.h>  // Required for: strcasecmp
 #include <fnmatch.h>  // Required for: fnmatch, FNM_CASEFOLD
 #include <sys/stat.h> // Required for: stat, S_ISREG
 #include <algorithm>  // Required for: sort
@@ -22,8 +23,9 @@ int32_t image_file_count, image_file_selected;
 constexpr int SCAN_LIMIT = 48;
 
 // Appends the regular files of dir matching pattern (any case) to a list,
-// testing the limit after each name. Names are taken in name order: the order
-// a Linux directory returns is arbitrary, and a pane should not reshuffle.
+// testing the limit after each name. Names are taken in name order, case
+// aside: the order a Linux directory returns is arbitrary, and a pane should
+// not reshuffle between scans.
 static void scan_pattern(const std::string& dir, const char* pattern, char (*list)[FILE_LINE_LEN],
                          int32_t* count)
 {
@@ -43,7 +45,10 @@ static void scan_pattern(const std::string& dir, const char* pattern, char (*lis
         names.push_back(e->d_name);
     }
     closedir(d);
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        int c = strcasecmp(a.c_str(), b.c_str());
+        return c != 0 ? c < 0 : a < b;
+    });
     for (const std::string& n : names) {
         if (*count >= SCAN_LIMIT + 2)
             break; // never beyond the 50 lines of the image list

@@ -1,5 +1,5 @@
-// Store map: a page stored into a record and restored gives the page back,
-// store-only fields stay in the record, names and choice lists follow.
+// Store map: an object page stored into a record and restored gives the page
+// back; store-only fields stay in the record; names and choice lists follow.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -21,105 +21,62 @@ void fill_store(int base)
         dbl_param[i] = base + i + 0.25;
     for (int i = 0; i < FLAG_PARAMS; i++)
         flag_param[i] = base + 100 + i;
-    for (int n = 0; n < CHOICE_LISTS; n++) {
-        int v = (base / 1000) % choice_list[n].count;
-        int_param[choice_list[n].target] = v;
-        choice_list[n].current = v;
-    }
+    for (int n = 0; n < CHOICE_LISTS; n++)
+        choice_list[n].current = int_param[choice_list[n].target] = (base / 1000) % choice_list[n].count;
     for (int p = 0; p < MENU_PAGES; p++)
         page_frames[p] = {base + 10 * p, base + 10 * p + 5};
     snprintf(str_param[S_BITMAP_FILE], STR_LEN, "B%d.TGA", base);
 }
 
-struct Snapshot {
-    int32_t ints[INT_PARAMS];
-    double dbls[DBL_PARAMS];
-    int32_t flags[FLAG_PARAMS];
-    int32_t currents[CHOICE_LISTS];
-    PageFrames frames[MENU_PAGES];
-    char bitmap_file[STR_LEN];
-};
+class Store_map : public ::testing::TestWithParam<int> {};
 
-Snapshot take()
-{
-    Snapshot s;
-    memcpy(s.ints, int_param, sizeof s.ints);
-    memcpy(s.dbls, dbl_param, sizeof s.dbls);
-    memcpy(s.flags, flag_param, sizeof s.flags);
-    for (int n = 0; n < CHOICE_LISTS; n++)
-        s.currents[n] = choice_list[n].current;
-    memcpy(s.frames, page_frames, sizeof s.frames);
-    memcpy(s.bitmap_file, str_param[S_BITMAP_FILE], STR_LEN);
-    return s;
-}
-
-// Every row of an object page shows after a restore what it showed when the
-// page was stored. Ring ROTATION INC is the one entry no ring record keeps.
-void expect_page_back(int page, const Snapshot& a)
-{
-    for (int r = 0; r < MENU_ROWS; r++) {
-        const MenuItem& m = menu_pages[page][r];
-        SCOPED_TRACE(std::string(page_names[page]) + " " + m.name);
-        if (m.kind == ITEM_CHOICE) {
-            EXPECT_EQ(choice_list[m.param].current, a.currents[m.param]);
-            EXPECT_EQ(int_param[choice_list[m.param].target], a.ints[choice_list[m.param].target]);
-        } else if (m.kind == ITEM_FLAG) {
-            EXPECT_EQ(flag_param[m.param], a.flags[m.param]);
-        } else if (m.kind == ITEM_VALUE && m.editor == EDIT_PAGE_FRAME) {
-            EXPECT_EQ(page_frames[page].start, a.frames[page].start);
-            EXPECT_EQ(page_frames[page].end, a.frames[page].end);
-        } else if (m.kind == ITEM_VALUE && m.editor == EDIT_WHOLE) {
-            EXPECT_EQ(int_param[m.param], a.ints[m.param]);
-        } else if (m.kind == ITEM_VALUE && m.editor == EDIT_DECIMAL) {
-            if (page == PAGE_RING && m.param == D_RING_ROTATION_INC)
-                continue;
-            EXPECT_EQ(dbl_param[m.param], a.dbls[m.param]);
-        } else if (m.kind == ITEM_VALUE && m.editor == EDIT_STRING) {
-            EXPECT_STREQ(str_param[m.param], a.bitmap_file);
-        }
-    }
-}
-
-class Store_map : public ::testing::TestWithParam<int> {
-protected:
-    void SetUp() override { clear_objects(); }
-};
-
-TEST_P(Store_map, store_clear_restore_gives_the_page_back)
+// Every row of the page shows after a restore what it showed when the page
+// was stored, and entries of other pages keep what they hold.
+TEST_P(Store_map, store_then_restore_gives_the_page_back)
 {
     int page = GetParam();
+    clear_objects();
     fill_store(1000);
-    Snapshot a = take();
+    int32_t a_int[INT_PARAMS], a_flag[FLAG_PARAMS], a_cur[CHOICE_LISTS];
+    double a_dbl[DBL_PARAMS];
+    memcpy(a_int, int_param, sizeof a_int);
+    memcpy(a_dbl, dbl_param, sizeof a_dbl);
+    memcpy(a_flag, flag_param, sizeof a_flag);
+    for (int n = 0; n < CHOICE_LISTS; n++)
+        a_cur[n] = choice_list[n].current;
+    PageFrames a_frames = page_frames[page];
+    std::string a_file = str_param[S_BITMAP_FILE];
     store_object(5, page);
     EXPECT_EQ(object_slots[5].type, page);
-    EXPECT_EQ(object_slots[5].w[1], a.frames[page].start);
-    EXPECT_EQ(object_slots[5].w[2], a.frames[page].end);
     EXPECT_EQ(double(object_slots[5].d[24]), double(object_slots[5].d[9]));
 
     fill_store(2000);
     restore_object(5);
-    expect_page_back(page, a);
-}
-
-TEST_P(Store_map, restore_touches_no_other_page_frames_and_keeps_unmapped_entries)
-{
-    int page = GetParam();
-    fill_store(1000);
-    store_object(7, page);
-    fill_store(2000);
-    Snapshot b = take();
-    restore_object(7);
-    for (int p = 0; p < MENU_PAGES; p++)
-        if (p != page) {
-            EXPECT_EQ(page_frames[p].start, b.frames[p].start);
+    for (int r = 0; r < page_item_count(page); r++) {
+        const MenuItem& m = menu_pages[page][r];
+        SCOPED_TRACE(m.name);
+        if (m.kind == ITEM_CHOICE) {
+            EXPECT_EQ(choice_list[m.param].current, a_cur[m.param]);
+            EXPECT_EQ(int_param[choice_list[m.param].target], a_int[choice_list[m.param].target]);
+        } else if (m.kind == ITEM_FLAG) {
+            EXPECT_EQ(flag_param[m.param], a_flag[m.param]);
+        } else if (m.editor == EDIT_PAGE_FRAME) {
+            EXPECT_EQ(page_frames[page].start, a_frames.start);
+            EXPECT_EQ(page_frames[page].end, a_frames.end);
+        } else if (m.editor == EDIT_WHOLE) {
+            EXPECT_EQ(int_param[m.param], a_int[m.param]);
+        } else if (m.editor == EDIT_STRING) {
+            EXPECT_EQ(std::string(str_param[m.param]), a_file);
+        } else if (!(page == PAGE_RING && m.param == D_RING_ROTATION_INC)) { // no ring keeps it
+            EXPECT_EQ(dbl_param[m.param], a_dbl[m.param]);
         }
-    // Entries of the OPTIONS and FILE pages never come from a record.
-    EXPECT_EQ(int_param[I_WIDTH], b.ints[I_WIDTH]);
-    EXPECT_EQ(dbl_param[D_PIXELS_PER_DEGREE], b.dbls[D_PIXELS_PER_DEGREE]);
-    EXPECT_EQ(dbl_param[D_RING_ROTATION_INC], b.dbls[D_RING_ROTATION_INC]);
-    EXPECT_EQ(flag_param[F_X_PERSPECTIVE], b.flags[F_X_PERSPECTIVE]);
-    EXPECT_EQ(flag_param[F_PHASE_ADJUST], b.flags[F_PHASE_ADJUST]);
-    EXPECT_EQ(flag_param[F_EDGE_ADJUST], b.flags[F_EDGE_ADJUST]);
+    }
+    for (int p = 0; p < MENU_PAGES; p++)
+        EXPECT_EQ(page_frames[p].start, p == page ? a_frames.start : 2000 + 10 * p);
+    for (int f : {F_X_PERSPECTIVE, F_PHASE_ADJUST, F_EDGE_ADJUST}) // store-only
+        EXPECT_EQ(flag_param[f], 2100 + f);
+    EXPECT_EQ(dbl_param[D_RING_ROTATION_INC], 2000 + D_RING_ROTATION_INC + 0.25);
+    EXPECT_EQ(int_param[I_WIDTH], 2000 + I_WIDTH);
 }
 
 INSTANTIATE_TEST_SUITE_P(Object_pages, Store_map, ::testing::Values(1, 2, 3, 4, 5),
@@ -127,130 +84,64 @@ INSTANTIATE_TEST_SUITE_P(Object_pages, Store_map, ::testing::Values(1, 2, 3, 4, 
                              return std::string(page_names[info.param]);
                          });
 
-TEST(Store_map_fields, land_where_the_record_layout_says)
+TEST(Store_map_fields, odd_places_store_only_fields_and_untouched_fields)
 {
     clear_objects();
     fill_store(1000);
-    store_object(0, OBJ_SKY);
-    store_object(1, OBJ_PLANET);
-    store_object(2, OBJ_RING);
-    store_object(3, OBJ_COMET);
-    store_object(4, OBJ_BITMAP);
+    object_slots[2].w[20] = 77;
+    object_slots[2].w[14] = 3; // a ring record does not set its travel type
+    for (int p = 1; p <= 5; p++)
+        store_object(p - 1, p);
     const ObjectRecord* o = object_slots;
-    // Sky: star calc flag in w11, decimal 7 in d6, travel type forced to 0.
-    EXPECT_EQ(o[0].w[11], flag_param[F_STAR_CALC]);
-    EXPECT_EQ(double(o[0].d[6]), dbl_param[D_SKY_SPARE]);
-    EXPECT_EQ(o[0].w[14], 0);
-    // Planet: ROTATION INC before ROTATION INIT, store-only flags.
-    EXPECT_EQ(double(o[1].d[5]), dbl_param[D_ROTATION_INC]);
-    EXPECT_EQ(double(o[1].d[6]), dbl_param[D_ROTATION_INIT]);
-    EXPECT_EQ(o[1].w[6], flag_param[F_PHASE_ADJUST]);
-    EXPECT_EQ(o[1].w[7], flag_param[F_X_PERSPECTIVE]);
+    EXPECT_EQ(o[0].w[14], 0); // sky and planet records set travel type 0
     EXPECT_EQ(o[1].w[14], 0);
-    // Ring: PLANET LOCK in w6, no rotation increment anywhere.
-    EXPECT_EQ(o[2].w[6], int_param[I_PLANET_LOCK]);
-    EXPECT_EQ(o[2].w[7], int_param[I_RING_WIDTH]);
-    for (int i = 0; i < 24; i++)
-        EXPECT_NE(double(o[2].d[i]), dbl_param[D_RING_ROTATION_INC]) << "d" << i;
-    // Comet: sky colours kept too, travel type in w14, perspective in w13.
+    EXPECT_EQ(double(o[1].d[5]), dbl_param[D_ROTATION_INC]); // before ROTATION INIT
+    EXPECT_EQ(double(o[1].d[6]), dbl_param[D_ROTATION_INIT]);
+    EXPECT_EQ(o[1].w[7], flag_param[F_X_PERSPECTIVE]);
+    EXPECT_EQ(o[2].w[14], 3);
+    EXPECT_EQ(o[2].w[20], 77);
     EXPECT_EQ(o[3].w[7], int_param[I_COLOUR_ONE]);
-    EXPECT_EQ(o[3].w[14], int_param[I_COMET_TRAVEL]);
     EXPECT_EQ(o[3].w[13], flag_param[F_X_PERSPECTIVE]);
-    // Bitmap: DISTANCE is both d2 and the sort distance d9.
     EXPECT_EQ(double(o[4].d[2]), dbl_param[D_BITMAP_DISTANCE]);
     EXPECT_EQ(double(o[4].d[9]), dbl_param[D_BITMAP_DISTANCE]);
-    EXPECT_EQ(double(o[4].d[24]), dbl_param[D_BITMAP_DISTANCE]);
-    EXPECT_EQ(o[4].w[16], flag_param[F_PLOT_BLACK]);
-    EXPECT_EQ(o[4].w[15], flag_param[F_X_PERSPECTIVE]);
-}
+    EXPECT_EQ(o[4].w[11], flag_param[F_EDGE_ADJUST]);
 
-TEST(Store_map_fields, store_leaves_unlisted_fields_alone)
-{
-    clear_objects();
-    fill_store(1000);
-    object_slots[3].w[20] = 77;
-    object_slots[3].d[20] = 7.5;
-    object_slots[3].w[14] = 3; // a ring record does not set its travel type
-    store_object(3, OBJ_RING);
-    EXPECT_EQ(object_slots[3].w[20], 77);
-    EXPECT_EQ(double(object_slots[3].d[20]), 7.5);
-    EXPECT_EQ(object_slots[3].w[14], 3);
-}
-
-TEST(Store_map_fields, restoring_any_object_sets_ref_distance_from_d9)
-{
-    clear_objects();
-    fill_store(1000);
-    dbl_param[D_BITMAP_DISTANCE] = 42.0;
-    store_object(0, OBJ_BITMAP);
+    // Restoring the bitmap sets REF DISTANCE to its DISTANCE.
     dbl_param[D_REF_DISTANCE] = 1.0;
-    dbl_param[D_BITMAP_DISTANCE] = 2.0;
-    restore_object(0);
-    EXPECT_EQ(dbl_param[D_REF_DISTANCE], 42.0);
-    EXPECT_EQ(dbl_param[D_BITMAP_DISTANCE], 42.0);
+    restore_object(4);
+    EXPECT_EQ(dbl_param[D_REF_DISTANCE], dbl_param[D_BITMAP_DISTANCE]);
+
+    // Another page number clears the slot; free slots restore nothing.
+    store_object(4, 6);
+    EXPECT_EQ(o[4].type, OBJ_FREE);
+    dbl_param[D_REF_DISTANCE] = 1.0;
+    restore_object(4);
+    EXPECT_EQ(dbl_param[D_REF_DISTANCE], 1.0);
 }
 
-TEST(Store_map_fields, page_outside_1_to_5_clears_the_slot_and_free_slots_restore_nothing)
-{
-    clear_objects();
-    fill_store(1000);
-    store_object(2, OBJ_COMET);
-    store_object(2, 6);
-    EXPECT_EQ(object_slots[2].type, OBJ_FREE);
-    EXPECT_STREQ(object_slots[2].name, "empty");
-    Snapshot before = take();
-    restore_object(2);
-    object_slots[3].type = 9;
-    restore_object(3);
-    Snapshot after = take();
-    EXPECT_EQ(memcmp(&before, &after, sizeof before), 0);
-}
-
-TEST(Object_names, follow_the_type)
+TEST(Object_names, by_type_cut_to_13_and_restored)
 {
     clear_objects();
     fill_store(1000);
     store_object(0, OBJ_SKY);
     EXPECT_STREQ(object_slots[0].name, "STAR FIELD");
-    store_object(0, OBJ_RING);
-    EXPECT_STREQ(object_slots[0].name, "Ring");
-    const char* comets[5] = {"Coma", "Tail RHS", "Tail LHS", "Halo", "Torus"};
-    for (int t = 0; t < 5; t++) {
-        int_param[I_COMET_TYPE] = t;
-        store_object(0, OBJ_COMET);
-        EXPECT_STREQ(object_slots[0].name, comets[t]);
-    }
-    int_param[I_PLANET_NUMBER] = 3;
-    planet_label(3);
+    int_param[I_COMET_TYPE] = 2;
+    store_object(0, OBJ_COMET);
+    EXPECT_STREQ(object_slots[0].name, "Tail LHS");
+    planet_label(int_param[I_PLANET_NUMBER]);
     std::string label(planet_name_text);
-    store_object(0, OBJ_PLANET);
-    EXPECT_EQ(std::string(object_slots[0].name), label.substr(0, 13));
-}
-
-TEST(Object_names, a_bitmap_file_name_is_cut_to_13_and_comes_back_cut)
-{
-    clear_objects();
-    fill_store(1000);
-    strcpy(str_param[S_BITMAP_FILE], "ABCDEFGHIJ.TG"); // 13 characters
-    store_object(0, OBJ_BITMAP);
-    EXPECT_STREQ(object_slots[0].name, "ABCDEFGHIJ.TG");
-    strcpy(str_param[S_BITMAP_FILE], "ABCDEFGHIJK.TG"); // 14 characters
-    store_object(1, OBJ_BITMAP);
-    EXPECT_STREQ(object_slots[1].name, "ABCDEFGHIJK.T");
-    strcpy(str_param[S_BITMAP_FILE], "OTHER.TGA");
-    restore_object(1);
-    EXPECT_STREQ(str_param[S_BITMAP_FILE], "ABCDEFGHIJK.T");
-}
-
-TEST(Object_names, restoring_a_planet_brings_its_name_back)
-{
-    clear_objects();
-    fill_store(1000);
-    strcpy(object_slots[0].name, "P7 Somewhere");
-    object_slots[0].type = OBJ_PLANET;
+    store_object(1, OBJ_PLANET);
+    EXPECT_EQ(std::string(object_slots[1].name), label.substr(0, 13));
     strcpy(planet_name_text, "other");
-    restore_object(0);
-    EXPECT_STREQ(planet_name_text, "P7 Somewhere");
+    restore_object(1);
+    EXPECT_EQ(std::string(planet_name_text), label.substr(0, 13));
+
+    strcpy(str_param[S_BITMAP_FILE], "ABCDEFGHIJK.TG"); // 14 characters
+    store_object(2, OBJ_BITMAP);
+    EXPECT_STREQ(object_slots[2].name, "ABCDEFGHIJK.T");
+    strcpy(str_param[S_BITMAP_FILE], "OTHER.TGA");
+    restore_object(2);
+    EXPECT_STREQ(str_param[S_BITMAP_FILE], "ABCDEFGHIJK.T");
 }
 
 TEST(Choice_resync, restoring_a_halo_comet_shows_halo)
@@ -259,24 +150,15 @@ TEST(Choice_resync, restoring_a_halo_comet_shows_halo)
     fill_store(1000);
     int_param[I_COMET_TYPE] = 3;
     store_object(0, OBJ_COMET);
-    int_param[I_COMET_TYPE] = 0;
-    choice_list[2].current = 0;
+    int_param[I_COMET_TYPE] = choice_list[2].current = 0;
     restore_object(0);
     EXPECT_EQ(int_param[I_COMET_TYPE], 3);
-    EXPECT_EQ(choice_list[2].current, 3);
     EXPECT_STREQ(choice_list[2].labels[choice_list[2].current], "Halo");
-}
-
-TEST(Choice_resync, an_integer_naming_no_label_shows_the_first)
-{
-    clear_objects();
-    fill_store(1000);
-    store_object(0, OBJ_SKY);
-    object_slots[0].w[10] = 9; // stars: only 0..2 have labels
-    choice_list[1].current = 2;
+    // An integer naming no label shows the first label and is kept.
+    object_slots[0].w[6] = 9;
     restore_object(0);
-    EXPECT_EQ(int_param[I_STARS], 9);
-    EXPECT_EQ(choice_list[1].current, 0);
+    EXPECT_EQ(int_param[I_COMET_TYPE], 9);
+    EXPECT_EQ(choice_list[2].current, 0);
 }
 
 } // namespace
