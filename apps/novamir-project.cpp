@@ -5,6 +5,17 @@
 //   novamir-project dump FILE.CFG
 //   novamir-project build FILE.json -o FILE.CFG
 //   novamir-project new -o FILE.CFG
+//
+// The JSON: "integers", "decimals", "flags" and "strings" name every store
+// entry (by menu name, or "integer 20" for one without); "choices" give each
+// list's selection by label; "objects" in file order, each with its type,
+// frame range, name, "fields" named "<entry> (<field>)" by the store map,
+// "distance" (d24) and "other" for non-zero fields its type does not use.
+// Decimals are the shortest numbers that read back to the same bits; a NaN
+// or infinity is the text "0x" and its 16 hex digits. A text field whose
+// bytes its text alone cannot give back (bytes after the NUL, no NUL,
+// unprintable bytes) is {"text", "raw"}, raw being all its bytes in hex.
+// Bytes after the last record are kept as "trailing_bytes".
 #include <cmath>   // Required for: isfinite
 #include <cstdio>  // Required for: fprintf, printf
 #include <cstring> // Required for: memcpy, memset, strcmp
