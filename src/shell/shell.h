@@ -200,7 +200,8 @@ int load_project();
 // (with nothing changed on a failed read, the old file kept on a failed write).
 int write_project_file(const char* path);
 int read_project_file(const char* path);
-// Frame buffer size used by the size check of load_project (set by start-up).
+// Frame buffer size used by the size check of load_project (set by start-up
+// and by the batch renderer); 0 skips the check.
 extern int project_frame_width;
 extern int project_frame_height;
 
@@ -240,5 +241,7 @@ int page_loop(int page);
 void draw_menu_page(int page);
 // The top-level screen (no page current, its only button QUIT).
 void draw_top_level();
+// The status line as the menu screens show it (in the system font).
+void draw_menu_status_line();
 // The interactive program: command line, start-up, top level, exit questions.
 int novamir_main(int argc, char** argv);
