@@ -4,6 +4,7 @@
 #include <cstring> // Required for: memcpy, memset, strncpy
 
 #include "planets/planets.h"
+#include "platform/bytes.h"
 #include "render/render.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
@@ -196,18 +197,6 @@ static void name_object(ObjectRecord& rec, int page)
 // ---------------------------------------------------------------------------
 // Record bytes.
 
-static void put_u32(uint8_t* p, uint32_t v)
-{
-    p[0] = (uint8_t)v;
-    p[1] = (uint8_t)(v >> 8);
-    p[2] = (uint8_t)(v >> 16);
-    p[3] = (uint8_t)(v >> 24);
-}
-
-static uint32_t get_u32(const uint8_t* p)
-{
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
 
 void pack_object(const ObjectRecord& rec, uint8_t out[OBJECT_RECORD_SIZE])
 {
@@ -215,11 +204,7 @@ void pack_object(const ObjectRecord& rec, uint8_t out[OBJECT_RECORD_SIZE])
         put_u32(out + 4 * i, (uint32_t)rec.w[i]);
     for (int i = 0; i < 25; i++) {
         // By value: the record's doubles sit on 4-byte boundaries.
-        double v = rec.d[i];
-        uint64_t bits;
-        memcpy(&bits, &v, 8);
-        put_u32(out + offsetof(ObjectRecord, d) + 8 * i, (uint32_t)bits);
-        put_u32(out + offsetof(ObjectRecord, d) + 8 * i + 4, (uint32_t)(bits >> 32));
+        put_f64(out + offsetof(ObjectRecord, d) + 8 * i, rec.d[i]);
     }
     memcpy(out + offsetof(ObjectRecord, name), rec.name, OBJECT_NAME_LEN);
 }
@@ -229,11 +214,7 @@ void unpack_object(const uint8_t in[OBJECT_RECORD_SIZE], ObjectRecord* rec)
     for (int i = 0; i < 25; i++)
         rec->w[i] = (int32_t)get_u32(in + 4 * i);
     for (int i = 0; i < 25; i++) {
-        const uint8_t* p = in + offsetof(ObjectRecord, d) + 8 * i;
-        uint64_t bits = (uint64_t)get_u32(p) | (uint64_t)get_u32(p + 4) << 32;
-        double v;
-        memcpy(&v, &bits, 8);
-        rec->d[i] = v;
+        rec->d[i] = get_f64(in + offsetof(ObjectRecord, d) + 8 * i);
     }
     memcpy(rec->name, in + offsetof(ObjectRecord, name), OBJECT_NAME_LEN);
 }
