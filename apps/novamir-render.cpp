@@ -161,6 +161,7 @@ static int start_up(const Options& o)
     // The start-up notices ("Maximum Frame size" ...) are for the screen.
     console_quiet = true;
     clear_objects();
+    reset_store();
     int rc = init_planet_data(o.width);
     console_quiet = false;
     if (rc != 0) {
