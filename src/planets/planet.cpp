@@ -73,6 +73,26 @@ double angle_deg(double x, double y)
     return a * (180 / PI);
 }
 
+void turned_box(double half_w, double half_h, double turn, double aspect, int32_t* columns,
+                int32_t* rows)
+{
+    const double cx[4] = {-half_w, half_w, -half_w, half_w};
+    const double cy[4] = {half_h, half_h, -half_h, -half_h};
+    int32_t min_x = 0, max_x = 0, min_y = 0, max_y = 0;
+    for (int c = 0; c < 4; c++) {
+        double r = hypot(cx[c], cy[c]);
+        double a = angle_deg(cx[c], cy[c]) + turn;
+        int32_t px = trunc_int(cos(a * DEG2RAD) * r * aspect);
+        int32_t py = trunc_int(sin(a * DEG2RAD) * r);
+        if (px < min_x) min_x = px;
+        if (px > max_x) max_x = px;
+        if (py < min_y) min_y = py;
+        if (py > max_y) max_y = py;
+    }
+    *columns = span_int((int64_t)max_x - min_x);
+    *rows = span_int((int64_t)max_y - min_y);
+}
+
 void place_planet()
 {
     const int W = rs.i[I_WIDTH], H = rs.i[I_HEIGHT];
@@ -194,21 +214,7 @@ int render_planet(int mode)
     if (P == 0) {
         columns = trunc_int(eq * aspect);
     } else {
-        const double B = D / 2;
-        const double cx[4] = {-A, A, -A, A}, cy[4] = {B, B, -B, -B};
-        int32_t min_x = 0, max_x = 0, min_y = 0, max_y = 0;
-        for (int c = 0; c < 4; c++) {
-            double r = hypot(cx[c], cy[c]);
-            double a = angle_deg(cx[c], cy[c]) + P;
-            int32_t px = trunc_int(cos(a * DEG2RAD) * r * aspect);
-            int32_t py = trunc_int(sin(a * DEG2RAD) * r);
-            if (px < min_x) min_x = px;
-            if (px > max_x) max_x = px;
-            if (py < min_y) min_y = py;
-            if (py > max_y) max_y = py;
-        }
-        columns = span_int((int64_t)max_x - min_x);
-        rows = span_int((int64_t)max_y - min_y);
+        turned_box(A, D / 2, P, aspect, &columns, &rows);
     }
     planet_state.rows = rows;
     planet_state.columns = columns;

@@ -33,6 +33,12 @@ inline double unit_clamp(double v)
     return v;
 }
 
+// Plot size in whole pixels of the rectangle (+-half_w, +-half_h) turned by
+// `turn` degrees, columns widened by the screen aspect: the spans of the four
+// truncated corners, minima and maxima starting at 0.
+void turned_box(double half_w, double half_h, double turn, double aspect, int32_t* columns,
+                int32_t* rows);
+
 // Plots palette index 0 on the preview target: the planet's and the ring's
 // preview colour for a black pixel when PREVIEW RGB is on.
 void plot_preview_zero(int x, int y);

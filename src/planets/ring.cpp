@@ -197,21 +197,7 @@ int render_ring(int mode, int lock)
     if (Pn == 0) {
         columns = trunc_int(Wr * aspect);
     } else {
-        const double hx = Wr / 2, hy = Hr / 2;
-        const double kx[4] = {-hx, hx, -hx, hx}, ky[4] = {hy, hy, -hy, -hy};
-        int32_t min_x = 0, max_x = 0, min_y = 0, max_y = 0;
-        for (int c = 0; c < 4; c++) {
-            double r = hypot(kx[c], ky[c]);
-            double a = angle_deg(kx[c], ky[c]) + Pn;
-            int32_t px = trunc_int(cos(a * DEG2RAD) * r * aspect);
-            int32_t py = trunc_int(sin(a * DEG2RAD) * r);
-            if (px < min_x) min_x = px;
-            if (px > max_x) max_x = px;
-            if (py < min_y) min_y = py;
-            if (py > max_y) max_y = py;
-        }
-        columns = span_int((int64_t)max_x - min_x);
-        rows = span_int((int64_t)max_y - min_y);
+        turned_box(Wr / 2, Hr / 2, Pn, aspect, &columns, &rows);
     }
     planet_state.rows = rows;
     planet_state.columns = columns;
