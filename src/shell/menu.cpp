@@ -2,7 +2,7 @@
 // switches pages on hot keys and performs a row on Enter.
 #include "shell/shell.h"
 
-#include <allegro.h> // Required for: rect, clear_to_color
+#include <allegro.h> // Required for: rect, clear_to_color, font
 
 #include <cstdio>
 #include <cstring>
@@ -13,11 +13,24 @@
 #include "ui/ui.h"
 
 int32_t page_item[MENU_PAGES] = {0, -1, 0, 0, 0, 0, 0, 0};
-int32_t pane_first[5] = {0, 0, 0, 0, 0};
+int32_t pane_first[LIST_KINDS] = {0, 0, 0, 0, 0};
+
+// Geometry of a row's value, in pixels from the top-left of its text cell at
+// column 13: the choice label box and the flag box with its "on" square.
+constexpr int VALUE_COLUMN = 13;
+constexpr int CHOICE_W = 64, CHOICE_H = 12, CHOICE_TOP = 2;
+constexpr int FLAG_W = 12, FLAG_H = 10, FLAG_TOP = 3;
+constexpr int FLAG_MARK_INSET = 3; // the filled square leaves 3 pixels of box around it
+// Font number of the menu rows and their values (the tab bar leaves it selected).
+constexpr int ROW_FONT = 4;
+// The help line is cleared up to this column: the mouse status line shares
+// text line 29 on a 640 x 480 screen and keeps the right-hand part.
+constexpr int HELP_LINE_COLUMNS = 50;
 
 static inline int sc(int index) { return screen_colours[index & 255]; }
 
-// Side pane list of a page, or -1 (SKY and COMET show the colour picker).
+// Side pane list of a page, or -1 (SKY and COMET show the colour picker,
+// OPTIONS has no pane).
 static int pane_kind(int page)
 {
     switch (page) {
@@ -30,45 +43,64 @@ static int pane_kind(int page)
     }
 }
 
+// The status line always in the system font: its band is one text line
+// minus six pixels high, which the 8-pixel font fits at every screen size.
+void draw_menu_status_line()
+{
+    FONT* old = font;
+    use_font(1);
+    draw_status_line();
+    font = old;
+}
+
 // The value of row r from column 13: a choice label in a box, a flag box,
 // or a number or text through the editors' display routines.
 static void draw_value(int page, int r)
 {
     const MenuItem& item = menu_pages[page][r];
-    int line = 4 + r, x = col_to_x(13), y = row_to_y(line);
+    int line = 4 + r, x = col_to_x(VALUE_COLUMN), y = row_to_y(line);
     switch (item.kind) {
     case ITEM_CHOICE: {
+        if (item.param < 0 || item.param >= CHOICE_LISTS)
+            break;
         const ChoiceList& list = choice_list[item.param];
-        fill_box(x, y + 2, x + 63, y + 13, sc(UC_LIGHT_GREY));
+        int top = y + CHOICE_TOP;
+        fill_box(x, top, x + CHOICE_W - 1, top + CHOICE_H - 1, sc(UC_LIGHT_GREY));
         if (draw_target)
-            rect(draw_target, x, y + 2, x + 63, y + 13, sc(UC_GREY));
+            rect(draw_target, x, top, x + CHOICE_W - 1, top + CHOICE_H - 1, sc(UC_GREY));
         int cur = list.current >= 0 && list.current < CHOICE_LABELS ? list.current : 0;
         char label[LABEL_LEN + 1];
         snprintf(label, sizeof label, "%.*s", LABEL_LEN, list.labels[cur]);
-        draw_text(x + 3, y + 3, sc(UC_DARK_BLUE), label);
+        draw_text(x + 3, top + 1, sc(UC_DARK_BLUE), label);
         break;
     }
-    case ITEM_FLAG:
-        fill_box(x, y + 3, x + 11, y + 12, sc(UC_LIGHT_GREY));
+    case ITEM_FLAG: {
+        if (item.param < 0 || item.param >= FLAG_PARAMS)
+            break;
+        int top = y + FLAG_TOP;
+        fill_box(x, top, x + FLAG_W - 1, top + FLAG_H - 1, sc(UC_LIGHT_GREY));
         if (draw_target)
-            rect(draw_target, x, y + 3, x + 11, y + 12, sc(UC_GREY));
+            rect(draw_target, x, top, x + FLAG_W - 1, top + FLAG_H - 1, sc(UC_GREY));
         if (flag_param[item.param])
-            fill_box(x + 3, y + 6, x + 8, y + 9, sc(UC_RED));
+            fill_box(x + FLAG_MARK_INSET, top + FLAG_MARK_INSET, x + FLAG_W - 1 - FLAG_MARK_INSET,
+                     top + FLAG_H - 1 - FLAG_MARK_INSET, sc(UC_RED));
         break;
+    }
     case ITEM_VALUE:
         switch (item.editor) {
         case EDIT_DECIMAL:
         case EDIT_COORD:
-            show_decimal(line, 13, dbl_param[item.param]);
+            show_decimal(line, VALUE_COLUMN, dbl_param[item.param]);
             break;
         case EDIT_WHOLE:
-            show_whole(line, 13, int_param[item.param]);
+            show_whole(line, VALUE_COLUMN, int_param[item.param]);
             break;
         case EDIT_STRING:
-            show_field(line, 13, str_param[item.param], str_max_len[item.param]);
+            show_field(line, VALUE_COLUMN, str_param[item.param], str_max_len[item.param]);
             break;
         case EDIT_PAGE_FRAME:
-            show_whole(line, 13, item.param == I_PAGE_START ? page_frames[page].start : page_frames[page].end);
+            show_whole(line, VALUE_COLUMN,
+                       item.param == I_PAGE_START ? page_frames[page].start : page_frames[page].end);
             break;
         }
         break;
@@ -80,13 +112,16 @@ static void draw_value(int page, int r)
 static void draw_help_line(int page)
 {
     int y = row_to_y(29);
-    fill_box(0, y, SCREEN_W - 1, y + line_height - 1, sc(UC_BLACK));
+    fill_box(0, y, col_to_x(HELP_LINE_COLUMNS) - 1, y + line_height - 1, sc(UC_BLACK));
     if (menu_row >= 0 && menu_row < page_item_count(page))
         draw_text(col_to_x(1), y + 2, sc(UC_YELLOW), menu_pages[page][menu_row].help);
 }
 
+// The rows of the page: each name as a button (highlighted when current),
+// its value, then the help line of the current row.
 static void draw_rows(int page)
 {
+    select_list_font(ROW_FONT);
     int count = page_item_count(page);
     for (int r = 0; r < count; r++) {
         draw_item_button(page, r, r == menu_row ? 1 : 0);
@@ -95,7 +130,7 @@ static void draw_rows(int page)
     draw_help_line(page);
 }
 
-// The page's side pane; returns 1 when a key chose an entry.
+// The page's side pane; returns 1 when the key chose an entry.
 static int draw_pane(int page, int key)
 {
     if (page == PAGE_SKY || page == PAGE_COMET) {
@@ -108,6 +143,8 @@ static int draw_pane(int page, int key)
     return list_picker(&pane_first[kind], kind, key);
 }
 
+// Everything around the rows: title bar, colour strip, status line, tabs and
+// the page's buttons, with the hit map and the pane lines made anew.
 static void draw_frame_of(int page)
 {
     clear_to_color(screen_buffer, sc(UC_BLACK));
@@ -115,11 +152,12 @@ static void draw_frame_of(int page)
     clear_pane_codes();
     draw_title_bar();
     draw_colour_strip();
-    draw_status_line();
+    draw_menu_status_line();
     draw_tab_bar(page);
     int screen_number = page < 0 ? BUTTON_SCREENS - 1 : page;
     register_page_buttons(screen_number);
     draw_page_buttons(screen_number, -1, 0);
+    reset_clock(); // the clear wiped the clock box: the next poll draws it again
 }
 
 void draw_top_level()
@@ -137,29 +175,31 @@ void draw_menu_page(int page)
     show_buffer();
 }
 
-// Runs a frame command with the preview on screen, then brings the menu back.
-static void with_preview(int (*run)(int), int flags, bool wait)
+// ---------------------------------------------------------------------------
+// Commands that draw over the menu screen.
+
+// Puts the menu screen back after a preview or a frame: the interface
+// palette first (the writers and the previews may have changed it), then
+// the saved screen.
+static void back_to_menu_screen()
 {
-    save_screen();
-    apply_parameters();
-    preview_target = screen_buffer;
-    run(flags);
-    show_buffer();
-    if (wait)
-        read_key();
     restore_ui_palette();
     restore_screen();
     show_buffer();
 }
-
-static int run_preview(int flags) { return preview_all(flags); }
 
 static void doframe()
 {
     apply_parameters();
     if (ask_yes_no("Create frame image %03d?", int_param[I_THIS_FRAME]) != 'Y')
         return;
-    with_preview(generate_frame, 3, true);
+    save_screen();
+    apply_parameters();
+    preview_target = screen_buffer;
+    generate_frame(RENDER_FRAME | RENDER_PREVIEW);
+    show_buffer();
+    read_key();
+    back_to_menu_screen();
 }
 
 static void doall()
@@ -171,7 +211,22 @@ static void doall()
     }
     if (ask_yes_no("Create frames %03d to %03d?", int_param[I_START_FRAME], int_param[I_END_FRAME]) != 'Y')
         return;
-    with_preview(generate_all, 3, false);
+    save_screen();
+    preview_target = screen_buffer;
+    generate_all(RENDER_FRAME | RENDER_PREVIEW);
+    show_buffer();
+    back_to_menu_screen();
+}
+
+static void preview_command()
+{
+    save_screen();
+    apply_parameters();
+    preview_target = screen_buffer;
+    preview_all(RENDER_FRAME | RENDER_PREVIEW);
+    show_buffer();
+    read_key();
+    back_to_menu_screen();
 }
 
 static void f2_view(int page)
@@ -181,16 +236,14 @@ static void f2_view(int page)
     page_preview(page);
     show_buffer();
     read_key();
-    restore_ui_palette();
-    restore_screen();
-    show_buffer();
+    back_to_menu_screen();
 }
 
 // The editor of an ITEM_VALUE row on a copy of the value; stores it when accepted.
 static void edit_row(int page, int r)
 {
     const MenuItem& item = menu_pages[page][r];
-    int line = 4 + r, column = 13;
+    int line = 4 + r, column = VALUE_COLUMN;
     switch (item.editor) {
     case EDIT_DECIMAL: {
         double v = dbl_param[item.param];
@@ -221,6 +274,8 @@ static void edit_row(int page, int r)
         break;
     }
     case EDIT_PAGE_FRAME: {
+        // The page's own START or END FRAME; integer 21 or 22 keeps the last
+        // value edited besides giving the limits.
         int32_t* field = item.param == I_PAGE_START ? &page_frames[page].start : &page_frames[page].end;
         int32_t v = *field;
         if (edit_whole(line, column, &v, int_min[item.param], int_max[item.param]) == 0) {
@@ -234,9 +289,10 @@ static void edit_row(int page, int r)
     }
 }
 
-// What the loop does after a row: redraw the rows, redraw the whole page
-// keeping the row, or go on with a page hot key (another page, or this one
-// with its remembered row, as after DELETE and CLEAR OBJECTS).
+// What the loop does after a row: redraw the rows with the status line and
+// the pane, redraw the whole page keeping the row, or go on with a page hot
+// key (another page, or this one with its remembered row, as after DELETE
+// and CLEAR OBJECTS).
 constexpr int AFTER_ROWS = 0;
 constexpr int AFTER_PAGE = -1;
 
@@ -244,26 +300,35 @@ constexpr int AFTER_PAGE = -1;
 static int perform_row(int page, int r)
 {
     const MenuItem& item = menu_pages[page][r];
-    int next = 0;
+    int next = AFTER_ROWS;
     switch (item.kind) {
     case ITEM_CHOICE:
-        advance_choice(item.param);
-        next = AFTER_PAGE;
+        if (item.param >= 0 && item.param < CHOICE_LISTS)
+            advance_choice(item.param);
         break;
     case ITEM_VALUE:
         edit_row(page, r);
         break;
     case ITEM_FLAG:
-        flag_param[item.param] = flag_param[item.param] ? 0 : 1;
+        if (item.param >= 0 && item.param < FLAG_PARAMS)
+            flag_param[item.param] = flag_param[item.param] ? 0 : 1;
         break;
     case ITEM_HELP:
         help_for_item();
         break;
+    // A frame or a preview leaves the store holding the last object drawn:
+    // the whole page shows its values afterwards.
     case ITEM_DOFRAME:
         doframe();
+        next = AFTER_PAGE;
         break;
     case ITEM_DOALL:
         doall();
+        next = AFTER_PAGE;
+        break;
+    case ITEM_PREVIEW:
+        preview_command();
+        next = AFTER_PAGE;
         break;
     case ITEM_LOAD_PROJECT:
         load_project();
@@ -275,11 +340,9 @@ static int perform_row(int page, int r)
         break;
     case ITEM_NEXT_OBJECT:
         next_object();
-        next = AFTER_PAGE;
         break;
     case ITEM_PREV_OBJECT:
         previous_object();
-        next = AFTER_PAGE;
         break;
     case ITEM_DELETE_OBJECT:
         delete_object();
@@ -291,14 +354,10 @@ static int perform_row(int page, int r)
         break;
     case ITEM_EDIT_OBJECT: {
         int to = edit_object();
-        if (to >= 0)
+        if (to >= 0 && to < MENU_PAGES)
             next = page_hot_key[to];
         break;
     }
-    case ITEM_PREVIEW:
-        with_preview(run_preview, 3, true);
-        next = AFTER_PAGE;
-        break;
     default:
         break;
     }
@@ -315,6 +374,13 @@ static int page_of_hot_key(int key)
         if (page_hot_key[p] == key)
             return p;
     return -1;
+}
+
+// Keys the side pane acts on besides the entry letters.
+static bool is_pane_key(int key)
+{
+    return key == KC_PGDN || key == KC_PGUP || key == KC_F9 || key == KC_F10 || key == KC_HOME ||
+           key == KC_END || (key > 0 && key <= 'z' && key != KC_ESC);
 }
 
 int page_loop(int page)
@@ -335,14 +401,12 @@ int page_loop(int page)
             draw_menu_page(to);
             drawn_row = menu_row;
         }
-        int count = page_item_count(menu_page);
         if (menu_row != drawn_row) {
             draw_rows(menu_page);
             drawn_row = menu_row;
             show_buffer();
         }
         key = read_key();
-        int row_before = menu_row;
         if (key == KC_UP)
             menu_row--;
         else if (key == KC_DOWN)
@@ -351,10 +415,10 @@ int page_loop(int page)
             help_for_item();
         if (key == KC_F4 && page_has_button(menu_page, 2)) {
             replace_object(menu_page);
-            draw_status_line();
+            draw_menu_status_line();
         } else if (key == KC_INSERT && page_has_button(menu_page, 3)) {
             insert_object(menu_page);
-            draw_status_line();
+            draw_menu_status_line();
         } else if (key == KC_DELETE && page_has_button(menu_page, 4)) {
             delete_object();
             key = page_hot_key[menu_page];
@@ -362,22 +426,22 @@ int page_loop(int page)
         } else if (key == KC_F2 && page_buttons[menu_page][0] == 1) {
             f2_view(menu_page);
         }
+        int count = page_item_count(menu_page);
         if (menu_row < 0)
             menu_row = count - 1;
         else if (menu_row >= count)
             menu_row = 0;
-        if (menu_row != row_before) {
+        // Also a click on a row moves the row before its Enter is performed.
+        if (menu_row != drawn_row) {
             draw_rows(menu_page);
             drawn_row = menu_row;
         }
         if (key == KC_F10)
             tell_user("Save View returned %d", save_view());
         if (key != KC_ENTER) {
-            bool pane_key = key == KC_PGDN || key == KC_PGUP || key == KC_F9 || key == KC_F10 ||
-                            key == KC_HOME || key == KC_END || (key > 0 && key <= 122);
-            if (pane_key && key != KC_ESC && pane_kind(menu_page) >= 0 && draw_pane(menu_page, key)) {
+            if (is_pane_key(key) && pane_kind(menu_page) >= 0 && draw_pane(menu_page, key)) {
                 draw_rows(menu_page);
-                draw_status_line();
+                draw_menu_status_line();
             }
             show_buffer();
             continue;
@@ -388,8 +452,10 @@ int page_loop(int page)
             draw_menu_page(menu_page);
             drawn_row = menu_row;
         } else if (after == AFTER_ROWS) {
-            draw_status_line();
+            draw_menu_status_line();
             draw_rows(menu_page);
+            draw_pane(menu_page, 0);
+            drawn_row = menu_row;
             show_buffer();
         }
     }

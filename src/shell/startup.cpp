@@ -21,6 +21,7 @@ struct StartOptions {
     int depth = 8;
     int width = 640;
     const char* script = nullptr;
+    const char* log = nullptr;
 };
 
 static void usage()
@@ -30,7 +31,9 @@ static void usage()
            "  800, 1024      screen width (640 by default); the height is 3/4 of it\n"
            "  --fullscreen   take the whole screen instead of a window\n"
            "  --script FILE  read keys, clicks and screen dumps from FILE; without an X\n"
-           "                 display the program then draws into a memory screen\n");
+           "                 display the program then draws into a memory screen\n"
+           "  --log FILE     write every question and message shown to FILE, one a line,\n"
+           "                 when the program ends\n");
 }
 
 // Numbers choose the depth or the width, a later one overriding an earlier
@@ -53,6 +56,14 @@ static int read_command_line(int argc, char** argv, StartOptions* o)
                 return -1;
             }
             o->script = argv[++i];
+            continue;
+        }
+        if (!strcmp(a, "--log")) {
+            if (i + 1 >= argc) {
+                fprintf(stderr, "novamir: --log needs a file name\n");
+                return -1;
+            }
+            o->log = argv[++i];
             continue;
         }
         if (a[0] == '-' && a[1] == '-') {
@@ -102,6 +113,9 @@ static int setup_screen_and_data()
     reset_store();
     if (init_planet_data(SCREEN_W) != 0)
         return -1;
+    // Start-up leaves planet 3's map in the surface map, as the batch
+    // renderer does, so that frames come out the same from both.
+    select_planet_map(3);
     project_frame_width = frame_buffer->w;
     project_frame_height = frame_buffer->h;
     preview_target = screen_buffer;
@@ -110,7 +124,7 @@ static int setup_screen_and_data()
     load_help();
     draw_top_level();
     load_project();
-    draw_status_line();
+    draw_menu_status_line();
     show_buffer();
     return 0;
 }
@@ -142,9 +156,54 @@ static void top_level()
         if (ask_yes_no("REALLY EXIT ??????") == 'Y')
             return;
         draw_top_level();
-        draw_status_line();
-        show_buffer();
     }
+}
+
+// --log: the questions and messages of the run, written when it ends
+// (also when a script ends it).
+static const char* log_path = nullptr;
+static void write_log()
+{
+    if (!log_path)
+        return;
+    FILE* f = fopen(log_path, "w");
+    if (!f) {
+        fprintf(stderr, "novamir: cannot write the log %s\n", log_path);
+        return;
+    }
+    // One line per text: the line ends some messages carry are left out.
+    for (std::string line : prompt_log) {
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        fprintf(f, "%s\n", line.c_str());
+    }
+    fclose(f);
+}
+
+// A script that runs out while the program still waits for input did not
+// finish its work: the run ends with status 3 (after `quit`, with 0).
+static void script_ran_out()
+{
+    if (script_overruns > 0) {
+        fprintf(stderr, "novamir: the script ended while the program was waiting for input\n");
+        exit(3);
+    }
+    exit(0);
+}
+
+// Why no display could be opened, for the critical error: the library leaves
+// its error text empty when there is no X server to talk to.
+static const char* no_display_reason()
+{
+    static char text[200];
+    const char* display = getenv("DISPLAY");
+    if (allegro_error[0])
+        snprintf(text, sizeof text, "%s", allegro_error);
+    else if (!display || !display[0])
+        snprintf(text, sizeof text, "no X display (DISPLAY is not set); use --script FILE to run without one");
+    else
+        snprintf(text, sizeof text, "the X display \"%.100s\" cannot be opened", display);
+    return text;
 }
 
 int novamir_main(int argc, char** argv)
@@ -153,21 +212,28 @@ int novamir_main(int argc, char** argv)
     int cmd = read_command_line(argc, argv, &o);
     if (cmd != 0)
         return cmd > 0 ? 0 : 2;
+    if (o.log) {
+        log_path = o.log;
+        atexit(write_log);
+    }
     // A script may run without any display: the program then draws into a
     // memory screen. Without a script a display is required.
-    bool headless = o.script && !getenv("DISPLAY");
+    const char* display = getenv("DISPLAY");
+    bool headless = o.script && (!display || !display[0]);
     if (headless) {
         if (init_headless() != 0)
-            critical_error("Unable to start the graphics library");
+            critical_error("Unable to set graphics mode: %s", "the graphics library cannot start without a display");
     } else if (allegro_init() != 0) {
-        critical_error("Unable to set graphics mode: %s", allegro_error[0] ? allegro_error
-                                                          : "no X display could be opened (is DISPLAY set?)");
+        critical_error("Unable to set graphics mode: %s", no_display_reason());
     }
     set_window_title("NOVAMIR");
     set_color_depth(o.depth);
     set_mode(o);
-    if (o.script && open_script(o.script) != 0)
-        critical_error("Cannot read the script %s", o.script);
+    if (o.script) {
+        if (open_script(o.script) != 0)
+            critical_error("Cannot read the script %s", o.script);
+        script_finished = script_ran_out;
+    }
     install_input();
     if (create_screen_buffer() != 0)
         critical_error("Unable to create buffer bitmap");
