@@ -1,0 +1,202 @@
+// Running the interactive program from the tests.
+#include "e2e_support.h"
+
+#include <allegro.h>  // Required for: load_bitmap, set_color_conversion
+#include <signal.h>   // Required for: kill
+#include <sys/stat.h> // Required for: stat
+#include <sys/wait.h> // Required for: waitpid
+#include <fcntl.h>    // Required for: open
+#include <unistd.h>   // Required for: fork, execv, usleep
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "test_support.h"
+
+std::string program_path(const char* name) { return std::string(NOVAMIR_BIN_DIR) + "/" + name; }
+
+bool novamir_runnable(std::string* why)
+{
+    struct stat st;
+    if (stat(program_path("novamir").c_str(), &st) != 0) {
+        *why = "novamir is not built";
+        return false;
+    }
+    char path[1024];
+    const char* needed[] = {"novamir3.dat", "novx.dat", "novamir.hlp", "novamir1.top", "NOVAMIR.CFG"};
+    for (const char* name : needed)
+        if (!find_data_file(name, path, sizeof path)) {
+            *why = std::string("the data file ") + name + " is not built";
+            return false;
+        }
+    return true;
+}
+
+static std::vector<std::string> read_lines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::vector<uint8_t> bytes = read_file_bytes(path);
+    std::string line;
+    for (uint8_t c : bytes) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += (char)c;
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+ProgramRun run_program(const std::string& program, const std::vector<std::string>& args, const std::string& dir,
+                const std::vector<std::string>& env, int seconds_allowed)
+{
+    ProgramRun run;
+    std::string out_path = dir + "/run.out";
+    fflush(stdout);
+    fflush(stderr);
+    pid_t pid = fork();
+    if (pid < 0)
+        return run;
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0)
+            _exit(126);
+        for (const std::string& e : env) {
+            size_t eq = e.find('=');
+            std::string name = e.substr(0, eq);
+            if (eq == std::string::npos || eq + 1 == e.size())
+                unsetenv(name.c_str());
+            else
+                setenv(name.c_str(), e.c_str() + eq + 1, 1);
+        }
+        int fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0) {
+            dup2(fd, 1);
+            dup2(fd, 2);
+            close(fd);
+        }
+        std::vector<char*> argv;
+        argv.push_back((char*)program.c_str());
+        for (const std::string& a : args)
+            argv.push_back((char*)a.c_str());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    // A run that hangs would hold the suite up: it is stopped, and the test
+    // fails on the status.
+    int status = 0;
+    bool done = false;
+    for (long waited_ms = 0; waited_ms < seconds_allowed * 1000L; waited_ms += 20) {
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) {
+            done = true;
+            break;
+        }
+        usleep(20000);
+    }
+    if (!done) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        run.output = "(killed: still running after " + std::to_string(seconds_allowed) + " s)\n";
+    } else if (WIFEXITED(status)) {
+        run.status = WEXITSTATUS(status);
+    }
+    std::vector<uint8_t> out = read_file_bytes(out_path);
+    run.output += std::string(out.begin(), out.end());
+    return run;
+}
+
+ProgramRun run_novamir(const std::string& script, const std::vector<std::string>& args)
+{
+    char cwd[4096];
+    std::string dir = getcwd(cwd, sizeof cwd) ? cwd : ".";
+    std::vector<uint8_t> text(script.begin(), script.end());
+    write_file_bytes(dir + "/run.script", text);
+    unlink((dir + "/run.log").c_str());
+    std::vector<std::string> all = args;
+    all.insert(all.end(), {"--script", "run.script", "--log", "run.log"});
+    ProgramRun run = run_program(program_path("novamir"), all, dir, {"DISPLAY="});
+    run.log = read_lines(dir + "/run.log");
+    return run;
+}
+
+std::string script_start(bool load_default)
+{
+    return "clock Mon Jan 01 00:00:00 2024\n"
+           "key Enter   # title screen\n"
+           "key Enter   # Maximum Frame size\n"
+           "key Enter   # Maximum input BMP image\n"
+           "key Enter   # topology file loaded\n"
+           "key Enter   # help file notice\n" +
+           std::string(load_default ? "key y       # Load project NOVAMIR.CFG?\n"
+                                    : "key n       # Load project NOVAMIR.CFG?\n");
+}
+
+std::string script_exit() { return "key Esc\nkey n   # no save\nkey y   # REALLY EXIT\n"; }
+
+std::string script_type_over(const std::string& text, int old_length)
+{
+    std::string s = "key";
+    for (int i = 0; i < old_length; i++)
+        s += " Delete";
+    return s + "\ntext \"" + text + "\"\n";
+}
+
+std::string script_click_row(int row)
+{
+    // Rows are 16 pixels high from text line 4; the button is 12 cells of 8.
+    return "click 40 " + std::to_string((4 + row) * 16 + 8) + "\n";
+}
+
+bool read_picture(const std::string& path, Picture* out)
+{
+    int old = get_color_conversion();
+    set_color_conversion(COLORCONV_NONE);
+    PALETTE pal;
+    BITMAP* bmp = load_bitmap(path.c_str(), pal);
+    set_color_conversion(old);
+    if (!bmp)
+        return false;
+    bool ok = bitmap_color_depth(bmp) == 8;
+    if (ok) {
+        out->w = bmp->w;
+        out->h = bmp->h;
+        out->index.resize((size_t)bmp->w * bmp->h);
+        for (int y = 0; y < bmp->h; y++)
+            memcpy(&out->index[(size_t)y * bmp->w], bmp->line[y], bmp->w);
+    }
+    destroy_bitmap(bmp);
+    return ok;
+}
+
+int differing_pixels(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1)
+{
+    if (a.w != b.w || a.h != b.h)
+        return -1;
+    int n = 0;
+    for (int y = y0; y <= y1 && y < a.h; y++)
+        for (int x = x0; x <= x1 && x < a.w; x++)
+            n += a.at(x, y) != b.at(x, y);
+    return n;
+}
+
+bool log_has_in_order(const std::vector<std::string>& log, const std::vector<std::string>& want,
+                      std::string* missing)
+{
+    size_t at = 0;
+    for (const std::string& w : want) {
+        while (at < log.size() && log[at] != w)
+            at++;
+        if (at == log.size()) {
+            *missing = w;
+            return false;
+        }
+        at++;
+    }
+    return true;
+}

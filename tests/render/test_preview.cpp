@@ -1,0 +1,337 @@
+// Previews: PREVIEW of the whole list at THIS FRAME (nothing but the backdrop
+// for an empty list, frame ranges respected), the PREVIEW DEBUG boxes with
+// their three lines, and F2 VIEW of one page's settings.
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "planets/planets.h"
+#include "planets/test_planet_scene.h"
+#include "render/render.h"
+#include "scene/scene.h"
+#include "shell/shell.h"
+#include "test_support.h"
+#include "ui/ui.h"
+
+namespace {
+
+constexpr int PW = 64, PH = 48; // frame and preview size of these scenes
+
+// A 24-bit TGA of w x h in one colour, top row first.
+std::vector<uint8_t> plain_tga(int w, int h, uint8_t r, uint8_t g, uint8_t b)
+{
+    std::vector<uint8_t> t(18, 0);
+    t[2] = 2;
+    t[12] = (uint8_t)w;
+    t[14] = (uint8_t)h;
+    t[16] = 24;
+    t[17] = 32;
+    for (int i = 0; i < w * h; i++) {
+        t.push_back(b);
+        t.push_back(g);
+        t.push_back(r);
+    }
+    return t;
+}
+
+class Preview : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    int old_depth = 8;
+    BITMAP* target = nullptr;
+
+    void SetUp() override
+    {
+        old_depth = get_color_depth();
+        set_color_depth(24);
+        if (!frame_buffer || frame_buffer->w != 640) {
+            ASSERT_EQ(create_frame_buffer(640), 0);
+        }
+        if (!surface_map)
+            surface_map = create_bitmap_ex(8, MAP_MAX_WIDTH, MAP_MAX_HEIGHT);
+        target = create_bitmap_ex(24, PW, PH);
+        ASSERT_NE(target, nullptr);
+        clear_to_color(target, makecol(255, 255, 255)); // anything drawn over it shows
+        preview_target = target;
+        present_preview = nullptr;
+        replay_only = false;
+        memset(int_param, 0, sizeof int_param);
+        memset(dbl_param, 0, sizeof dbl_param);
+        memset(flag_param, 0, sizeof flag_param);
+        memset(str_param, 0, sizeof str_param);
+        memset(page_frames, 0, sizeof page_frames);
+        for (int i = 0; i < 256; i++)
+            colour_table[i][0] = colour_table[i][1] = colour_table[i][2] = (uint8_t)i;
+        clear_objects();
+        int_param[I_WIDTH] = PW;
+        int_param[I_HEIGHT] = PH;
+        int_param[I_END_FRAME] = 10;
+        dbl_param[D_ASPECT] = 1.0;
+        dbl_param[D_PIXELS_PER_DEGREE] = 10.0;
+        flag_param[F_PREVIEW_RGB] = 1;
+        for (int p = PAGE_SKY; p <= PAGE_BITMAP; p++)
+            page_frames[p].end = 10;
+        console_ok_key = 13;
+        prompt_log.clear();
+    }
+    void TearDown() override
+    {
+        preview_target = nullptr;
+        screen_buffer = nullptr;
+        if (target)
+            destroy_bitmap(target);
+        memset(&topology, 0, sizeof topology);
+        topology_loaded = 0;
+        set_color_depth(old_depth);
+    }
+
+    // A sky object: a POLAR gradient from one table entry to the same, so
+    // the whole frame takes that grey; no stars.
+    void add_sky(int colour, int start, int end)
+    {
+        int_param[I_FADE_TYPE] = 2;
+        int_param[I_STARS] = 0;
+        int_param[I_COLOUR_ONE] = int_param[I_COLOUR_TWO] = colour;
+        int_param[I_END_X] = PW - 1;
+        int_param[I_END_Y] = PH - 1;
+        dbl_param[D_REF_DISTANCE] = 1000.0;
+        page_frames[PAGE_SKY] = {start, end};
+        ASSERT_GE(insert_object(PAGE_SKY), 0);
+    }
+    // A planet of diameter 11 in the middle, from a one-colour map.
+    void add_planet(int start, int end, double distance)
+    {
+        planet_scene::install_topology({planet_scene::plain_map("GREY", 2, 8, 8, 1)}, {});
+        int_param[I_PLANET_NUMBER] = 0;
+        int_param[I_PLANET_X] = PW / 2;
+        int_param[I_PLANET_Y] = PH / 2;
+        dbl_param[D_PLANET_DIAMETER] = 11.0;
+        dbl_param[D_OBLATE] = 1.0;
+        dbl_param[D_POLAR_ANGLE] = 90.0;
+        dbl_param[D_PHASE] = 180.0;
+        dbl_param[D_SHADING] = 1.0;
+        dbl_param[D_PLANET_LIGHTING] = 1.0;
+        dbl_param[D_REF_DISTANCE] = distance;
+        page_frames[PAGE_PLANET] = {start, end};
+        ASSERT_GE(insert_object(PAGE_PLANET), 0);
+    }
+    int preview_pixel(int x, int y) { return getpixel(target, x, y); }
+    int count_pixels(int colour)
+    {
+        int n = 0;
+        for (int y = 0; y < PH; y++)
+            for (int x = 0; x < PW; x++)
+                n += getpixel(target, x, y) == colour;
+        return n;
+    }
+    bool frame_is_black()
+    {
+        for (int y = 0; y < PH; y++)
+            for (int x = 0; x < PW; x++) {
+                int r, g, b;
+                get_frame_pixel(x, y, &r, &g, &b);
+                if (r || g || b)
+                    return false;
+            }
+        return true;
+    }
+};
+
+using Scene_preview = Preview;
+using Debug_overlay = Preview;
+using Page_view = Preview;
+
+// ---------------------------------------------------------------------------
+
+TEST_F(Scene_preview, an_empty_list_shows_black)
+{
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+    EXPECT_EQ(count_pixels(0), PW * PH);
+    EXPECT_TRUE(frame_is_black());
+    EXPECT_TRUE(prompt_log.empty());
+}
+
+TEST_F(Scene_preview, an_empty_list_with_a_backdrop_shows_only_the_backdrop)
+{
+    write_file_bytes("BACK.TGA", plain_tga(PW, PH, 200, 100, 50));
+    strcpy(str_param[S_BACKDROP], "BACK.TGA");
+    // The backdrop loader paints its preview straight into the screen buffer.
+    screen_buffer = target;
+    apply_parameters(); // as PREVIEW does before the preview
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+    int r, g, b;
+    get_frame_pixel(5, 5, &r, &g, &b);
+    EXPECT_EQ(r, 200);
+    EXPECT_EQ(g, 100);
+    EXPECT_EQ(b, 50);
+    EXPECT_EQ(count_pixels(makecol(200, 100, 50)), PW * PH);
+}
+
+TEST_F(Scene_preview, a_missing_backdrop_abandons_the_preview)
+{
+    add_sky(120, 0, 10);
+    strcpy(str_param[S_BACKDROP], "NONE.TGA");
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), RESULT_ABANDON);
+    EXPECT_EQ(count_pixels(0), PW * PH); // cleared, and the sky never drawn
+    EXPECT_FALSE(prompt_log.empty());
+}
+
+TEST_F(Scene_preview, objects_are_drawn_only_within_their_frames)
+{
+    add_sky(120, 3, 5);
+    int_param[I_THIS_FRAME] = 2;
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+    EXPECT_EQ(count_pixels(0), PW * PH);
+    EXPECT_TRUE(frame_is_black());
+    int_param[I_THIS_FRAME] = 4;
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+    EXPECT_EQ(count_pixels(makecol(120, 120, 120)), PW * PH);
+}
+
+TEST_F(Scene_preview, a_missing_bitmap_image_abandons_the_preview)
+{
+    strcpy(str_param[S_BITMAP_FILE], "NOSHIP.TGA");
+    dbl_param[D_BITMAP_DISTANCE] = 10.0;
+    ASSERT_GE(insert_object(PAGE_BITMAP), 0);
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), RESULT_ABANDON);
+}
+
+// ---------------------------------------------------------------------------
+
+TEST_F(Debug_overlay, a_sky_and_a_planet_give_exactly_one_box)
+{
+    add_sky(120, 0, 10);
+    add_planet(0, 10, 100.0);
+    flag_param[F_PREVIEW_DEBUG] = 1;
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+    ASSERT_EQ(prompt_log.size(), 3u);
+    EXPECT_EQ(prompt_log[0], "Planet  P0 GREY");
+    EXPECT_EQ(prompt_log[1], "FR 0-10 dist 100.00, travel   0.00");
+    EXPECT_EQ(prompt_log[2], "plot 11 x 11 at  32.0,  24.0");
+    // The planet was drawn after its box: something other than the sky's grey.
+    EXPECT_LT(count_pixels(makecol(120, 120, 120)), PW * PH);
+}
+
+TEST_F(Debug_overlay, an_object_outside_its_frames_gets_no_box)
+{
+    add_sky(120, 0, 10);
+    add_planet(5, 10, 100.0);
+    flag_param[F_PREVIEW_DEBUG] = 1;
+    int_param[I_THIS_FRAME] = 2;
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+    EXPECT_TRUE(prompt_log.empty());
+    EXPECT_EQ(count_pixels(makecol(120, 120, 120)), PW * PH);
+}
+
+TEST_F(Debug_overlay, a_free_ring_gets_a_box_a_locked_ring_none)
+{
+    planet_scene::install_topology({planet_scene::plain_map("GREY", 2, 8, 8, 1)},
+                                   {planet_scene::plain_map("BAND", 14, 8, 8, 2)});
+    int_param[I_RING_WIDTH] = 30;
+    int_param[I_RING_HEIGHT] = 10;
+    int_param[I_RING_X] = PW / 2;
+    int_param[I_RING_Y] = PH / 2;
+    dbl_param[D_RING_LIGHTING] = 1.0;
+    dbl_param[D_REF_DISTANCE] = 50.0;
+    ASSERT_GE(insert_object(PAGE_RING), 0);
+    int_param[I_PLANET_LOCK] = 7; // locked to a slot that holds no planet
+    dbl_param[D_REF_DISTANCE] = 40.0;
+    ASSERT_GE(insert_object(PAGE_RING), 0);
+    flag_param[F_PREVIEW_DEBUG] = 1;
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+    ASSERT_EQ(prompt_log.size(), 3u);
+    EXPECT_EQ(prompt_log[0], "Ring  Ring");
+    EXPECT_EQ(prompt_log[1].rfind("FR 0-10 dist  50.00", 0), 0u) << prompt_log[1];
+}
+
+TEST_F(Debug_overlay, comet_and_bitmap_lines)
+{
+    int_param[I_COMET_X] = PW / 2;
+    int_param[I_COMET_Y] = PH / 2;
+    dbl_param[D_COMET_DIAMETER] = 8.0;
+    dbl_param[D_COMET_ASPECT] = 2.0;
+    dbl_param[D_ILLUMINATION] = 1.0;
+    dbl_param[D_REF_DISTANCE] = 100.0;
+    int_param[I_MID_COLOUR] = 200;
+    int_param[I_EDGE_COLOUR] = 100;
+    ASSERT_GE(insert_object(PAGE_COMET), 0);
+    write_file_bytes("DOT.TGA", plain_tga(6, 4, 250, 250, 250));
+    strcpy(str_param[S_BITMAP_FILE], "DOT.TGA");
+    int_param[I_BITMAP_X] = 10;
+    int_param[I_BITMAP_Y] = 10;
+    dbl_param[D_X_SCALE] = dbl_param[D_Y_SCALE] = 1.0;
+    dbl_param[D_BITMAP_DISTANCE] = 50.0;
+    dbl_param[D_BITMAP_LIGHTING] = 1.0;
+    ASSERT_GE(insert_object(PAGE_BITMAP), 0);
+    flag_param[F_PREVIEW_DEBUG] = 1;
+    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+    ASSERT_EQ(prompt_log.size(), 6u);
+    EXPECT_EQ(prompt_log[0].rfind("Coma  16.0x  8.0 Scale ", 0), 0u) << prompt_log[0];
+    EXPECT_EQ(prompt_log[1], "FR 0-10 dist 100.00, travel   0.00");
+    EXPECT_EQ(prompt_log[3].rfind("DOT.TGA 6x4 Scale ", 0), 0u) << prompt_log[3];
+    EXPECT_EQ(prompt_log[4], "FR 0-10 dist  50.00, travel   0.00");
+}
+
+// ---------------------------------------------------------------------------
+
+TEST_F(Page_view, sky_without_stars_shows_the_gradient_and_the_notice)
+{
+    // A preview as tall as the notice, so its text lands inside.
+    destroy_bitmap(target);
+    target = create_bitmap_ex(24, 320, 48);
+    preview_target = target;
+    int_param[I_FADE_TYPE] = 2;
+    int_param[I_STARS] = 0;
+    int_param[I_COLOUR_ONE] = int_param[I_COLOUR_TWO] = 120;
+    int_param[I_END_X] = PW - 1;
+    int_param[I_END_Y] = PH - 1;
+    page_preview(PAGE_SKY);
+    EXPECT_EQ(getpixel(target, 2, 2), makecol(120, 120, 120));
+    int notice = 0;
+    for (int y = 20; y < 20 + text_height(font); y++)
+        for (int x = 22; x < 22 + text_length(font, "(No stars - STARS ENABLE is OFF)"); x++)
+            notice += getpixel(target, x, y) == 200;
+    EXPECT_GT(notice, 20);
+}
+
+TEST_F(Page_view, sky_with_stars_shows_no_notice)
+{
+    int_param[I_FADE_TYPE] = 0;
+    int_param[I_STARS] = 1;
+    int_param[I_END_X] = PW - 1;
+    int_param[I_END_Y] = PH - 1;
+    page_preview(PAGE_SKY);
+    EXPECT_EQ(count_pixels(200), 0);
+}
+
+TEST_F(Page_view, the_render_settings_follow_what_was_just_edited)
+{
+    // A comet across x = 32, drawn whole in a 64-pixel frame.
+    dbl_param[D_COMET_DIAMETER] = 16.0;
+    dbl_param[D_COMET_ASPECT] = 1.0;
+    dbl_param[D_ILLUMINATION] = 1.0;
+    dbl_param[D_REF_DISTANCE] = 100.0;
+    int_param[I_MID_COLOUR] = 250;
+    int_param[I_EDGE_COLOUR] = 200;
+    int_param[I_COMET_X] = 32;
+    int_param[I_COMET_Y] = 24;
+    apply_parameters();
+    page_preview(PAGE_COMET);
+    int right_half = 0;
+    for (int y = 0; y < PH; y++)
+        for (int x = 33; x < PW; x++)
+            right_half += getpixel(target, x, y) != 0;
+    ASSERT_GT(right_half, 0);
+    // WIDTH edited on the page after it was entered: the view uses it.
+    int_param[I_WIDTH] = 32;
+    page_preview(PAGE_COMET);
+    EXPECT_EQ(rs.i[I_WIDTH], 32);
+    for (int y = 0; y < PH; y++)
+        for (int x = 32; x < PW; x++)
+            ASSERT_EQ(getpixel(target, x, y), 0) << x << "," << y;
+}
+
+} // namespace
