@@ -48,6 +48,10 @@ bool read_picture(const std::string& path, Picture* out);
 // Pixels that differ inside the rectangle x0..x1, y0..y1 (inclusive).
 int differing_pixels(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1);
 
+// Keeps a copy of a picture as build/screenshots/NAME.png (through
+// ImageMagick's convert when it is there, else as NAME.bmp) for the README.
+void keep_screenshot(const std::string& picture, const std::string& name);
+
 // True when every line of want appears in log in this order (others may
 // come between). On failure, what was missing.
 bool log_has_in_order(const std::vector<std::string>& log, const std::vector<std::string>& want,

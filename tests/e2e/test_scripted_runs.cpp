@@ -151,8 +151,11 @@ TEST_F(Menu_pages, every_page_draws_its_rows_highlight_help_line_and_pane)
     run(script);
 
     std::vector<Picture> pages;
-    for (int p = 0; p < MENU_PAGES; p++)
-        pages.push_back(dump(("page" + std::to_string(p) + ".bmp").c_str()));
+    for (int p = 0; p < MENU_PAGES; p++) {
+        std::string name = "page" + std::to_string(p) + ".bmp";
+        pages.push_back(dump(name.c_str()));
+        keep_screenshot(name, page_names[p]);
+    }
     for (int p = 0; p < MENU_PAGES; p++) {
         const Picture& pic = pages[p];
         ASSERT_EQ(pic.w, W);

@@ -285,6 +285,7 @@ TEST_F(Real_window, keys_and_a_click_reach_the_page_and_the_window_shows_it)
     screen = key(screen, "Return");
     std::string shot = dir.path + "/window.ppm";
     ASSERT_TRUE(window_shot(shot));
+    keep_screenshot(shot, "window");
     screen = key(screen, "Escape");
     screen = key(screen, "Escape");
     screen = key(screen, "y");  // save first
