@@ -138,6 +138,24 @@ TEST_F(Start_and_exit, a_script_that_ends_early_fails_the_run)
     EXPECT_NE(r.output.find("script ended"), std::string::npos) << r.output;
 }
 
+TEST_F(Start_and_exit, numbers_choose_depth_and_width_others_are_ignored)
+{
+    ProgramRun r = run_novamir(script_start() + script_exit(), {"24", "800"});
+    EXPECT_EQ(r.status, 0) << r.output;
+    std::string missing;
+    EXPECT_TRUE(log_has_in_order(r.log, {"Maximum Frame size: 800 x 600"}, &missing));
+    r = run_novamir(script_start() + script_exit(), {"1024", "640", "16", "99"});
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(log_has_in_order(r.log, {"Maximum Frame size: 1024 x 768"}, &missing));
+}
+
+TEST_F(Start_and_exit, without_a_display_or_a_script_the_mode_error_says_why)
+{
+    ProgramRun r = run_program(program_path("novamir"), {}, dir.path, {"DISPLAY="});
+    EXPECT_EQ(r.status, 255);
+    EXPECT_NE(r.output.find("Unable to set graphics mode: no X display"), std::string::npos) << r.output;
+}
+
 // ---------------------------------------------------------------------------
 
 TEST_F(Menu_pages, every_page_draws_its_rows_highlight_help_line_and_pane)
@@ -304,7 +322,7 @@ TEST_F(Object_commands, insert_save_edit_delete_previous_and_next)
     ASSERT_STREQ(object_slots[list_order[0]].name, "STAR FIELD");
     ASSERT_STREQ(object_slots[list_order[2]].name, "SATURN");
     for (int k = 0; k < object_count; k++)
-        ASSERT_GT(object_slots[list_order[k]].d[9], 100.0);
+        ASSERT_GT(double(object_slots[list_order[k]].d[9]), 100.0); // copied: the record packs its doubles
     const int saturn_number = object_slots[list_order[2]].w[3];
     const double saturn_distance = object_slots[list_order[2]].d[9];
 
