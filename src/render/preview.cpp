@@ -13,6 +13,10 @@
 #include "shell/shell.h"
 #include "sky/sky.h"
 
+// The notice F2 VIEW shows on SKY without stars: position in pixels and the
+// colour value, the same the frame status text is drawn in.
+constexpr int NOTICE_X = 22, NOTICE_Y = 20, NOTICE_COLOUR = 200;
+
 static void clear_buffers()
 {
     if (preview_target)
@@ -126,7 +130,8 @@ void page_preview(int page)
     apply_parameters();
     clear_buffers();
     const int flags = RENDER_PREVIEW;
-    if (page != PAGE_SKY && page >= PAGE_PLANET && page <= PAGE_BITMAP && int_param[I_STARS] != 0)
+    // Every object page but SKY shows its object against the stars.
+    if (page >= PAGE_PLANET && page <= PAGE_BITMAP && int_param[I_STARS] != 0)
         draw_stars(flags);
     switch (page) {
     case PAGE_SKY:
@@ -134,7 +139,8 @@ void page_preview(int page)
         if (int_param[I_STARS] != 0)
             draw_stars(flags);
         else if (preview_target)
-            textout_ex(preview_target, font, "(No stars - STARS ENABLE is OFF)", 22, 20, 200, -1);
+            textout_ex(preview_target, font, "(No stars - STARS ENABLE is OFF)", NOTICE_X, NOTICE_Y,
+                       NOTICE_COLOUR, -1);
         break;
     case PAGE_PLANET:
         setup_planet(int_param[I_PLANET_NUMBER]);

@@ -143,6 +143,11 @@ static void top_level()
             help_for_item();
             continue;
         }
+        // The top level shows an F10 COPY button too; it works as on a page.
+        if (key == KC_F10) {
+            tell_user("Save View returned %d", save_view());
+            continue;
+        }
         for (int p = 0; p < MENU_PAGES; p++)
             if (key == page_hot_key[p]) {
                 page_loop(p);
