@@ -232,6 +232,29 @@ TEST_F(Menu_pages, rows_wrap_both_ways_and_f1_shows_the_rows_help)
     EXPECT_EQ(differing_pixels(planet, after, 0, 0, W - 1, H - 1), 0);
 }
 
+TEST_F(Menu_pages, a_tab_click_opens_its_page_a_right_click_leaves_and_quit_exits)
+{
+    // The PLANET tab spans columns 17 to 23 of text line 2; QUIT columns 73 to 77.
+    std::string script = script_start() +
+                         "click 146 40\n"
+                         "dump clicked.bmp\n"
+                         "click 146 40 right   # ESC: back to the top level\n"
+                         "dump top.bmp\n"
+                         "key Alt-P\n"
+                         "dump keyed.bmp\n"
+                         "key Esc\n"
+                         "click 600 40         # QUIT\n"
+                         "key n\n"
+                         "key y\n";
+    ProgramRun r = run(script);
+    ASSERT_FALSE(r.log.empty());
+    EXPECT_EQ(r.log.back(), "REALLY EXIT ??????");
+    Picture clicked = dump("clicked.bmp"), top = dump("top.bmp"), keyed = dump("keyed.bmp");
+    EXPECT_EQ(differing_pixels(clicked, keyed, 0, 0, W - 1, H - 1), 0);
+    EXPECT_EQ(clicked.at(3 * CW, ROWS_TOP), INK_WHITE); // PLANET's row 0
+    EXPECT_EQ(top.at(3 * CW, ROWS_TOP), 0);             // the top level has no rows
+}
+
 // ---------------------------------------------------------------------------
 
 TEST_F(Value_editors, refused_values_leave_the_store_accepted_ones_are_stored)
