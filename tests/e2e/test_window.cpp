@@ -9,6 +9,7 @@
 #include <fcntl.h>    // Required for: open
 #include <unistd.h>   // Required for: fork, execvp, usleep
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
