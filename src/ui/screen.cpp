@@ -1,6 +1,9 @@
 // Screen layer: drawing target, interface palette, screen colours, fonts.
 #include "ui/ui.h"
 
+#include <cstdio>  // Required for: snprintf
+#include <cstring> // Required for: strcspn
+
 #include "planets/planets.h"   // Required for: colour_table
 #include "platform/platform.h" // Required for: find_data_file
 
@@ -134,8 +137,18 @@ int select_list_font(int n)
 
 int draw_text(int x, int y, int colour, const char* text)
 {
-    if (draw_target)
+    if (!draw_target || !text)
+        return 0;
+    // A message may end in a line break (the start-up notices do); the fonts
+    // would draw it as a glyph, so a line stops at its first break.
+    size_t n = strcspn(text, "\r\n");
+    if (text[n] == 0) {
         textout_ex(draw_target, font, text, x, y, colour, -1);
+    } else {
+        char line[256];
+        snprintf(line, sizeof line, "%.*s", (int)(n < sizeof line ? n : sizeof line - 1), text);
+        textout_ex(draw_target, font, line, x, y, colour, -1);
+    }
     return 0;
 }
 
