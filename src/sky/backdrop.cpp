@@ -7,6 +7,7 @@
 #include "planets/planets.h" // Required for: colour_table
 #include "render/render.h"   // Required for: put_frame_pixel, preview_plot, rs
 #include "shell/shell.h"     // Required for: int_param
+#include "sky/sky_local.h"
 
 enum FadeType : int { FADE_NONE = 0, FADE_LINEAR = 1, FADE_POLAR = 2 };
 
@@ -131,26 +132,11 @@ void draw_backdrop(int mode)
     int y0 = int_param[I_START_Y], y1 = int_param[I_END_Y];
     if (fade == FADE_NONE || replay_only)
         return;
-    if (fade == FADE_LINEAR) {
-        if (y0 == y1 || x0 == x1)
-            return;
-        if (x0 > x1) {
-            int s = x0;
-            x0 = x1;
-            x1 = s;
-        }
-        if (y0 > y1) {
-            int s = y0;
-            y0 = y1;
-            y1 = s;
-        }
-    }
+    if (fade == FADE_LINEAR && (y0 == y1 || x0 == x1))
+        return;
     const int W = frame_width();
     const int H = frame_height();
-    if (y1 >= H)
-        y1 = H - 1;
-    if (x1 >= W)
-        x1 = W - 1;
+    sky_rectangle(&x0, &y0, &x1, &y1, fade == FADE_LINEAR, W, H);
 
     const uint8_t* first = table_colour(rs.i[I_COLOUR_ONE]);
     const uint8_t* second = table_colour(rs.i[I_COLOUR_TWO]);

@@ -12,6 +12,7 @@
 #include "platform/platform.h" // Required for: find_data_file
 #include "render/render.h"     // Required for: rs, get/put_frame_pixel, preview_plot
 #include "shell/shell.h"       // Required for: int_param, page_frames, flag_param
+#include "sky/sky_local.h"
 
 static const char STAR_FILE[] = "starcats.bin";
 
@@ -127,22 +128,9 @@ int draw_stars(int mode)
     int y0 = int_param[I_START_Y], y1 = int_param[I_END_Y];
     if (y0 == y1 || x0 == x1)
         return 0;
-    if (x0 > x1) {
-        int s = x0;
-        x0 = x1;
-        x1 = s;
-    }
-    if (y0 > y1) {
-        int s = y0;
-        y0 = y1;
-        y1 = s;
-    }
     const int W = frame_width();
     const int H = frame_height();
-    if (y1 >= H)
-        y1 = H - 1;
-    if (x1 >= W)
-        x1 = W - 1;
+    sky_rectangle(&x0, &y0, &x1, &y1, true, W, H);
 
     const double sx = rs.d[D_PIXELS_PER_DEGREE] * rs.d[D_ASPECT];
     const double sy = rs.d[D_PIXELS_PER_DEGREE];
