@@ -1,251 +1,124 @@
 // Backdrop gradient: LINEAR bands and dither, clipping, POLAR fade and limits.
 #include "sky_test_support.h"
 
-// The two colours a LINEAR row may hold and where the new band shows.
-static void expect_row(int y, int old_band, int new_band)
+using Backdrop_linear = SkyTest;
+
+TEST_F(Backdrop_linear, band_rows_dither_and_clipping_in_grey)
 {
+    // Row y holds the band of the band row above it (old) with the band of
+    // its own band row (new) showing through a 4 x 8 dither pattern.
     static const uint8_t pattern[4][8] = {
         {0, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 0, 0, 0, 1, 0, 0}, {1, 0, 1, 0, 1, 0, 1, 0}, {0, 1, 0, 1, 0, 1, 0, 1}};
-    for (int x = 0; x < 640; x++) {
-        int v = pattern[y % 4][x % 8] ? new_band : old_band;
-        ASSERT_EQ(frame_pixel(x, y), (RGB3{v, v, v})) << "x " << x << " y " << y;
+    const int b72 = (int)(255 * (73.0 / 80.0)), b76 = (int)(255 * (77.0 / 80.0));
+    const struct {
+        int w, h, start_y, end_x, end_y;
+        std::vector<std::array<int, 3>> rows; // y, old band, new band
+    } cases[] = {
+        {640, 480, 0, 639, 99, {{0, 0, 2}, {3, 0, 2}, {4, 2, 12}, {7, 2, 12}, {97, 237, 247}, {99, 237, 247}}},
+        {640, 480, 8, 639, 107, {{7, 0, 0}, {8, 0, 0}}},  // first row is colour one
+        {640, 480, 5, 639, 107, {{4, 0, 0}, {5, 0, 2}}},  // t = 1 / 103 already
+        {640, 480, -20, 639, 99, {{0, 36, 44}, {1, 36, 44}}}, // rows above still count
+        {640, 480, -1000, 639, 99, {{0, 231, 232}, {3, 231, 232}}},
+        {100, 80, 0, 5000, 1000, {{76, b72, b76}, {78, b72, b76}, {79, b72, b76}}}, // END clipped
+    };
+    int_param[I_FADE_TYPE] = 1;
+    for (const auto& c : cases) {
+        clear_to_color(frame_buffer, 0);
+        int_param[I_WIDTH] = c.w;
+        int_param[I_HEIGHT] = c.h;
+        set_rect(0, c.start_y, c.end_x, c.end_y);
+        draw_backdrop(RENDER_FRAME);
+        for (const auto& r : c.rows)
+            for (int x = 0; x < c.w; x++) {
+                int v = pattern[r[0] % 4][x % 8] ? r[2] : r[1];
+                ASSERT_EQ(frame_pixel(x, r[0]), (RGB3{v, v, v})) << c.start_y << ": " << x << "," << r[0];
+            }
+        EXPECT_EQ(frame_pixel(0, std::min(c.end_y, c.h - 1) + 1), (RGB3{0, 0, 0}));
+        if (c.w < 640) {
+            EXPECT_EQ(frame_pixel(c.w, c.h - 1), (RGB3{0, 0, 0}));
+        }
     }
 }
 
-using Backdrop_linear = SkyTest;
-
-TEST_F(Backdrop_linear, black_to_white_over_100_rows)
+TEST_F(Backdrop_linear, empty_swapped_none_and_replay)
 {
-    int_param[I_FADE_TYPE] = 1;
-    int_param[I_END_Y] = 99;
-    apply_parameters();
-    draw_backdrop(RENDER_FRAME);
-    expect_row(0, 0, 2);
-    expect_row(1, 0, 2);
-    expect_row(2, 0, 2);
-    expect_row(3, 0, 2);
-    expect_row(4, 2, 12);
-    expect_row(5, 2, 12);
-    expect_row(7, 2, 12);
-    expect_row(97, 237, 247);
-    expect_row(99, 237, 247);
-    // Below END Y nothing is painted; nothing reaches 255.
-    EXPECT_EQ(frame_pixel(0, 100), (RGB3{0, 0, 0}));
-    for (int y = 0; y < 100; y++)
-        for (int x = 0; x < 640; x += 7)
-            ASSERT_LT(frame_pixel(x, y).r, 255);
-}
-
-TEST_F(Backdrop_linear, first_row_is_colour_one_only_on_a_band_row)
-{
-    set_table(1, 10, 20, 30);
-    set_table(2, 110, 220, 130);
-    int_param[I_FADE_TYPE] = 1;
-    int_param[I_START_Y] = 8;
-    int_param[I_END_Y] = 107;
-    apply_parameters();
-    draw_backdrop(RENDER_FRAME);
-    for (int x = 0; x < 640; x++)
-        ASSERT_EQ(frame_pixel(x, 8), (RGB3{10, 20, 30}));
-    EXPECT_EQ(frame_pixel(0, 7), (RGB3{0, 0, 0}));
-
-    // START Y 5: row 5 already shows the new band in columns 1 and 5 of 8.
-    clear_to_color(frame_buffer, 0);
-    int_param[I_START_Y] = 5;
-    draw_backdrop(RENDER_FRAME);
-    EXPECT_EQ(frame_pixel(0, 5), (RGB3{10, 20, 30}));
-    EXPECT_EQ(frame_pixel(1, 5), (RGB3{10, 21, 30})); // t = 1 / 103
-}
-
-TEST_F(Backdrop_linear, empty_rectangle_and_swapped_corners)
-{
+    const RGB3 grey{9, 9, 9};
     fill_frame(9, 9, 9);
     int_param[I_FADE_TYPE] = 1;
-    int_param[I_START_Y] = int_param[I_END_Y] = 40;
-    apply_parameters();
+    set_rect(0, 40, 639, 40); // one row: empty
     draw_backdrop(RENDER_FRAME);
-    int_param[I_START_Y] = 0;
-    int_param[I_START_X] = int_param[I_END_X] = 100;
+    set_rect(100, 0, 100, 479); // one column: empty
     draw_backdrop(RENDER_FRAME);
-    EXPECT_EQ(frame_pixel(100, 40), (RGB3{9, 9, 9}));
-
-    int_param[I_START_X] = 30;
-    int_param[I_END_X] = 300;
-    int_param[I_START_Y] = 20;
-    int_param[I_END_Y] = 200;
+    replay_only = true;
+    set_rect(0, 0, 639, 479);
     draw_backdrop(RENDER_FRAME);
-    std::vector<uint8_t> ordered(frame_buffer->line[0], frame_buffer->line[0] + 640 * 480 * 3);
-    fill_frame(9, 9, 9);
-    int_param[I_START_X] = 300;
-    int_param[I_END_X] = 30;
-    int_param[I_START_Y] = 200;
-    int_param[I_END_Y] = 20;
-    draw_backdrop(RENDER_FRAME);
-    std::vector<uint8_t> swapped(frame_buffer->line[0], frame_buffer->line[0] + 640 * 480 * 3);
-    EXPECT_TRUE(ordered == swapped);
-    // Both corners are inside the rectangle, the next pixels are not.
-    EXPECT_NE(frame_pixel(30, 20), (RGB3{9, 9, 9}));
-    EXPECT_NE(frame_pixel(300, 200), (RGB3{9, 9, 9}));
-    EXPECT_EQ(frame_pixel(29, 20), (RGB3{9, 9, 9}));
-    EXPECT_EQ(frame_pixel(301, 200), (RGB3{9, 9, 9}));
-    EXPECT_EQ(frame_pixel(30, 201), (RGB3{9, 9, 9}));
-}
-
-TEST_F(Backdrop_linear, end_values_beyond_the_frame_are_clipped)
-{
-    // A 100 x 80 frame: END Y 1000 becomes 79, END X 5000 becomes 99.
-    frame_size(100, 80);
-    int_param[I_FADE_TYPE] = 1;
-    int_param[I_END_X] = 5000;
-    int_param[I_END_Y] = 1000;
-    apply_parameters();
-    draw_backdrop(RENDER_FRAME);
-    // Row 76 is a band row: t = 77 / 80, the rows after it mix it in.
-    int band76 = (int)(255 * (77.0 / 80.0)); // 245
-    int band72 = (int)(255 * (73.0 / 80.0)); // 232
-    EXPECT_EQ(frame_pixel(0, 76).r, band72);
-    EXPECT_EQ(frame_pixel(0, 78).r, band76);
-    EXPECT_EQ(frame_pixel(99, 79).r, band76);
-    EXPECT_EQ(frame_pixel(100, 79), (RGB3{0, 0, 0}));
-    EXPECT_EQ(frame_pixel(0, 80), (RGB3{0, 0, 0}));
-}
-
-TEST_F(Backdrop_linear, rows_above_the_frame_still_move_the_bands)
-{
-    int_param[I_FADE_TYPE] = 1;
-    int_param[I_START_Y] = -20;
-    int_param[I_END_Y] = 99;
-    apply_parameters();
-    draw_backdrop(RENDER_FRAME);
-    // Row 0 shows the band of row -4 (t = 17/120): 36, its new band is 44.
-    expect_row(0, 36, 44);
-    expect_row(1, 36, 44);
-
-    // Far above: bands of rows -4 and 0 with t = 997/1100 and 1001/1100.
-    clear_to_color(frame_buffer, 0);
-    int_param[I_START_Y] = -1000;
-    draw_backdrop(RENDER_FRAME);
-    expect_row(0, 231, 232);
-    expect_row(3, 231, 232);
-}
-
-TEST_F(Backdrop_linear, fade_none_and_replay_leave_everything_untouched)
-{
-    fill_frame(5, 6, 7);
+    replay_only = false;
     int_param[I_FADE_TYPE] = 0;
     apply_parameters();
     draw_backdrop(RENDER_FRAME | RENDER_PREVIEW);
-    EXPECT_EQ(frame_pixel(0, 0), (RGB3{5, 6, 7}));
+    EXPECT_EQ(frame_pixel(100, 40), grey);
+
+    // Swapped corners paint the same rectangle, both corners included.
     int_param[I_FADE_TYPE] = 1;
-    apply_parameters();
-    replay_only = true;
+    set_rect(30, 20, 300, 200);
     draw_backdrop(RENDER_FRAME);
-    EXPECT_EQ(frame_pixel(320, 240), (RGB3{5, 6, 7}));
+    std::vector<uint8_t> ordered(frame_buffer->line[0], frame_buffer->line[0] + 640 * 480 * 3);
+    fill_frame(9, 9, 9);
+    set_rect(300, 200, 30, 20);
+    draw_backdrop(RENDER_FRAME);
+    EXPECT_TRUE(std::equal(ordered.begin(), ordered.end(), frame_buffer->line[0]));
+    EXPECT_TRUE(frame_pixel(30, 20) != grey && frame_pixel(300, 200) != grey);
+    EXPECT_TRUE(frame_pixel(29, 20) == grey && frame_pixel(301, 200) == grey && frame_pixel(30, 201) == grey);
 }
 
 using Backdrop_polar = SkyTest;
 
-TEST_F(Backdrop_polar, centre_radius_and_beyond)
+TEST_F(Backdrop_polar, fade_radius_and_limits)
 {
-    set_table(1, 100, 50, 200);
-    set_table(2, 150, 30, 100);
+    const struct {
+        const char* what;
+        int one, two; // colour numbers
+        RGB3 c1, c2;
+        int x0, y0, x1, y1;
+        std::vector<std::pair<std::array<int, 2>, RGB3>> probes;
+    } cases[] = {
+        {"radius 5", 1, 2, {100, 50, 200}, {150, 30, 100}, 0, 0, 3, 4,
+         {{{0, 0}, {100, 50, 200}}, {{3, 4}, {150, 30, 100}}, {{6, 8}, {200, 10, 0}},
+          {{6, 10}, {216, 3, 0}}, {{639, 479}, {255, 0, 0}}}},
+        {"end clipped to 639", 1, 2, {0, 0, 0}, {200, 200, 200}, 0, 100, 2000, 100,
+         {{{639, 100}, {200, 200, 200}}, {{639, 0}, {202, 202, 202}}}},
+        {"start neither ordered nor clipped", 1, 2, {0, 0, 0}, {100, 100, 100}, 700, -50, 600, -50,
+         {{{639, 0}, {78, 78, 78}}, {{0, 0}, {255, 255, 255}}}},
+        {"zero radius", 1, 2, {100, 50, 200}, {150, 50, 100}, 10, 20, 10, 20,
+         {{{10, 20}, {100, 50, 200}}, {{11, 20}, {255, 50, 0}}, {{0, 0}, {255, 50, 0}}}},
+        {"colour numbers beyond the table", -7, 9999, {1, 2, 3}, {4, 5, 6}, 0, 0, 10, 0,
+         {{{0, 0}, {1, 2, 3}}, {{10, 0}, {4, 5, 6}}}},
+    };
     int_param[I_FADE_TYPE] = 2;
-    int_param[I_START_X] = 0;
-    int_param[I_START_Y] = 0;
-    int_param[I_END_X] = 3;
-    int_param[I_END_Y] = 4;
-    apply_parameters();
-    draw_backdrop(RENDER_FRAME);
-    EXPECT_EQ(frame_pixel(0, 0), (RGB3{100, 50, 200}));
-    EXPECT_EQ(frame_pixel(3, 4), (RGB3{150, 30, 100}));
-    EXPECT_EQ(frame_pixel(6, 8), (RGB3{200, 10, 0}));
-    // t = hypot(6, 10) / 5 = 2.332: blue is limited at 0.
-    EXPECT_EQ(frame_pixel(6, 10), (RGB3{216, 3, 0}));
-    // Far away every channel has reached its limit.
-    EXPECT_EQ(frame_pixel(639, 479), (RGB3{255, 0, 0}));
-}
-
-TEST_F(Backdrop_polar, radius_measured_to_the_clipped_end)
-{
-    set_table(1, 0, 0, 0);
-    set_table(2, 200, 200, 200);
-    int_param[I_FADE_TYPE] = 2;
-    int_param[I_START_X] = 0;
-    int_param[I_START_Y] = 100;
-    int_param[I_END_X] = 2000; // clipped to 639
-    int_param[I_END_Y] = 100;
-    apply_parameters();
-    draw_backdrop(RENDER_FRAME);
-    EXPECT_EQ(frame_pixel(639, 100), (RGB3{200, 200, 200}));
-    EXPECT_EQ(frame_pixel(639, 0).r, 202); // t = hypot(639, 100) / 639
-}
-
-TEST_F(Backdrop_polar, start_values_are_not_ordered_or_clipped)
-{
-    // Centre outside the frame, end before it: still a radial fade from there.
-    set_table(1, 0, 0, 0);
-    set_table(2, 100, 100, 100);
-    int_param[I_FADE_TYPE] = 2;
-    int_param[I_START_X] = 700;
-    int_param[I_START_Y] = -50;
-    int_param[I_END_X] = 600;
-    int_param[I_END_Y] = -50;
-    apply_parameters();
-    draw_backdrop(RENDER_FRAME);
-    EXPECT_EQ(frame_pixel(639, 0).r, 78); // t = hypot(61, 50) / 100
-    EXPECT_EQ(frame_pixel(0, 0).r, 255);
-}
-
-TEST_F(Backdrop_polar, zero_radius_takes_the_limit)
-{
-    set_table(1, 100, 50, 200);
-    set_table(2, 150, 50, 100);
-    int_param[I_FADE_TYPE] = 2;
-    int_param[I_START_X] = int_param[I_END_X] = 10;
-    int_param[I_START_Y] = int_param[I_END_Y] = 20;
-    apply_parameters();
-    draw_backdrop(RENDER_FRAME);
-    EXPECT_EQ(frame_pixel(10, 20), (RGB3{100, 50, 200}));
-    EXPECT_EQ(frame_pixel(11, 20), (RGB3{255, 50, 0}));
-    EXPECT_EQ(frame_pixel(0, 0), (RGB3{255, 50, 0}));
-}
-
-TEST_F(Backdrop_polar, colour_numbers_outside_the_table_read_its_ends)
-{
-    set_table(0, 1, 2, 3);
-    set_table(255, 4, 5, 6);
-    int_param[I_FADE_TYPE] = 2;
-    int_param[I_COLOUR_ONE] = -7;
-    int_param[I_COLOUR_TWO] = 9999;
-    int_param[I_END_X] = 10;
-    int_param[I_END_Y] = 0;
-    apply_parameters();
-    draw_backdrop(RENDER_FRAME);
-    EXPECT_EQ(frame_pixel(0, 0), (RGB3{1, 2, 3}));
-    EXPECT_EQ(frame_pixel(10, 0), (RGB3{4, 5, 6}));
+    for (const auto& c : cases) {
+        int_param[I_COLOUR_ONE] = c.one;
+        int_param[I_COLOUR_TWO] = c.two;
+        set_table(std::max(0, std::min(c.one, 255)), c.c1.r, c.c1.g, c.c1.b);
+        set_table(std::max(0, std::min(c.two, 255)), c.c2.r, c.c2.g, c.c2.b);
+        set_rect(c.x0, c.y0, c.x1, c.y1);
+        draw_backdrop(RENDER_FRAME);
+        for (const auto& p : c.probes)
+            EXPECT_EQ(frame_pixel(p.first[0], p.first[1]), p.second) << c.what << " at " << p.first[0] << "," << p.first[1];
+    }
 }
 
 TEST_F(Backdrop_polar, preview_grey_or_colour)
 {
     set_color_depth(24);
     preview_target = create_bitmap_ex(24, 640, 480);
-    clear_to_color(preview_target, 0);
     set_table(1, 30, 60, 90);
     set_table(2, 30, 60, 90);
     int_param[I_FADE_TYPE] = 2;
-    int_param[I_END_X] = 10;
-    apply_parameters();
+    set_rect(0, 0, 10, 479);
     draw_backdrop(RENDER_PREVIEW);
-    int c = getpixel(preview_target, 5, 5);
-    EXPECT_EQ(getr24(c), 60);
-    EXPECT_EQ(getg24(c), 60);
-    EXPECT_EQ(getb24(c), 60);
+    EXPECT_EQ(getpixel(preview_target, 5, 5), makecol24(60, 60, 60));
     flag_param[F_PREVIEW_RGB] = 1;
     draw_backdrop(RENDER_PREVIEW);
-    c = getpixel(preview_target, 5, 5);
-    EXPECT_EQ(getr24(c), 30);
-    EXPECT_EQ(getb24(c), 90);
-    // The frame buffer is painted whatever the mode.
-    EXPECT_EQ(frame_pixel(5, 5), (RGB3{30, 60, 90}));
-    set_color_depth(8);
+    EXPECT_EQ(getpixel(preview_target, 5, 5), makecol24(30, 60, 90));
+    EXPECT_EQ(frame_pixel(5, 5), (RGB3{30, 60, 90})); // the frame is painted whatever the mode
 }
