@@ -63,11 +63,6 @@ TEST(Menu_tables, rows_are_packed_and_point_at_entries_that_exist)
             EXPECT_LT(m.param, limit);
         }
     }
-    EXPECT_STREQ(menu_pages[PAGE_OPTIONS][13].name, "LIST FONT");
-    EXPECT_EQ(page_hot_key[PAGE_COMET], 302);
-    EXPECT_EQ(page_hot_key[MENU_PAGES], 27);
-    EXPECT_TRUE(page_has_button(PAGE_LIST, 4));
-    EXPECT_FALSE(page_has_button(PAGE_FILE, 3));
 }
 
 TEST(Parameter_block, seven_arrays_little_endian_at_their_offsets)

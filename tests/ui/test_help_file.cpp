@@ -1,12 +1,11 @@
 // Tests of the help file: the source compiler, the reader, hostile files and
 // the help file the build ships.
-#include <gtest/gtest.h>
+#include "ui_test_support.h"
 
 #include "platform/platform.h"
 #include "shell/shell.h"
 #include "test_support.h"
 #include "ui/help_source.h"
-#include "ui/ui.h"
 
 #include <cstring>
 #include <fstream>
@@ -56,10 +55,6 @@ int32_t get32(const std::vector<uint8_t>& b, size_t at)
 {
     return (int32_t)(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24);
 }
-int16_t get16(const std::vector<uint8_t>& b, size_t at)
-{
-    return (int16_t)(b[at] | b[at + 1] << 8);
-}
 void set32(std::vector<uint8_t>& b, size_t at, int32_t v)
 {
     for (int i = 0; i < 4; i++)
@@ -75,14 +70,6 @@ void set16(std::vector<uint8_t>& b, size_t at, int v)
 size_t record_at(const std::vector<uint8_t>& b, int k)
 {
     return HELP_HEADER_SIZE + 2 * (size_t)get32(b, 0) + HELP_TOPIC_SIZE * (size_t)k;
-}
-
-bool logged(const std::string& text)
-{
-    for (const std::string& s : prompt_log)
-        if (s.find(text) != std::string::npos)
-            return true;
-    return false;
 }
 
 // Writes bytes as NAME in the scratch directory and loads them.
@@ -105,66 +92,6 @@ std::string read_text(const std::string& path)
 
 // ---------------------------------------------------------------------------
 
-TEST(Help_source_build, Lays_out_header_map_records_and_blocks)
-{
-    std::vector<uint8_t> b = compile_ok(small_source);
-    // The map reaches SKY row 2 (entry 22), so N is 23 although there are 3 topics.
-    int32_t n = get32(b, 0), headlen = get32(b, 4), textlen = get32(b, 8);
-    ASSERT_EQ(n, 23);
-    ASSERT_EQ(b.size(), (size_t)(HELP_HEADER_SIZE + 18 * n + headlen + textlen));
-    EXPECT_EQ(get16(b, HELP_HEADER_SIZE + 2 * 4), 2);  // FILE row 4 -> topic "row"
-    EXPECT_EQ(get16(b, HELP_HEADER_SIZE + 2 * 22), 2); // SKY row 2 -> the same
-    EXPECT_EQ(get16(b, HELP_HEADER_SIZE + 2 * 0), 0);
-
-    size_t r1 = record_at(b, 1);
-    EXPECT_EQ(get16(b, r1 + 2), 3);  // three lines, the empty one included
-    EXPECT_EQ(get16(b, r1 + 8), 3);  // leaf
-    EXPECT_EQ(get16(b, r1 + 10), 0); // "-" leaves the slot empty
-    EXPECT_EQ(get16(b, r1 + 12), 2); // row
-
-    // Topic 0 is the "no help" topic at the start of both blocks.
-    size_t titles = HELP_HEADER_SIZE + 18 * (size_t)n, text = titles + headlen;
-    EXPECT_EQ(std::string((const char*)&b[titles]), "No help");
-    EXPECT_EQ(get16(b, record_at(b, 0)), 0);
-    EXPECT_EQ(get32(b, record_at(b, 0) + 4), 0);
-    // The text block is stored 30 lower, zero bytes kept.
-    EXPECT_EQ(b[text], (uint8_t)('T' - 30));
-    size_t first = text + get32(b, r1 + 4);
-    EXPECT_EQ(b[first], (uint8_t)('F' - 30));
-    EXPECT_EQ(b[first + strlen("First line.")], 0);
-    EXPECT_EQ(b[first + strlen("First line.") + 1], 0); // the empty line
-}
-
-TEST(Help_source_build, Numbers_pinned_and_free_topics)
-{
-    std::vector<HelpTopicInfo> list;
-    std::vector<uint8_t> out;
-    std::string error;
-    const char* source = "topic a\ntitle A\nlinks b c\n| a\n"
-                         "topic b 2\ntitle B\n| b\n"
-                         "topic c\ntitle C\n| c\n";
-    ASSERT_EQ(compile_help(source, "s", HelpBuildOptions(), out, error, &list), 0) << error;
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].key, "a");
-    EXPECT_EQ(list[0].number, 1);
-    EXPECT_EQ(list[1].key, "b");
-    EXPECT_EQ(list[1].number, 2);
-    EXPECT_EQ(list[2].key, "c");
-    EXPECT_EQ(list[2].number, 3);
-}
-
-TEST(Help_source_build, Same_source_same_bytes)
-{
-    EXPECT_EQ(compile_ok(small_source), compile_ok(small_source));
-    std::string crlf;
-    for (char c : std::string(small_source)) {
-        if (c == '\n')
-            crlf += '\r';
-        crlf += c;
-    }
-    EXPECT_EQ(compile_ok(crlf), compile_ok(small_source));
-}
-
 TEST(Help_source_build, Refuses_bad_sources_naming_the_line)
 {
     struct Case {
@@ -181,26 +108,18 @@ TEST(Help_source_build, Refuses_bad_sources_naming_the_line)
         {"topic a 1\ntitle A\nlinks nowhere\n| x\n", "help.txt:3: link to unknown topic 'nowhere'"},
         {"topic a 1\ntitle A\nlinks b\n| x\ntopic b\ntitle Eleven char\n| y\n",
          "help.txt:3: linked topic 'b' has the title \"Eleven char\""},
-        {"topic a 1\ntitle A\nlinks a\n| x\n", "topic 'a' links to itself"},
         {"topic a 1\ntitle A\nlinks - - - -\n| x\n", "help.txt:3: more than 3 links"},
         {"topic a 1\ntitle A\n", "help.txt:1: topic 'a' has no text"},
-        {"topic a 1\n| x\n", "help.txt:1: topic 'a' has no title"},
         {"topic a 1\ntitle A\n| x\ntopic a\n", "help.txt:4: topic 'a' already defined on line 1"},
         {"topic a 1\ntitle A\nrow FILE 0\n| x\ntopic b\ntitle B\nrow FILE 0\n| y\n",
          "help.txt:7: FILE row 0 already opens topic 'a' (line 3)"},
         {"topic a 1\ntitle A\nrow DISK 0\n| x\n", "help.txt:3: unknown page 'DISK'"},
-        {"topic a 1\ntitle A\nrow FILE 20\n| x\n", "help.txt:3: row '20' must be 0 to 19"},
         {"topic a 1\ntitle A\n| caf\xc3\xa9\n", "help.txt:3: character 4 of the text"},
-        {"topic a 1\ntitle A\n|\tx\n", "help.txt:3: tab character"},
         {"topic a 1\ntitle A\n|x\n", "help.txt:3: text lines start with \"| \""},
-        {"| x\n", "help.txt:1: text before the first topic"},
         {"topic a 1\ntitle A\nsubtitle B\n| x\n", "help.txt:3: unknown directive 'subtitle'"},
         {"topic a 1\ntitle A\n| x\ntopic b 3\ntitle B\n| y\n", "no topic takes number 2"},
-        {"topic a 1\ntitle A\n| x\ntopic b 220\n", "topic number '220' must be 1 to 219"},
         {"topic a 1\ntitle A\n| x\ntopic b\ntitle B\n| y\n", "help.txt:4: topic 'b' is opened by no row"},
         {"topic a 1\ntitle A\n| from {range int 6}\n", "help.txt:3: no limits for {range int 6}"},
-        {"topic a 1\ntitle A\n| {colour 6}\n", "help.txt:3: unknown token {colour 6}"},
-        {"# nothing\n", "help.txt:0: no topics"},
     };
     for (const Case& c : cases) {
         std::string error = compile_error(c.source);
@@ -209,91 +128,13 @@ TEST(Help_source_build, Refuses_bad_sources_naming_the_line)
     }
 }
 
-TEST(Help_source_build, Refuses_more_than_220_topic_records)
-{
-    // Topic 0 is the builder's own, so 219 topics of the source are the most.
-    std::string source;
-    for (int i = 1; i <= 220; i++)
-        source += "topic t" + std::to_string(i) + "\ntitle T\n| x\n";
-    HelpBuildOptions loose;
-    loose.require_reachable = false;
-    std::string error = compile_error(source, loose);
-    EXPECT_NE(error.find("more than 219 topics"), std::string::npos) << error;
-}
-
-TEST(Help_source_build, Checks_the_menu_tables)
-{
-    static MenuItem menu[MENU_PAGES][MENU_ROWS];
-    memset(menu, 0, sizeof menu);
-    strcpy(menu[PAGE_FILE][0].name, "FRAME SPAN");
-    menu[PAGE_FILE][0].kind = ITEM_VALUE;
-    strcpy(menu[PAGE_OPTIONS][10].name, "HELP");
-    menu[PAGE_OPTIONS][10].kind = ITEM_HELP;
-    menu[PAGE_OPTIONS][10].param = 2;
-    HelpBuildOptions options;
-    options.menu = menu;
-
-    const std::string good = "topic a 1\ntitle A\nrow FILE 0 FRAME SPAN\n| x\n"
-                             "topic help 2\ntitle Help\nrow OPTIONS 10 HELP\n| y\n";
-    compile_ok(good, options);
-
-    EXPECT_NE(compile_error("topic a 1\ntitle A\nrow FILE 0 FRAME SPAN\n| x\n", options)
-                  .find("OPTIONS row 10 (\"HELP\") has no topic"),
-              std::string::npos);
-    EXPECT_NE(compile_error("topic a 1\ntitle A\nrow FILE 0 FRAME SPANS\n| x\n"
-                            "topic help 2\ntitle H\nrow OPTIONS 10\n| y\n",
-                            options)
-                  .find("help.txt:3: FILE row 0 is \"FRAME SPAN\" on the menu"),
-              std::string::npos);
-    EXPECT_NE(compile_error("topic a 1\ntitle A\nrow FILE 0\n| x\n"
-                            "topic help\ntitle H\nrow OPTIONS 10\n| y\ntopic z\ntitle Z\n"
-                            "row OPTIONS 11\n| z\n",
-                            options)
-                  .find("help.txt:11: OPTIONS row 11 is empty on the menu"),
-              std::string::npos);
-    // A help row names its topic by number: the topic must have that number.
-    EXPECT_NE(compile_error("topic a 1\ntitle A\nrow FILE 0\n| x\ntopic b 2\ntitle B\nlinks help\n"
-                            "| b\ntopic help 3\ntitle H\nrow OPTIONS 10\n| y\n",
-                            options)
-                  .find("OPTIONS row 10 opens topic 2, but 'help' is topic 3"),
-              std::string::npos);
-}
-
-TEST(Help_source_build, Fills_in_limits_from_the_parameter_table)
-{
-    HelpBuildOptions options;
-    std::string error;
-    ASSERT_EQ(read_help_params("# kind index name start min max reason\n"
-                               "int\t6\tCOLOUR ONE\t0\t0\t255\tindex\n"
-                               "dbl\t18\tREF DISTANCE\t100.0\t1.0\t1000000.0\tdistance\n"
-                               "dbl\t16\tBACKLIGHT\t0.05\t0.0\t1.0\tfloor\n",
-                               "params.tsv", options, error),
-              0)
-        << error;
-    std::vector<uint8_t> out;
-    ASSERT_EQ(compile_help("topic a 1\ntitle A\n| {range int 6}; {range dbl 18}; "
-                           "{start dbl 16}, {max dbl 16}\n",
-                           "h", options, out, error),
-              0)
-        << error;
-    ScratchDir dir;
-    ASSERT_EQ(load_bytes(out), 0);
-    EXPECT_STREQ(help_line(1, 0), "0 to 255; 1 to 1000000; 0.05, 1");
-
-    EXPECT_EQ(read_help_params("int\tsix\tX\t0\t0\t1\n", "params.tsv", options, error), -1);
-    EXPECT_NE(error.find("params.tsv:1:"), std::string::npos) << error;
-    // A filled-in line must still fit the window.
-    options.values["max int 6"] = std::string(60, '9');
-    EXPECT_NE(compile_error("topic a 1\ntitle A\n| {range int 6}\n", options).find("help.txt:3"),
-              std::string::npos);
-}
-
 // ---------------------------------------------------------------------------
 
 TEST(Help_round_trip, Titles_lines_links_and_map_come_back)
 {
     ScratchDir dir;
     std::vector<uint8_t> bytes = compile_ok(small_source);
+    EXPECT_EQ(compile_ok(small_source), bytes); // the builder is deterministic
     ASSERT_EQ(load_bytes(bytes), 0);
     ASSERT_TRUE(help_loaded);
     EXPECT_EQ(help_count, 23);
@@ -306,33 +147,20 @@ TEST(Help_round_trip, Titles_lines_links_and_map_come_back)
     EXPECT_STREQ(help_line(1, 1), "");
     EXPECT_STREQ(help_line(1, 2), "Third line.");
     EXPECT_EQ(help_line(1, 3), nullptr);
-    EXPECT_EQ(help_line(1, -1), nullptr);
     EXPECT_EQ(help_link(1, 0), 3);
     EXPECT_EQ(help_link(1, 1), 0);
     EXPECT_EQ(help_link(1, 2), 2);
-    EXPECT_EQ(help_link(1, 3), 0);
     EXPECT_STREQ(help_title(2), "Width");
     EXPECT_STREQ(help_line(3, 0), "Only line.");
 
     EXPECT_EQ(help_topic_for(-1, 0), 1); // the top level
     EXPECT_EQ(help_topic_for(PAGE_FILE, 4), 2);
     EXPECT_EQ(help_topic_for(PAGE_SKY, 2), 2);
-    EXPECT_EQ(help_topic_for(PAGE_FILE, 5), 0);    // row without help
     EXPECT_EQ(help_topic_for(PAGE_OPTIONS, 0), 0); // entry 140 is beyond N = 23
     EXPECT_EQ(help_topic_for(PAGE_FILE, 20), 0);   // not a row: would be SKY row 0
     // Topic 0 is "no help" and never shown.
     EXPECT_FALSE(help_topic_ok(0));
     EXPECT_EQ(help_title(0), nullptr);
-}
-
-TEST(Help_round_trip, Line_count_0_shows_topic_0s_lines)
-{
-    ScratchDir dir;
-    std::vector<uint8_t> bytes = compile_ok(small_source);
-    set16(bytes, record_at(bytes, 3) + 2, 0);
-    ASSERT_EQ(load_bytes(bytes), 0);
-    ASSERT_EQ(help_line_count(3), 1);
-    EXPECT_STREQ(help_line(3, 0), "There is no help for this item.");
 }
 
 TEST(Help_round_trip, Stored_back_links_are_not_trusted_and_reload_starts_clean)
@@ -367,8 +195,6 @@ TEST(Help_hostile_files, Refused_whole)
     };
     std::vector<Case> cases;
     cases.push_back({"empty", {}, "too short"});
-    cases.push_back({"header cut", std::vector<uint8_t>(good.begin(), good.begin() + 10),
-                     "too short"});
     cases.push_back({"records cut",
                      std::vector<uint8_t>(good.begin(), good.begin() + record_at(good, 2)),
                      "bytes early"});
@@ -383,15 +209,6 @@ TEST(Help_hostile_files, Refused_whole)
     b = good;
     set32(b, 4, -5);
     cases.push_back({"negative headlen", b, "negative block length"});
-    b = good;
-    set32(b, 8, -5);
-    cases.push_back({"negative textlen", b, "negative block length"});
-    b = good;
-    set32(b, 4, 0x7FFFFFFF);
-    cases.push_back({"huge headlen", b, "bytes early"});
-    b = good;
-    set32(b, 8, get32(good, 8) + 1);
-    cases.push_back({"textlen past the end", b, "ends 1 bytes early"});
 
     for (const Case& c : cases) {
         EXPECT_EQ(load_bytes(c.bytes, "bad.hlp"), 27) << c.what;
@@ -420,12 +237,8 @@ TEST(Help_hostile_files, Bad_topics_refused_the_rest_serve)
     };
     const Case cases[] = {
         {"title at headlen", r2, 2, headlen, "topic 2: title outside its block"},
-        {"negative title", r2, 2, -1, "topic 2: title outside its block"},
         {"negative lines", r2 + 2, 2, -3, "topic 2: negative line count"},
-        {"too many lines", r2 + 2, 2, 200, "topic 2: lines outside the text block"},
         {"text past the block", r2 + 4, 4, textlen, "topic 2: lines outside the text block"},
-        {"negative text", r2 + 4, 4, -100, "topic 2: lines outside the text block"},
-        {"huge text", r2 + 4, 4, 0x7FFFFFF0, "topic 2: lines outside the text block"},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> b = good;
@@ -436,11 +249,8 @@ TEST(Help_hostile_files, Bad_topics_refused_the_rest_serve)
         ASSERT_EQ(load_bytes(b, "bad.hlp"), 0) << c.what;
         EXPECT_TRUE(logged(c.expect)) << c.what;
         EXPECT_TRUE(logged("1 topic refused")) << c.what;
-        EXPECT_TRUE(logged("bad.hlp")) << c.what;
         EXPECT_FALSE(help_topic_ok(2)) << c.what;
         EXPECT_EQ(help_title(2), nullptr) << c.what;
-        EXPECT_EQ(help_line(2, 0), nullptr) << c.what;
-        EXPECT_EQ(help_line_count(2), 0) << c.what;
         // The map and the links that name the refused topic offer no help.
         EXPECT_EQ(help_topic_for(PAGE_FILE, 4), 0) << c.what;
         EXPECT_EQ(help_link(1, 2), 0) << c.what;
@@ -449,28 +259,6 @@ TEST(Help_hostile_files, Bad_topics_refused_the_rest_serve)
         EXPECT_STREQ(help_line(3, 0), "Only line.") << c.what;
         EXPECT_EQ(help_link(1, 0), 3) << c.what;
     }
-}
-
-TEST(Help_hostile_files, Titles_and_lines_must_end_inside_their_blocks)
-{
-    ScratchDir dir;
-    std::vector<uint8_t> b = compile_ok(small_source);
-    const int32_t n = get32(b, 0), headlen = get32(b, 4);
-    // The last title ("Leaf") loses its terminating zero: the zero padding
-    // after the block would end it, but the reader does not rely on that.
-    b[HELP_HEADER_SIZE + 18 * (size_t)n + headlen - 1] = 'x';
-    ASSERT_EQ(load_bytes(b), 0);
-    EXPECT_TRUE(logged("topic 3: title runs past its block"));
-    EXPECT_FALSE(help_topic_ok(3));
-    EXPECT_EQ(help_link(1, 0), 0);
-    EXPECT_TRUE(help_topic_ok(1));
-
-    // The last line of the text block ("Only line." of topic 3) loses its zero.
-    b = compile_ok(small_source);
-    b[b.size() - 1] = 'y' - 30;
-    ASSERT_EQ(load_bytes(b), 0);
-    EXPECT_TRUE(logged("topic 3: lines outside the text block"));
-    EXPECT_FALSE(help_topic_ok(3));
 }
 
 TEST(Help_hostile_files, Map_entries_and_links_beyond_the_topics_are_no_help)
@@ -489,18 +277,12 @@ TEST(Help_hostile_files, Map_entries_and_links_beyond_the_topics_are_no_help)
     EXPECT_EQ(help_link(1, 2), 0);
     EXPECT_EQ(help_topic_for(PAGE_FILE, 5), 22);
     EXPECT_STREQ(help_line(22, 0), "There is no help for this item.");
-}
-
-TEST(Help_hostile_files, Text_bytes_that_decode_to_zero_only_end_lines_early)
-{
-    ScratchDir dir;
-    std::vector<uint8_t> b = compile_ok(small_source);
-    const size_t text = HELP_HEADER_SIZE + 18 * (size_t)get32(b, 0) + get32(b, 4);
-    // 226 + 30 = 256: the reader's decoding makes it a line end.
-    b[text + get32(b, record_at(b, 1) + 4) + 5] = 226;
+    // A line count of 0 shows topic 0's lines.
+    b = compile_ok(small_source);
+    set16(b, record_at(b, 3) + 2, 0);
     ASSERT_EQ(load_bytes(b), 0);
-    EXPECT_STREQ(help_line(1, 0), "First");
-    EXPECT_STREQ(help_line(1, 1), "line.");
+    ASSERT_EQ(help_line_count(3), 1);
+    EXPECT_STREQ(help_line(3, 0), "There is no help for this item.");
 }
 
 // ---------------------------------------------------------------------------
@@ -538,10 +320,6 @@ TEST(Help_shipped_file, Every_menu_row_has_help_that_fits_the_window)
                 EXPECT_LE(strlen(help_title(help_link(t, s))), 10u) << help_title(t);
             }
     }
-    EXPECT_STREQ(help_title(16), "Using help");
-    EXPECT_STREQ(help_title(17), "About");
-    EXPECT_STREQ(help_title(18), "Credits");
-    EXPECT_STREQ(help_line(17, 0), "NOVAMIR Ver 3.0 Alpha 11");
 }
 
 TEST(Help_shipped_file, Is_the_compiled_source)
@@ -554,10 +332,8 @@ TEST(Help_shipped_file, Is_the_compiled_source)
               0)
         << error;
     std::string source = read_text(NOVAMIR_SOURCE_DIR "/data/help.txt");
-    std::vector<uint8_t> first, second;
+    std::vector<uint8_t> first;
     ASSERT_EQ(compile_help(source, "help.txt", options, first, error), 0) << error;
-    ASSERT_EQ(compile_help(source, "help.txt", options, second, error), 0) << error;
-    EXPECT_EQ(first, second);
 
     char path[1024];
     ASSERT_TRUE(find_data_file("novamir.hlp", path, sizeof path));

@@ -60,47 +60,30 @@ TEST_F(Help_viewer, following_1_then_2_and_back)
     EXPECT_EQ(help_topics[2].back, 3); // Second was last reached from Third
 }
 
-TEST_F(Help_viewer, link_buttons_and_their_keys)
+TEST_F(Help_viewer, link_buttons_take_the_keys_of_their_links)
 {
-    show_topic(5, 0);
-    EXPECT_EQ(button_slots[52].key, KC_ESC);
-    EXPECT_EQ(button_slots[53].key, '2');
-    EXPECT_EQ(button_slots[54].key, KC_F1);
-    show_topic(3, 0);
-    EXPECT_EQ(button_slots[52].key, '1');
-    EXPECT_EQ(button_slots[53].key, '2');
-    EXPECT_EQ(button_slots[54].key, '3');
-    show_topic(4, 0);
-    EXPECT_EQ(button_slots[52].key, KC_ESC);
-    EXPECT_EQ(button_slots[53].key, KC_F1);
-    EXPECT_EQ(button_slots[54].key, KC_SPACE);
+    const int topic[3] = {5, 3, 4}, keys[3][3] = {{KC_ESC, '2', KC_F1}, {'1', '2', '3'}, {KC_ESC, KC_F1, KC_SPACE}};
+    for (int t = 0; t < 3; t++) {
+        show_topic(topic[t], 0);
+        for (int k = 0; k < 3; k++)
+            EXPECT_EQ(button_slots[52 + k].key, keys[t][k]) << topic[t] << "/" << k;
+    }
     EXPECT_EQ(hit_map[22][38], -1); // the third empty slot is not drawn
-    EXPECT_EQ(help_topics[4].back, 0);
 }
 
-TEST_F(Help_viewer, enter_follows_link_1_or_leaves)
+TEST_F(Help_viewer, enter_follows_link_1_f1_leaves_an_empty_link_or_row_opens_nothing)
 {
-    // Enter on First goes to Second, whose link 1 is Fourth; Enter on Fourth
-    // (no link 1) leaves.
-    run_script("key Enter Enter Enter\n");
+    // Enter on First goes to Second, on to Fourth; Fourth has no link 1: Enter leaves.
+    run_script("key Enter Enter Enter\nkey 2 F1\n");
     help_viewer(PAGE_FILE, 0);
-    EXPECT_FALSE(script_running());
-    EXPECT_EQ(script_overruns, 0);
     EXPECT_EQ(help_topics[4].back, 2);
-}
-
-TEST_F(Help_viewer, f1_leaves_and_a_row_without_help_opens_nothing)
-{
-    run_script("key 2 F1\n");
     help_viewer(PAGE_FILE, 0);
     EXPECT_FALSE(script_running());
     EXPECT_EQ(script_overruns, 0);
-    run_script("key 3 x\n"); // First's third link is empty: the help ends
+    run_script("key 3 x\n"); // First's third link is empty: the help ends, x stays
     help_viewer(PAGE_FILE, 0);
-    EXPECT_TRUE(script_running());
-    run_script("key x\n");
-    help_viewer(PAGE_FILE, 1);        // map entry 0
-    help_viewer(PAGE_OPTIONS, 13);    // beyond the map
+    help_viewer(PAGE_FILE, 1);     // map entry 0
+    help_viewer(PAGE_OPTIONS, 13); // beyond the map
     EXPECT_TRUE(script_running());
     load_script_text("", "none");
 }

@@ -1,6 +1,7 @@
 // Shared set-up of the interface tests.
 #include "ui_test_support.h"
 
+#include "shell/shell.h"
 #include "test_support.h"
 
 #include <cstdlib> // Required for: getenv
@@ -127,4 +128,12 @@ uint64_t file_hash(const std::string& path)
 {
     std::vector<uint8_t> bytes = read_file_bytes(path);
     return fnv1a(bytes.data(), bytes.size());
+}
+
+bool logged(const std::string& text)
+{
+    for (const std::string& s : prompt_log)
+        if (s.find(text) != std::string::npos)
+            return true;
+    return false;
 }

@@ -1,0 +1,32 @@
+// Shared set-up of the scene tests: an empty store and object list, and
+// objects inserted at a chosen sort distance.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "scene/scene.h"
+#include "shell/shell.h"
+
+struct SceneTest : ::testing::Test {
+    void SetUp() override
+    {
+        reset_store();
+        clear_objects();
+        prompt_log.clear();
+    }
+    void TearDown() override { console_yes_no_key = 'Y'; }
+};
+
+// Inserts an object of the page whose sort distance is `distance`; returns its slot.
+inline int add_object(int page, double distance)
+{
+    dbl_param[D_REF_DISTANCE] = dbl_param[D_BITMAP_DISTANCE] = distance;
+    return insert_object(page);
+}
+
+inline bool logged(const std::string& text)
+{
+    return std::count(prompt_log.begin(), prompt_log.end(), text) > 0;
+}
