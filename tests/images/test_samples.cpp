@@ -1,6 +1,5 @@
 // Sample pictures: the ship sprite and its frame-numbered series, the nebula
-// backdrop in its three formats as the program's loaders read them, and
-// byte-identical rebuilds.
+// backdrop in its three formats, and byte-identical rebuilds.
 #include <gtest/gtest.h>
 
 #include <allegro.h>
@@ -168,49 +167,6 @@ TEST(Sample_pictures, BackdropFormatsHoldTheSamePicture)
     destroy_bitmap(tga);
     destroy_bitmap(bmp);
     destroy_bitmap(pcx);
-}
-
-// The program's own backdrop readers: the TGA paints its pixels unchanged,
-// the BMP its palette colours, both the right way up.
-TEST(Sample_pictures, BackdropReadersPaintTheSamples)
-{
-    ScratchDir dir;
-    ASSERT_EQ(create_frame_buffer(640), 0);
-    memset(flag_param, 0, sizeof flag_param);
-    rs = RenderSettings{};
-    rs.i[I_WIDTH] = 640;
-    rs.i[I_HEIGHT] = 480;
-    PALETTE pal;
-    BITMAP* tga = load_sample("NEBULA.TGA", pal);
-    BITMAP* bmp = load_sample("NEBULA.BMP", pal);
-    ASSERT_TRUE(tga && bmp);
-
-    ASSERT_EQ(load_backdrop("NEBULA.TGA"), 0);
-    int wrong = 0;
-    for (int y = 0; y < 480; y += 7)
-        for (int x = 0; x < 640; x += 5) {
-            Rgb want = pixel24(tga, x, y);
-            int r, g, b;
-            get_frame_pixel(x, y, &r, &g, &b);
-            wrong += r != want.r || g != want.g || b != want.b;
-        }
-    EXPECT_EQ(wrong, 0);
-
-    clear_to_color(frame_buffer, 0);
-    ASSERT_EQ(load_backdrop("NEBULA.BMP"), 0);
-    wrong = 0;
-    for (int y = 0; y < 480; y += 7)
-        for (int x = 0; x < 640; x += 5) {
-            const RGB& p = pal[getpixel(bmp, x, y)];
-            int r, g, b;
-            get_frame_pixel(x, y, &r, &g, &b);
-            // The file's colour table holds 8-bit values; the library's
-            // palette has them as 0..63.
-            wrong += r / 4 != p.r || g / 4 != p.g || b / 4 != p.b;
-        }
-    EXPECT_EQ(wrong, 0);
-    destroy_bitmap(tga);
-    destroy_bitmap(bmp);
 }
 
 TEST(Sample_pictures, RebuildIsByteIdentical)

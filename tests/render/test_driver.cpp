@@ -141,31 +141,12 @@ TEST_F(Generate_frames, every_frame_of_the_run_is_written)
     std::vector<uint8_t> tga = read_file_bytes("ABCDE002.tga");
     ASSERT_EQ(tga.size(), 18u + 64u * 48u * 3u);
     EXPECT_EQ(tga[18], 40);
-}
-
-TEST_F(Generate_frames, nothing_is_written_without_a_save_flag)
-{
-    add_sky(40, 0, 99, 10.0);
+    // Without a save flag nothing is written.
+    flag_param[F_SAVE_TGA] = flag_param[F_SAVE_BMP] = 0;
     int_param[I_START_FRAME] = int_param[I_END_FRAME] = 5;
     EXPECT_EQ(generate_all(RENDER_FRAME), 0);
-    EXPECT_EQ(finished.size(), 1u);
     EXPECT_EQ(pixel_red(10, 10), 40);
-    EXPECT_FALSE(file_written("ABCDE005.tga"));
-    EXPECT_FALSE(file_written("ABCDE005.bmp"));
-}
-
-TEST_F(Generate_frames, objects_outside_their_range_are_skipped)
-{
-    add_sky(40, 2, 2, 10.0);
-    int_param[I_THIS_FRAME] = 1;
-    apply_parameters();
-    put_frame_pixel(5, 5, 9, 9, 9);
-    EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
-    EXPECT_EQ(pixel_red(5, 5), 0); // cleared, not painted
-    int_param[I_THIS_FRAME] = 2;
-    apply_parameters();
-    EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
-    EXPECT_EQ(pixel_red(5, 5), 40);
+    EXPECT_FALSE(file_written("ABCDE005.tga") || file_written("ABCDE005.bmp"));
 }
 
 TEST_F(Generate_frames, far_to_near_and_the_store_keeps_the_last_object)
@@ -180,6 +161,13 @@ TEST_F(Generate_frames, far_to_near_and_the_store_keeps_the_last_object)
     // The nearest object was restored last even though it was not drawn.
     EXPECT_EQ(int_param[I_COLOUR_ONE], 120);
     EXPECT_EQ(page_frames[PAGE_SKY].start, 5);
+    // Out of its range an object is skipped: the frame is only cleared.
+    clear_objects();
+    add_sky(40, 2, 2, 10.0);
+    int_param[I_THIS_FRAME] = 1;
+    apply_parameters();
+    EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
+    EXPECT_EQ(pixel_red(5, 5), 0);
 }
 
 TEST_F(Generate_frames, bmp_is_written_before_the_tga_and_the_tga_result_counts)
@@ -230,19 +218,15 @@ TEST_F(Generate_frames, run_stops_at_the_first_abandoned_frame)
     EXPECT_TRUE(file_written("ABCDE003.tga"));
 }
 
-TEST_F(Generate_frames, backdrop_under_the_objects)
+TEST_F(Generate_frames, backdrop_under_the_objects_and_a_missing_bitmap)
 {
     write_file_bytes("BACK.TGA", plain_tga(10, 10, 7, 8, 9));
     strcpy(str_param[S_BACKDROP], "BACK.TGA");
-    int_param[I_THIS_FRAME] = 0;
     apply_parameters();
     EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
     EXPECT_EQ(pixel_red(27, 19), 7); // centred: (64 - 10) / 2, (48 - 10) / 2
     EXPECT_EQ(pixel_red(26, 19), 0);
-}
 
-TEST_F(Generate_frames, missing_bitmap_abandons_the_frame)
-{
     strcpy(str_param[S_BITMAP_FILE], "NOSHIP.TGA");
     dbl_param[D_BITMAP_DISTANCE] = 10.0;
     page_frames[PAGE_BITMAP].start = 0;

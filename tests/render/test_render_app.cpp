@@ -65,9 +65,8 @@ protected:
         if (stat(renderer.c_str(), &st) != 0)
             GTEST_SKIP() << "novamir-render is not built";
         char path[1024];
-        if (!find_data_file("NOVAMIR.CFG", path, sizeof path) || !find_data_file("novamir3.dat", path, sizeof path))
+        if (!find_data_file("novamir3.dat", path, sizeof path) || !find_data_file("NOVAMIR.CFG", path, sizeof path))
             GTEST_SKIP() << "the data files are not built";
-        find_data_file("NOVAMIR.CFG", path, sizeof path);
         ASSERT_EQ(read_project_file(path), 0);
         // Twelve frames from 20, both writers, in the middle of every journey.
         int_param[I_START_FRAME] = 20;
