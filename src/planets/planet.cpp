@@ -93,6 +93,26 @@ void turned_box(double half_w, double half_h, double turn, double aspect, int32_
     *rows = span_int((int64_t)max_y - min_y);
 }
 
+TravelPoint travel_point(int xc, int yc, double ref, double td, double ta, int f, double zero_d)
+{
+    const int W = rs.i[I_WIDTH], H = rs.i[I_HEIGHT];
+    const double ppd = rs.d[D_PIXELS_PER_DEGREE];
+    const bool perspective = flag_param[F_X_PERSPECTIVE] != 0;
+    TravelPoint p;
+    double theta = ((double)(W / 2 - xc) / ppd + 90) * DEG2RAD;
+    p.Z = ref * tan(((double)(H / 2 - yc) / ppd) * DEG2RAD);
+    double X = ref * cos(theta);
+    double Y = perspective ? ref * sin(theta) : ref;
+    double tau = (ta + 90) * DEG2RAD;
+    X += cos(tau) * (td * f);
+    Y += sin(tau) * (td * f);
+    p.a = angle_deg(X, Y);
+    p.d = perspective ? hypot(X, Y) : Y;
+    if (p.d == 0)
+        p.d = zero_d;
+    return p;
+}
+
 void place_planet()
 {
     const int W = rs.i[I_WIDTH], H = rs.i[I_HEIGHT];
@@ -108,22 +128,12 @@ void place_planet()
         return;
     }
     const int f = rs.i[I_THIS_FRAME] - page_frames[PAGE_PLANET].start;
-    const bool perspective = flag_param[F_X_PERSPECTIVE] != 0;
-    double theta = ((double)(W / 2 - xc) / ppd + 90) * DEG2RAD;
-    double Z = ref * tan(((double)(H / 2 - yc) / ppd) * DEG2RAD);
     double S = ref * rs.d[D_PLANET_DIAMETER] * DEG2RAD / ppd;
-    double X = ref * cos(theta);
-    double Y = perspective ? ref * sin(theta) : ref;
-    double tau = (ta + 90) * DEG2RAD;
-    X += cos(tau) * (td * f);
-    Y += sin(tau) * (td * f);
-    double a = angle_deg(X, Y);
-    double d = perspective ? hypot(X, Y) : Y;
-    if (d == 0)
-        d = -1.0;
+    TravelPoint p = travel_point(xc, yc, ref, td, ta, f, -1.0);
+    const double d = p.d;
     rs.d[D_PLANET_DIAMETER] = (S / d) / DEG2RAD * ppd;
-    double x = W / 2.0 - ppd * (a - 90);
-    double y = H / 2.0 - ppd * (atan(Z / d) / DEG2RAD);
+    double x = W / 2.0 - ppd * (p.a - 90);
+    double y = H / 2.0 - ppd * (atan(p.Z / d) / DEG2RAD);
     rs.i[I_PLANET_X] = trunc_int(x);
     rs.i[I_PLANET_Y] = trunc_int(y);
     planet_state.x = x;

@@ -39,6 +39,15 @@ inline double unit_clamp(double v)
 void turned_box(double half_w, double half_h, double turn, double aspect, int32_t* columns,
                 int32_t* rows);
 
+// Where a travelling planet or ring stands on frame f of its range, seen from
+// the viewer: the direction a (degrees) and distance d of the moved point and
+// the height Z of the start point. A zero distance becomes zero_d (-1.0 for
+// a planet, -0.1 for a ring).
+struct TravelPoint {
+    double a, d, Z;
+};
+TravelPoint travel_point(int xc, int yc, double ref, double td, double ta, int f, double zero_d);
+
 // Plots palette index 0 on the preview target: the planet's and the ring's
 // preview colour for a black pixel when PREVIEW RGB is on.
 void plot_preview_zero(int x, int y);

@@ -126,20 +126,10 @@ int render_ring(int mode, int lock)
             const double ref = dbl_param[D_REF_DISTANCE];
             const double ta = dbl_param[D_TRAVEL_ANGLE];
             const int f = rs.i[I_THIS_FRAME] - page_frames[PAGE_RING].start;
-            const bool perspective = flag_param[F_X_PERSPECTIVE] != 0;
-            double theta = ((double)(W / 2 - cx) / ppd + 90) * DEG2RAD;
-            double Z = ref * tan(((double)(H / 2 - cy) / ppd) * DEG2RAD);
-            double X = ref * cos(theta);
-            double Y = perspective ? ref * sin(theta) : ref;
-            double tau = (ta + 90) * DEG2RAD;
-            X += cos(tau) * (td * f);
-            Y += sin(tau) * (td * f);
-            double a = angle_deg(X, Y);
-            double d = perspective ? hypot(X, Y) : Y;
-            if (d == 0)
-                d = -0.1;
-            double x = W / 2.0 - ppd * (a - 90);
-            double y = H / 2.0 - ppd * (atan(Z / d) / DEG2RAD);
+            TravelPoint p = travel_point(cx, cy, ref, td, ta, f, -0.1);
+            const double d = p.d;
+            double x = W / 2.0 - ppd * (p.a - 90);
+            double y = H / 2.0 - ppd * (atan(p.Z / d) / DEG2RAD);
             cx = trunc_int(x);
             cy = trunc_int(y);
             double s = ref / d;
