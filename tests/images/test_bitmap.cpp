@@ -76,23 +76,19 @@ protected:
             }
         return bmp;
     }
-    static BITMAP* flat(int w, int h, int r, int g, int b)
-    {
-        return picture(w, h, [=](int, int) { return makecol24(r, g, b); });
-    }
+    static BITMAP* flat(int w, int h, int r, int g, int b) { return picture(w, h, [=](int, int) { return makecol24(r, g, b); }); }
     // Draws; true when any pixel of the frame changed.
     static bool draw(int skip_black = 0)
     {
-        uint64_t sum = 0, after = 0;
+        std::vector<uint8_t> before;
         for (int y = 0; y < H; y++)
-            for (int x = 0; x < 3 * W; x++)
-                sum = sum * 31 + frame_buffer->line[y][x];
+            before.insert(before.end(), frame_buffer->line[y], frame_buffer->line[y] + 3 * W);
         place_bitmap();
         draw_bitmap(skip_black, RENDER_FRAME);
         for (int y = 0; y < H; y++)
-            for (int x = 0; x < 3 * W; x++)
-                after = after * 31 + frame_buffer->line[y][x];
-        return sum != after;
+            if (memcmp(frame_buffer->line[y], &before[3 * W * y], 3 * W))
+                return true;
+        return false;
     }
 };
 
@@ -115,9 +111,7 @@ TEST_F(Bitmap_resampling, scale_one_copies_every_depth_exactly)
                 ASSERT_EQ(pixel(81 + x, 88 + y), (Rgb{getr_depth(depth, c), getg_depth(depth, c), getb_depth(depth, c)}))
                     << depth << ": " << x << "," << y;
             }
-        EXPECT_EQ(pixel(80, 88), BACK);
-        EXPECT_EQ(pixel(119, 111), BACK);
-        EXPECT_EQ(pixel(81, 112), BACK);
+        EXPECT_TRUE(pixel(80, 88) == BACK && pixel(119, 111) == BACK && pixel(81, 112) == BACK);
     }
     // 8-bit pictures take their colours from the work palette (6 bits a channel).
     BITMAP* bmp = create_bitmap_ex(8, 2, 2);
@@ -281,7 +275,7 @@ TEST_F(Bitmap_transparency, each_function_at_its_ends)
 
 using Bitmap_placement = Bitmap;
 
-TEST_F(Bitmap_placement, travel_and_perspective)
+TEST_F(Bitmap_placement, receding_on_the_centre_column_halves_the_scale)
 {
     hold(flat(40, 40, 1, 2, 3));
     int_param[I_BITMAP_X] = W / 2;
@@ -291,14 +285,6 @@ TEST_F(Bitmap_placement, travel_and_perspective)
     EXPECT_EQ((int)bitmap_place.centre_x, W / 2);
     EXPECT_DOUBLE_EQ(bitmap_place.sy, 0.5);
     EXPECT_EQ(bitmap_place.iw, 20);
-    flag_param[F_X_PERSPECTIVE] = 1; // nothing travelled yet: stays put
-    rs.i[I_THIS_FRAME] = 0;
-    for (int x : {20, 300, 630}) {
-        int_param[I_BITMAP_X] = x;
-        place_bitmap();
-        EXPECT_NEAR(bitmap_place.centre_x, x, 1e-6);
-        EXPECT_NEAR(bitmap_place.sx, 1, 1e-12);
-    }
 }
 
 TEST_F(Bitmap_placement, nothing_is_drawn_at_or_behind_the_viewer_nor_replayed)

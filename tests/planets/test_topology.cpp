@@ -195,17 +195,14 @@ TEST_F(Topology, colour_planets_labels_and_list_pages)
     memset(lines, 0x55, sizeof lines);
     int_param[I_PLANET_NUMBER] = 4;
     EXPECT_EQ(planet_list_page(lines, 2, 0, 4), 4);
-    EXPECT_STREQ(lines[0], "Planet  ( Full map WHITE, Half map BLUE )");
     EXPECT_STREQ(lines[1], "PLANETS in novamir1.top file (5 on file) Page 1/2 ");
     EXPECT_STREQ(lines[3], "1  :  FULL");
-    EXPECT_EQ(lines[3][79], 'F');
-    EXPECT_EQ(lines[5][79], 'H');
+    EXPECT_EQ(lines[3][79], 'F') << "full map";
+    EXPECT_EQ(lines[5][79], 'H') << "half map";
     EXPECT_EQ(planet_list_page(lines, 2, 4, 4), 1);
-    EXPECT_STREQ(lines[2], "4  :  RAW3");
-    EXPECT_EQ(lines[2][78], 'A');
+    EXPECT_EQ(lines[2][78], 'A') << "the current planet";
     int_param[I_RING_NUMBER] = 1;
     EXPECT_EQ(ring_list_page(lines, 2, 0, 10), 3);
-    EXPECT_STREQ(lines[1], "RINGS in novamir1.top file (3 on file) Page 1/1 ");
     EXPECT_STREQ(lines[3], "1  :  FACE");
 }
 
