@@ -1,12 +1,12 @@
-// Running the interactive program from the tests.
+// Running the programs from the tests.
 #include "e2e_support.h"
 
 #include <allegro.h>  // Required for: load_bitmap, set_color_conversion
 #include <signal.h>   // Required for: kill
-#include <sys/stat.h> // Required for: stat
+#include <sys/stat.h> // Required for: stat, mkdir
 #include <sys/wait.h> // Required for: waitpid
 #include <fcntl.h>    // Required for: open
-#include <unistd.h>   // Required for: fork, execv, usleep
+#include <unistd.h>   // Required for: fork, execvp, usleep
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,8 +25,7 @@ bool novamir_runnable(std::string* why)
         return false;
     }
     char path[1024];
-    const char* needed[] = {"novamir3.dat", "novx.dat", "novamir.hlp", "novamir1.top", "NOVAMIR.CFG"};
-    for (const char* name : needed)
+    for (const char* name : {"novamir3.dat", "novx.dat", "novamir.hlp", "novamir1.top", "NOVAMIR.CFG"})
         if (!find_data_file(name, path, sizeof path)) {
             *why = std::string("the data file ") + name + " is not built";
             return false;
@@ -34,80 +33,60 @@ bool novamir_runnable(std::string* why)
     return true;
 }
 
-static std::vector<std::string> read_lines(const std::string& path)
+pid_t spawn(const std::vector<std::string>& argv, const std::string& dir, const std::vector<std::string>& env,
+            const std::string& out)
 {
-    std::vector<std::string> lines;
-    std::vector<uint8_t> bytes = read_file_bytes(path);
-    std::string line;
-    for (uint8_t c : bytes) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += (char)c;
-        }
-    }
-    if (!line.empty())
-        lines.push_back(line);
-    return lines;
-}
-
-ProgramRun run_program(const std::string& program, const std::vector<std::string>& args, const std::string& dir,
-                const std::vector<std::string>& env, int seconds_allowed)
-{
-    ProgramRun run;
-    std::string out_path = dir + "/run.out";
     fflush(stdout);
     fflush(stderr);
     pid_t pid = fork();
-    if (pid < 0)
-        return run;
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0)
-            _exit(126);
-        for (const std::string& e : env) {
-            size_t eq = e.find('=');
-            std::string name = e.substr(0, eq);
-            if (eq == std::string::npos || eq + 1 == e.size())
-                unsetenv(name.c_str());
-            else
-                setenv(name.c_str(), e.c_str() + eq + 1, 1);
-        }
-        int fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            dup2(fd, 1);
-            dup2(fd, 2);
-            close(fd);
-        }
-        std::vector<char*> argv;
-        argv.push_back((char*)program.c_str());
-        for (const std::string& a : args)
-            argv.push_back((char*)a.c_str());
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
+    if (pid != 0)
+        return pid;
+    if (chdir(dir.c_str()) != 0)
+        _exit(126);
+    for (const std::string& e : env) {
+        size_t eq = e.find('=');
+        if (eq == std::string::npos || eq + 1 == e.size())
+            unsetenv(e.substr(0, eq).c_str());
+        else
+            setenv(e.substr(0, eq).c_str(), e.c_str() + eq + 1, 1);
     }
-    // A run that hangs would hold the suite up: it is stopped, and the test
-    // fails on the status.
+    int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) {
+        dup2(fd, 1);
+        dup2(fd, 2);
+        close(fd);
+    }
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back((char*)a.c_str());
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+int finish(pid_t pid, int seconds)
+{
     int status = 0;
-    bool done = false;
-    for (long waited_ms = 0; waited_ms < seconds_allowed * 1000L; waited_ms += 20) {
-        pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) {
-            done = true;
-            break;
-        }
+    for (long ms = 0; ms < seconds * 1000L; ms += 20) {
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         usleep(20000);
     }
-    if (!done) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        run.output = "(killed: still running after " + std::to_string(seconds_allowed) + " s)\n";
-    } else if (WIFEXITED(status)) {
-        run.status = WEXITSTATUS(status);
-    }
-    std::vector<uint8_t> out = read_file_bytes(out_path);
-    run.output += std::string(out.begin(), out.end());
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+ProgramRun run_program(const std::string& program, const std::vector<std::string>& args, const std::string& dir,
+                       const std::vector<std::string>& env)
+{
+    std::vector<std::string> argv = args;
+    argv.insert(argv.begin(), program);
+    // A hanging run is killed so the suite goes on; the test fails on the status.
+    ProgramRun run;
+    run.status = finish(spawn(argv, dir, env, dir + "/run.out"), 300);
+    std::vector<uint8_t> out = read_file_bytes(dir + "/run.out");
+    run.output.assign(out.begin(), out.end());
     return run;
 }
 
@@ -115,29 +94,35 @@ ProgramRun run_novamir(const std::string& script, const std::vector<std::string>
 {
     char cwd[4096];
     std::string dir = getcwd(cwd, sizeof cwd) ? cwd : ".";
-    std::vector<uint8_t> text(script.begin(), script.end());
-    write_file_bytes(dir + "/run.script", text);
+    write_file_bytes(dir + "/run.script", std::vector<uint8_t>(script.begin(), script.end()));
     unlink((dir + "/run.log").c_str());
     std::vector<std::string> all = args;
     all.insert(all.end(), {"--script", "run.script", "--log", "run.log"});
     ProgramRun run = run_program(program_path("novamir"), all, dir, {"DISPLAY="});
-    run.log = read_lines(dir + "/run.log");
+    std::string line;
+    for (uint8_t c : read_file_bytes(dir + "/run.log")) {
+        if (c != '\n') {
+            line += (char)c;
+            continue;
+        }
+        run.log.push_back(line);
+        line.clear();
+    }
+    if (!line.empty())
+        run.log.push_back(line);
     return run;
 }
 
 std::string script_start(bool load_default)
 {
-    return "clock Mon Jan 01 00:00:00 2024\n"
-           "key Enter   # title screen\n"
-           "key Enter   # Maximum Frame size\n"
-           "key Enter   # Maximum input BMP image\n"
-           "key Enter   # topology file loaded\n"
-           "key Enter   # help file notice\n" +
-           std::string(load_default ? "key y       # Load project NOVAMIR.CFG?\n"
-                                    : "key n       # Load project NOVAMIR.CFG?\n");
+    // The title, then the frame size, image size, topology and help notices.
+    return std::string("clock Mon Jan 01 00:00:00 2024\nkey Enter Enter Enter Enter Enter\n") +
+           (load_default ? "key y\n" : "key n\n");
 }
 
 std::string script_exit() { return "key Esc\nkey n   # no save\nkey y   # REALLY EXIT\n"; }
+
+std::string script_save_and_exit() { return "key Alt-F\n" + script_click_row(10) + "key y\nkey Esc\n" + script_exit(); }
 
 std::string script_type_over(const std::string& text, int old_length)
 {
@@ -189,8 +174,8 @@ void keep_screenshot(const std::string& picture, const std::string& name)
 {
     std::string dir = std::string(NOVAMIR_BIN_DIR) + "/../screenshots";
     mkdir(dir.c_str(), 0755);
-    std::string png = dir + "/" + name + ".png";
-    std::string cmd = "command -v convert >/dev/null 2>&1 && convert '" + picture + "' '" + png + "' 2>/dev/null";
+    std::string cmd = "command -v convert >/dev/null 2>&1 && convert '" + picture + "' '" + dir + "/" + name +
+                      ".png' 2>/dev/null";
     if (system(cmd.c_str()) != 0)
         write_file_bytes(dir + "/" + name + ".bmp", read_file_bytes(picture));
 }
