@@ -1,6 +1,8 @@
 // Helpers shared by the tests.
 #include "test_support.h"
 
+#include "render/render.h"
+
 #include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
@@ -59,4 +61,11 @@ uint64_t fnv1a(const void* data, size_t size)
         h *= 1099511628211ull;
     }
     return h;
+}
+
+Rgb pixel(int x, int y)
+{
+    Rgb c;
+    get_frame_pixel(x, y, &c.r, &c.g, &c.b);
+    return c;
 }

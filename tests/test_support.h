@@ -1,6 +1,7 @@
 // Helpers shared by the tests: a scratch directory per test, file bytes.
 #pragma once
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,3 +18,16 @@ std::vector<uint8_t> read_file_bytes(const std::string& path);
 void write_file_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // FNV-1a 64-bit of a byte range, for golden hashes.
 uint64_t fnv1a(const void* data, size_t size);
+
+// A pixel as three 0..255 channels, comparable and printable in assertions.
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+    bool operator!=(const Rgb& o) const { return !(*this == o); }
+};
+inline std::ostream& operator<<(std::ostream& os, const Rgb& c)
+{
+    return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+// The frame buffer's pixel at (x, y).
+Rgb pixel(int x, int y);

@@ -10,25 +10,13 @@
 #include "planets/planets.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "test_support.h"
 
 namespace {
 
 constexpr int W = 640, H = 480, MID = 5, EDGE = 6;
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-    bool operator!=(const Rgb& o) const { return !(*this == o); }
-};
-std::ostream& operator<<(std::ostream& os, const Rgb& c) { return os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
 const Rgb BG{40, 80, 120}, MIDC{200, 100, 50};
-
-Rgb pixel(int x, int y)
-{
-    Rgb c;
-    get_frame_pixel(x, y, &c.r, &c.g, &c.b);
-    return c;
-}
 
 // A COMA of DIAMETER 20 at rest at (200, 150), MID (200, 100, 50), EDGE black,
 // ILLUMINATION 1, over a flat background.

@@ -10,25 +10,14 @@
 #include "images/images.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "test_support.h"
 
 namespace {
 
 constexpr int W = 640, H = 480, BG = 100;
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-std::ostream& operator<<(std::ostream& os, const Rgb& c) { return os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
 const Rgb BACK{BG, BG, BG}, WHITE{255, 255, 255};
 Rgb grey(int v) { return {v, v, v}; }
-
-Rgb pixel(int x, int y)
-{
-    Rgb c;
-    get_frame_pixel(x, y, &c.r, &c.g, &c.b);
-    return c;
-}
 
 // A bitmap object at rest at (100, 100), scale 1, LIGHTING 1, opaque, over grey 100.
 class Bitmap : public ::testing::Test {

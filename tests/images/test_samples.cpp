@@ -37,10 +37,6 @@ BITMAP* load_sample(const char* name, PALETTE pal)
     return load_bitmap(path.c_str(), pal);
 }
 
-struct Rgb {
-    int r, g, b;
-};
-
 Rgb pixel24(BITMAP* b, int x, int y)
 {
     int c = getpixel(b, x, y);

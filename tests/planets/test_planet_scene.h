@@ -59,18 +59,6 @@ inline bool logged(const std::string& part)
     return false;
 }
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-    bool operator!=(const Rgb& o) const { return !(*this == o); }
-};
-inline std::ostream& operator<<(std::ostream& os, const Rgb& c) { return os << "(" << c.r << "," << c.g << "," << c.b << ")"; }
-inline Rgb pixel(int x, int y)
-{
-    Rgb c;
-    get_frame_pixel(x, y, &c.r, &c.g, &c.b);
-    return c;
-}
 
 constexpr int SCENE_W = 64, SCENE_H = 48;
 
