@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "bench_support.h"
 
 // Draws the bitmap set up in the store repeatedly for about a second of processor time; objects per second.
 static double objects_per_second(int skip_black)
@@ -28,16 +29,8 @@ static double objects_per_second(int skip_black)
 
 int main()
 {
-    if (init_headless() != 0 || create_frame_buffer(640) != 0) {
-        fprintf(stderr, "cannot start Allegro headless\n");
+    if (!bench_start(640, 480))
         return 1;
-    }
-    console_quiet = true;
-    memset(int_param, 0, sizeof int_param);
-    memset(dbl_param, 0, sizeof dbl_param);
-    memset(flag_param, 0, sizeof flag_param);
-    rs.i[I_WIDTH] = 640;
-    rs.i[I_HEIGHT] = 480;
     page_frames[PAGE_BITMAP] = {0, 20};
 
     // A picture with detail and some black, as a sprite has.

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "bench_support.h"
 
 static const char* const type_names[5] = {"Coma", "Tail RHS", "Tail LHS", "Halo", "Torus"};
 
@@ -32,16 +33,8 @@ static double comets_per_second()
 
 int main()
 {
-    if (init_headless() != 0 || create_frame_buffer(640) != 0) {
-        fprintf(stderr, "cannot start Allegro headless\n");
+    if (!bench_start(640, 480))
         return 1;
-    }
-    console_quiet = true;
-    memset(int_param, 0, sizeof int_param);
-    memset(dbl_param, 0, sizeof dbl_param);
-    memset(flag_param, 0, sizeof flag_param);
-    rs.i[I_WIDTH] = 640;
-    rs.i[I_HEIGHT] = 480;
     rs.i[I_THIS_FRAME] = 10;
     page_frames[PAGE_COMET] = {0, 20};
     for (int n = 0; n < 256; n++)

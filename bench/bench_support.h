@@ -1,0 +1,24 @@
+// Shared start of the object benchmarks: Allegro without a display, a frame
+// buffer, an empty store and the render settings of a W x H frame.
+#pragma once
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "render/render.h"
+#include "shell/shell.h"
+
+inline bool bench_start(int width, int height)
+{
+    if (init_headless() != 0 || create_frame_buffer(width) != 0) {
+        fprintf(stderr, "cannot start Allegro headless\n");
+        return false;
+    }
+    console_quiet = true;
+    memset(int_param, 0, sizeof int_param);
+    memset(dbl_param, 0, sizeof dbl_param);
+    memset(flag_param, 0, sizeof flag_param);
+    rs.i[I_WIDTH] = width;
+    rs.i[I_HEIGHT] = height;
+    return true;
+}
