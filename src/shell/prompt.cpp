@@ -44,6 +44,18 @@ int ask_yes_no(const char* fmt, ...)
     return key;
 }
 
+// One message through the box the program installed, or on the console,
+// where the OK key answers.
+static int show_message(int (*box)(const char*), const char* text)
+{
+    if (box) {
+        prompt_log.emplace_back(text);
+        return box(text);
+    }
+    log_text(text, "");
+    return upper_key(console_ok_key);
+}
+
 int tell_user(const char* fmt, ...)
 {
     char text[PROMPT_TEXT_LEN];
@@ -51,12 +63,7 @@ int tell_user(const char* fmt, ...)
     va_start(ap, fmt);
     vsnprintf(text, sizeof text, fmt, ap);
     va_end(ap);
-    if (prompt_hooks.ok) {
-        prompt_log.emplace_back(text);
-        return prompt_hooks.ok(text);
-    }
-    log_text(text, "");
-    return upper_key(console_ok_key);
+    return show_message(prompt_hooks.ok, text);
 }
 
 int tell_user_lines(int count, const char* const* lines)
@@ -80,13 +87,9 @@ int tell_notice(const char* fmt, ...)
     va_start(ap, fmt);
     vsnprintf(text, sizeof text, fmt, ap);
     va_end(ap);
-    if (prompt_hooks.ok_text) {
-        prompt_log.emplace_back(text);
-        return prompt_hooks.ok_text(text);
-    }
-    log_text(text, "");
-    // The notice box takes Enter as a yes.
-    return console_ok_key == 13 ? 'Y' : upper_key(console_ok_key);
+    int key = show_message(prompt_hooks.ok_text, text);
+    // The notice box takes Enter as a yes; on the console too.
+    return !prompt_hooks.ok_text && console_ok_key == 13 ? 'Y' : key;
 }
 
 int file_error_prompt(int kind, const char* name)
