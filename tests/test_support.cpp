@@ -2,9 +2,11 @@
 #include "test_support.h"
 
 #include "render/render.h"
+#include "shell/shell.h"
 
 #include <unistd.h>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 
@@ -68,4 +70,16 @@ Rgb pixel(int x, int y)
     Rgb c;
     get_frame_pixel(x, y, &c.r, &c.g, &c.b);
     return c;
+}
+
+void fresh_render_state(int width, int height)
+{
+    create_frame_buffer(width);
+    memset(int_param, 0, sizeof int_param);
+    memset(dbl_param, 0, sizeof dbl_param);
+    memset(flag_param, 0, sizeof flag_param);
+    rs = RenderSettings{};
+    rs.i[I_WIDTH] = width;
+    rs.i[I_HEIGHT] = height;
+    replay_only = false;
 }

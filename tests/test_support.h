@@ -31,3 +31,6 @@ inline std::ostream& operator<<(std::ostream& os, const Rgb& c)
 }
 // The frame buffer's pixel at (x, y).
 Rgb pixel(int x, int y);
+// A fresh W x H frame for a renderer test: frame buffer, an all-zero store,
+// render settings of that size, replay off.
+void fresh_render_state(int width, int height);

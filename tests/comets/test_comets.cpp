@@ -24,14 +24,9 @@ class Comet : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(create_frame_buffer(W), 0);
-        memset(int_param, 0, sizeof int_param);
-        memset(dbl_param, 0, sizeof dbl_param);
-        memset(flag_param, 0, sizeof flag_param);
-        rs = RenderSettings{};
-        rs.i[I_WIDTH] = W, rs.i[I_HEIGHT] = H;
+        fresh_render_state(W, H);
+        ASSERT_NE(frame_buffer, nullptr);
         page_frames[PAGE_COMET] = {0, 10};
-        replay_only = false;
         dbl_param[D_ASPECT] = dbl_param[D_COMET_ASPECT] = dbl_param[D_ILLUMINATION] = 1;
         dbl_param[D_PIXELS_PER_DEGREE] = 5, dbl_param[D_REF_DISTANCE] = 100, dbl_param[D_COMET_DIAMETER] = 20;
         int_param[I_COMET_X] = 200, int_param[I_COMET_Y] = 150;

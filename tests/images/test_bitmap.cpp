@@ -24,14 +24,9 @@ class Bitmap : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(create_frame_buffer(W), 0);
-        memset(int_param, 0, sizeof int_param);
-        memset(dbl_param, 0, sizeof dbl_param);
-        memset(flag_param, 0, sizeof flag_param);
-        rs = RenderSettings{};
-        rs.i[I_WIDTH] = W, rs.i[I_HEIGHT] = H;
+        fresh_render_state(W, H);
+        ASSERT_NE(frame_buffer, nullptr);
         page_frames[PAGE_BITMAP] = {0, 10};
-        replay_only = false;
         dbl_param[D_PIXELS_PER_DEGREE] = 5, dbl_param[D_BITMAP_DISTANCE] = 100;
         dbl_param[D_X_SCALE] = dbl_param[D_Y_SCALE] = dbl_param[D_BITMAP_LIGHTING] = 1;
         int_param[I_BITMAP_X] = int_param[I_BITMAP_Y] = 100;
