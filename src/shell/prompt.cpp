@@ -80,6 +80,34 @@ int tell_user_lines(int count, const char* const* lines)
     return upper_key(console_ok_key);
 }
 
+int tell_user_file(const char* file, const char* fmt, ...)
+{
+    char text[PROMPT_TEXT_LEN];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(text, sizeof text, fmt, ap);
+    va_end(ap);
+    if (prompt_hooks.ok) {
+        // The box keeps its own short text; the log learns which file.
+        prompt_log.emplace_back(std::string(file ? file : "") + ": " + text);
+        return prompt_hooks.ok(text);
+    }
+    char line[PROMPT_TEXT_LEN + 128];
+    snprintf(line, sizeof line, "%s: %s", file ? file : "", text);
+    log_text(line, "");
+    return upper_key(console_ok_key);
+}
+
+void log_detail(const char* fmt, ...)
+{
+    char text[PROMPT_TEXT_LEN];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(text, sizeof text, fmt, ap);
+    va_end(ap);
+    log_text(text, "");
+}
+
 int tell_notice(const char* fmt, ...)
 {
     char text[PROMPT_TEXT_LEN];

@@ -180,6 +180,13 @@ int ask_yes_no(const char* fmt, ...);   // returns the key; compare with 89
 int tell_user(const char* fmt, ...);    // ok_box
 int tell_user_lines(int count, const char* const* lines);
 int tell_notice(const char* fmt, ...);  // ok_box_text
+// A message about one file: the box shows the text as given (the program's
+// own short texts stay exactly as they are), the console and the log show
+// "FILE: text" so the user learns which file it was.
+int tell_user_file(const char* file, const char* fmt, ...);
+// A detail for the console and the log only, never a box: what a short box
+// text leaves out (which record, which offset, the system's reason).
+void log_detail(const char* fmt, ...);
 // "Error reading %s file." (0), "Cannot find %s file!" (1), "Error writing %s
 // file!" (2), chosen by kind mod 3; returns 0 when answered Y, else 27.
 int file_error_prompt(int kind, const char* name);
