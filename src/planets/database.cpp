@@ -171,11 +171,10 @@ int read_planet_database()
         tell_user("%s: %s.", planet_database_name, why);
         return -1;
     }
+    // The choice lists keep their own start selections: the database's start
+    // values of the integers they feed are chosen to match them, so label and
+    // value agree on the first screen without either overriding the other.
     read_param_block(d.data(), d.size());
-    // The choice lists show the labels of the integers just read (the sky's
-    // fade type starts at "Linear" so the SKY page shows a gradient).
-    for (int n = 0; n < CHOICE_LISTS; n++)
-        restore_choice(n);
     int fw = frame_buffer ? frame_buffer->w : frame_limit_width;
     set_frame_limits(fw, (3 * fw) / 4);
 

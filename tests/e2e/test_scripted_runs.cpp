@@ -124,11 +124,17 @@ TEST_F(Start_and_exit, questions_in_order_and_saving_on_the_way_out)
     // Loaded and saved again unchanged, the project is the same file.
     EXPECT_EQ(read_file_bytes("NOVAMIR.CFG"), read_file_bytes(data_project));
 
-    // Without the default project the store keeps its start values.
-    run(script_start(false) + "key Esc\nkey y\nkey y\nkey y\n");
+    // Without the default project the store keeps its start values: every
+    // choice shows the label of its integer, so FADE TYPE's first Enter gives
+    // "Linear" after "None".
+    run(script_start(false) + "key Alt-S\nkey Down Down Down Enter   # FADE TYPE\nkey Esc\n" +
+        "key Esc\nkey y\nkey y\nkey y\n");
     read_saved("NOVAMIR.CFG");
     EXPECT_EQ(object_count, 0);
     EXPECT_EQ(read_file_bytes("NOVAMIR.CFG").size(), (size_t)PROJECT_HEADER_SIZE);
+    EXPECT_STREQ(choice_list[0].labels[choice_list[0].current], "Linear");
+    for (const ChoiceList& c : choice_list)
+        EXPECT_EQ(c.current, int_param[c.target]) << c.labels[0];
 }
 
 TEST_F(Start_and_exit, the_command_line_and_the_mode_error)

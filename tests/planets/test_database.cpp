@@ -64,6 +64,7 @@ protected:
 TEST_F(Database, round_trips_the_table_images_and_colour_table)
 {
     write_file_bytes("novamir3.dat", good());
+    reset_store();
     ASSERT_EQ(read_planet_database(), 0);
     for (const nmk::ParamRow& r : rows) {
         if (r.kind == "dbl") {
@@ -78,7 +79,9 @@ TEST_F(Database, round_trips_the_table_images_and_colour_table)
     }
     EXPECT_EQ(int_max[I_WIDTH], frame_buffer->w); // the frame buffer decides
     EXPECT_EQ(int_max[I_HEIGHT], (3 * frame_buffer->w) / 4);
-    EXPECT_EQ(choice_list[0].current, int_param[I_FADE_TYPE]);
+    // The table's integers start where their choice lists start.
+    for (const ChoiceList& c : choice_list)
+        EXPECT_EQ(c.current, int_param[c.target]) << c.labels[0];
     nmk::IndexedImage first = picture(300, 200, 5, true), second = picture(100, 60, 9, false);
     EXPECT_EQ(db_image2_w, 100);
     EXPECT_EQ(db_image2_h, 60);
