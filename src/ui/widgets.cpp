@@ -228,12 +228,20 @@ int draw_item_button(int page, int slot, int state)
     return 0;
 }
 
+// Side and bottom buttons fill their slots exactly, like every other button;
+// only the menu rows sit 2 pixels in from the screen's left edge. The hit map
+// is register_page_buttons' business.
 int draw_page_buttons(int page, int slot, int state)
 {
     if (page < 0)
         return -1;
-    for (int s = SLOT_SIDE; s < SLOT_TABS; s++)
-        draw_item_button(page, s, s == slot ? state : 0);
+    for (int n = SLOT_SIDE; n < SLOT_TABS; n++) {
+        const char* text = item_text(page, n);
+        if (!text[0])
+            continue;
+        const ButtonSlot& s = button_slots[n];
+        button_face(s, s.column * char_width, s.width * char_width, n == slot ? state : 0, text);
+    }
     return 0;
 }
 
