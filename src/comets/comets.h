@@ -10,6 +10,7 @@ struct CometPlacement {
     int32_t hd, vd; // their truncated values
     double scale;   // REF DISTANCE / distance
     double dist;    // distance on this frame (REF DISTANCE at rest)
+    bool behind;    // travel has brought it to or behind the viewer: not drawn
 };
 extern CometPlacement comet_place;
 

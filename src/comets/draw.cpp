@@ -74,10 +74,9 @@ void draw_comet(int mode)
     const double tail_angle = dbl_param[D_TAIL_ANGLE];
     const int type = int_param[I_COMET_TYPE];
 
-    // Nothing that has no size, that lies at or behind the viewer, or whose
-    // reference distance is 0 is drawn: its sizes would be 0 or negative.
-    if (replay_only || !(p.dv > 0) || !(p.dh > 0) || !(p.dist > 0) || dbl_param[D_REF_DISTANCE] == 0 ||
-        !(screen_aspect > 0))
+    // Nothing that has no size, or that has travelled to or behind the viewer,
+    // is drawn (a REF DISTANCE of 0 gives a travelling comet no size).
+    if (replay_only || !(p.dv > 0) || !(p.dh > 0) || p.behind || !(screen_aspect > 0))
         return;
 
     const double a = p.dh / 2; // horizontal semi-axis

@@ -74,6 +74,9 @@ void place_comet()
     p.vd = trunc_i(p.dv);
     p.scale = 1.0;
     p.dist = ref;
+    // At rest the comet is drawn at its DIAMETER wherever REF DISTANCE puts
+    // it; only a distance that comes out of travel can hide it.
+    p.behind = false;
 
     if (travel == 0) {
         p.xc = int_param[I_COMET_X];
@@ -116,6 +119,7 @@ void place_comet()
     if (dist == 0)
         dist = ZERO_DISTANCE;
     p.dist = dist;
+    p.behind = !(dist > 0);
 
     // Back onto the frame.
     p.x = w / 2.0 - (theta - 90) * ppd;

@@ -180,21 +180,28 @@ TEST_F(Comet_box, screen_aspect_widens_the_box_and_edges_clip)
     }
 }
 
-TEST_F(Comet_box, nothing_is_drawn_without_size_or_distance)
+TEST_F(Comet_box, size_and_travelled_distance_decide_what_is_drawn)
 {
     dbl_param[D_COMET_DIAMETER] = 0;
     EXPECT_EQ(draw(), NOTHING);
-    dbl_param[D_COMET_DIAMETER] = 20, dbl_param[D_REF_DISTANCE] = 0;
-    EXPECT_EQ(draw(), NOTHING);
-    dbl_param[D_TRAVEL_DISTANCE] = 1;
+    dbl_param[D_COMET_DIAMETER] = 20;
     rs.i[I_THIS_FRAME] = 5;
-    EXPECT_EQ(draw(), NOTHING);
-    // Travelling at the viewer and past it: the distance turns negative.
-    dbl_param[D_REF_DISTANCE] = 100, dbl_param[D_TRAVEL_DISTANCE] = 30, dbl_param[D_TRAVEL_ANGLE] = 180;
-    EXPECT_EQ(draw(), NOTHING);
-    EXPECT_LT(comet_place.dist, 0);
+    const std::vector<int> AT_REST = {191, 141, 209, 159};
+    // {REF DISTANCE, TRAVEL DISTANCE, TRAVEL ANGLE, box}: at rest REF DISTANCE
+    // plays no part; after travel a distance at or behind the viewer hides it.
+    struct Case {
+        double ref, travel, angle;
+        std::vector<int> box;
+    } cases[] = {{0, 0, 0, AT_REST},  {-50, 0, 0, AT_REST}, {0, 1, 0, NOTHING},
+                 {-50, 1, 0, NOTHING}, {100, 30, 180, NOTHING}};
+    for (const Case& c : cases) {
+        dbl_param[D_REF_DISTANCE] = c.ref, dbl_param[D_TRAVEL_DISTANCE] = c.travel;
+        dbl_param[D_TRAVEL_ANGLE] = c.angle;
+        EXPECT_EQ(draw(), c.box) << c.ref << " " << c.travel;
+    }
+    EXPECT_LT(comet_place.dist, 0) << "travelled past the viewer";
     // Replay only places, never paints.
-    dbl_param[D_TRAVEL_DISTANCE] = 2, dbl_param[D_TRAVEL_ANGLE] = 0;
+    dbl_param[D_REF_DISTANCE] = 100, dbl_param[D_TRAVEL_DISTANCE] = 2, dbl_param[D_TRAVEL_ANGLE] = 0;
     replay_only = true;
     EXPECT_EQ(draw(), NOTHING);
     EXPECT_NEAR(comet_place.dist, 110, 1e-9);
