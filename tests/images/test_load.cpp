@@ -61,6 +61,22 @@ std::vector<uint8_t> make_bmp(int w, int h, int bits = 8, int rows_written = -1)
     return b;
 }
 
+// A 300 x 20 256-colour PCX through the library's writer: index x + y,
+// palette entry i = (i / 4, 63 - i / 4, 7) on the 0..63 scale.
+std::string write_sound_pcx(const char* name)
+{
+    BITMAP* pic = create_bitmap_ex(8, 300, 20);
+    PALETTE pal;
+    for (int i = 0; i < 256; i++)
+        pal[i].r = (unsigned char)(i / 4), pal[i].g = (unsigned char)(63 - i / 4), pal[i].b = 7;
+    for (int y = 0; y < 20; y++)
+        for (int x = 0; x < 300; x++)
+            pic->line[y][x] = (uint8_t)(x + y);
+    save_pcx(name, pic, pal);
+    destroy_bitmap(pic);
+    return name;
+}
+
 Px at(int x, int y)
 {
     Px p;
@@ -148,15 +164,7 @@ TEST_F(Backdrop_readers, orientation_centring_and_cropping)
 
 TEST_F(Backdrop_readers, pcx_goes_through_the_surface_map)
 {
-    BITMAP* pic = create_bitmap_ex(8, 300, 20);
-    PALETTE pal;
-    for (int i = 0; i < 256; i++)
-        pal[i].r = (unsigned char)(i / 4), pal[i].g = (unsigned char)(63 - i / 4), pal[i].b = 7;
-    for (int y = 0; y < 20; y++)
-        for (int x = 0; x < 300; x++)
-            pic->line[y][x] = (uint8_t)(x + y);
-    ASSERT_EQ(save_pcx("BACK.PCX", pic, pal), 0);
-    destroy_bitmap(pic);
+    write_sound_pcx("BACK.PCX");
     ASSERT_EQ(load_backdrop("BACK.PCX"), 0);
     EXPECT_EQ(backdrop_kind, 3);
     EXPECT_EQ(full_map, 1);
@@ -168,42 +176,50 @@ TEST_F(Backdrop_readers, refusals_and_hostile_files)
 {
     auto tga = [](int at, uint8_t v) { auto b = make_tga(2, 2); b[at] = v; return b; };
     auto cut = [](std::vector<uint8_t> b, size_t n) { b.resize(n); return b; };
+    auto tga16 = [](int at, int v) { auto b = make_tga(2, 2); put16(b, at, v); return b; };
+    auto bmp32 = [](int at, uint32_t v) { auto b = make_bmp(4, 4); put32(b, at, v); return b; };
     auto huge = make_tga(0, 0, 0);
-    put16(huge, 12, 0x7fff), put16(huge, 14, 0x7fff); // 32,767 squared, no pixels
-    auto bmp_huge = make_bmp(4, 4);
-    put32(bmp_huge, 18, 0x7fffffff);
+    put16(huge, 12, 20000), put16(huge, 14, 20000); // 20,000 squared, no pixels
+    std::vector<uint8_t> pcx = read_file_bytes(write_sound_pcx("SOUND.PCX"));
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
-        const char* message;
+        const char* message; // the box text
+        const char* detail;  // the reason on the console
     } cases[] = {
-        {"T32.TGA", tga(16, 32), "Unknown Image format error!"},
-        {"RLE.TGA", tga(2, 10), "Unknown Image format error!"},
-        {"MAP.TGA", tga(2, 1), "Unknown Image format error!"},
-        {"TINY.TGA", {2}, "Unknown Image format error!"},
-        {"HI.BMP", make_bmp(4, 4, 24), "NOT a 256 colour BMP image!"},
-        {"SHORT.TGA", cut(make_tga(100, 100), 18 + 3 * 100 * 50 + 7), "SHORT.TGA"},
-        {"HEAD.TGA", huge, ""},
-        {"ID.TGA", tga(0, 200), ""},
-        {"CUT.BMP", cut(make_bmp(4, 4), 40), ""},
-        {"PAL.BMP", cut(make_bmp(4, 4), 300), ""},
-        {"HUGE.BMP", bmp_huge, ""},
-        {"ROWS.BMP", make_bmp(64, 64, 8, 10), ""},
+        {"T32.TGA", tga(16, 32), "Unknown Image format error!", ""},
+        {"RLE.TGA", tga(2, 10), "Unknown Image format error!", ""},
+        {"MAP.TGA", tga(2, 1), "Unknown Image format error!", ""},
+        {"TINY.TGA", {2}, "Unknown Image format error!", ""},
+        {"HI.BMP", make_bmp(4, 4, 24), "NOT a 256 colour BMP image!", ""},
+        {"SHORT.TGA", cut(make_tga(100, 100), 18 + 3 * 100 * 50 + 7), "Image loading error!", "claims 30000"},
+        {"HEAD.TGA", huge, "Image loading error!", "20000 x 20000 pixels"},
+        {"WIDE.TGA", tga16(12, 65535), "Image loading error!", "-1 x 2 pixels"},
+        {"HALF.TGA", tga16(12, 32768), "Image loading error!", "-32768 x 2 pixels"},
+        {"EMPTY.TGA", cut(make_tga(2, 2), 18), "Image loading error!", "holds 0 bytes"},
+        {"ID.TGA", tga(0, 200), "Image loading error!", "identification field"},
+        {"CUT.BMP", cut(make_bmp(4, 4), 40), "Image loading error!", "inside its header"},
+        {"PAL.BMP", cut(make_bmp(4, 4), 300), "Image loading error!", "inside its colour table"},
+        {"ONLYPAL.BMP", cut(make_bmp(4, 4), 1078), "Image loading error!", "holds 0 bytes"},
+        {"HUGE.BMP", bmp32(18, 0x7fffffff), "Image loading error!", "2147483647 x 4"},
+        {"NEGW.BMP", bmp32(18, (uint32_t)-4), "Image loading error!", "-4 x 4"},
+        {"ROWS.BMP", make_bmp(64, 64, 8, 10), "Image loading error!", "claims 4096"},
+        {"RLE8.BMP", bmp32(30, 1), "Image loading error!", "compression 1"},
+        {"FAR.BMP", bmp32(10, 0x7fffffff), "Image loading error!", "pixels start at byte 2147483647"},
+        {"CUT.PCX", cut(pcx, pcx.size() - 900), "Image loading error!", "ends inside row"},
+        {"NOPAL.PCX", cut(pcx, pcx.size() - 769), "Image loading error!", "no 256-colour table"},
     };
     for (const auto& c : cases) {
         write_file_bytes(c.name, c.bytes);
         prompt_log.clear();
         EXPECT_EQ(load_backdrop(c.name), 1) << c.name;
-        EXPECT_TRUE(!prompt_log.empty() && told(c.message)) << c.name;
+        EXPECT_TRUE(told(std::string(c.name) + ": " + c.message)) << c.name;
+        EXPECT_TRUE(told(c.detail)) << c.name;
     }
-    // Negative sizes paint nothing and are no error.
-    clear_to_color(frame_buffer, 0);
-    auto bmp_neg = make_bmp(4, 4);
-    put32(bmp_neg, 18, (uint32_t)-4);
-    write_file_bytes("NEG.TGA", tga(13, 0xff));
-    write_file_bytes("NEG.BMP", bmp_neg);
-    EXPECT_EQ(load_backdrop("NEG.TGA"), 0);
-    EXPECT_EQ(load_backdrop("NEG.BMP"), 0);
+    // Nothing of a refused file is painted; a top-down BMP paints no rows and is no error.
+    auto top_down = make_bmp(4, -4, 8, 4);
+    write_file_bytes("DOWN.BMP", top_down);
+    EXPECT_EQ(load_backdrop("DOWN.BMP"), 0);
     for (int y = 0; y < 480; y += 5)
         for (int x = 0; x < 640; x += 5)
             ASSERT_EQ(at(x, y), black);
