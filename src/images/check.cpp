@@ -257,12 +257,14 @@ static int check_bmp(CheckedFile* cf, ImageCheck* out)
         return refuse(out, "%d bits per pixel; 1, 4, 8, 16, 24 or 32 can be read", bits);
     if (!side_ok(w) || !side_ok(ht < 0 ? -ht : ht))
         return refuse_size(out, w, ht);
+    // The library reads the height as an unsigned 32-bit value on a 64-bit
+    // machine, so a negative one asks it for a bitmap of 4 billion rows.
+    if (ht < 0)
+        return refuse(out, "a top-down picture (height %lld) cannot be read", (long long)ht);
     const bool rle = compression == 1 || compression == 2;
     if (compression > 3 || (compression == 1 && bits != 8) || (compression == 2 && bits != 4) ||
         (compression == 3 && bits != 16 && bits != 32))
         return refuse(out, "compression %u with %d bits per pixel cannot be read", (unsigned)compression, bits);
-    if (rle && ht < 0)
-        return refuse(out, "a top-down picture cannot be run-length encoded");
     int pixel_bytes = (bits + 7) / 8;
     if (compression == 3) {
         // The masks follow the header; the colour table and the offset are not read.
@@ -284,7 +286,7 @@ static int check_bmp(CheckedFile* cf, ImageCheck* out)
     if (rle)
         return check_bmp_rle(cf, out, (int)w, (int)ht, compression == 2);
     const int64_t stride = bits < 8 ? (w * bits + 31) / 32 * 4 : (w * pixel_bytes + 3) / 4 * 4;
-    return need_rows(cf, out, stride, ht < 0 ? -ht : ht);
+    return need_rows(cf, out, stride, ht);
 }
 
 // ---------------------------------------------------------------------------

@@ -582,6 +582,7 @@ TEST_F(Object_image, broken_files_are_refused_before_the_library_reads_them)
         {"ONLYPAL.BMP", cut(bmp, 1078), "holds 0 bytes of pixels"},
         {"NEG.BMP", set32(bmp, 18, (uint32_t)-37), "-37 x 5"},
         {"THREE.BMP", set(bmp, 28, 3), "3 bits per pixel"},
+        {"DOWN.BMP", set32(bmp, 22, (uint32_t)-5), "top-down picture (height -5)"},
         {"RUN8.BMP", set(rle8, 1078, 40), "RLE packet at byte 1078 runs past the end of row 0"},
         {"MOVE8.BMP", set(set(rle8, 1078, 0), 1079, 2), "leaves the picture"},
         {"CUT8.BMP", cut(rle8, rle8.size() - 6), "the file ends inside its RLE data"},
