@@ -2,13 +2,14 @@
 // the frame backdrop through our own TGA and 8-bit BMP readers or, for PCX,
 // through the library into the surface map.
 #include "images/images.h"
+#include "images/formats.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "planets/planets.h"   // Required for: surface_map, map_palette, map_width, reset_surface_map
-#include "platform/platform.h" // Required for: open_data_file, find_data_file
+#include "platform/platform.h" // Required for: find_data_file_first, join_path_prefix
 #include "render/render.h"     // Required for: frame_buffer, put_frame_pixel, rs, replay_only
 #include "shell/shell.h"       // Required for: str_param, flag_param, tell_user, file_error_prompt
 #include "ui/ui.h"             // Required for: screen_buffer, screen_colours
@@ -29,9 +30,6 @@ constexpr int PREVIEW_MAX_X = 319;     // backdrop preview: top-left 320 x 240
 constexpr int PREVIEW_MAX_Y = 239;
 constexpr int PREVIEW_DARK = 216;      // screen colour of near-black RGB previews
 constexpr int PREVIEW_DARK_LIMIT = 24;
-// Largest row a backdrop may need: a TGA row is at most 3 x 32,767 bytes;
-// a BMP row beyond this is not a picture anybody can paint.
-constexpr int64_t MAX_ROW_BYTES = 1 << 24;
 
 // The BMP stream left open by read_bmp_header for load_backdrop.
 static FILE* bmp_stream = nullptr;
@@ -47,24 +45,13 @@ static int32_t le32(const uint8_t* p)
 // Copies at most n bytes of a string and always terminates it.
 static void copy_text(char* out, size_t size, const char* text)
 {
-    snprintf(out, size, "%s", text ? text : "");
+    const size_t n = text ? strnlen(text, size - 1) : 0;
+    memcpy(out, text ? text : "", n);
+    out[n] = 0;
 }
 
-// Common start of both loaders: the name, the BITMAP PATH, the numbered file.
-static void start_image_path(const char* name, int search_flag)
-{
-    if (flag_param[F_PATH_ENABLE])
-        snprintf(image_path, sizeof image_path, "%s%s", str_param[S_BITMAP_PATH], name);
-    else
-        copy_text(image_path, sizeof image_path, name);
-    if (flag_param[search_flag]) {
-        char path[sizeof image_path];
-        copy_text(path, sizeof path, image_path);
-        frame_numbered_name(path);
-    }
-}
-
-int frame_numbered_name(const char* path)
+// The frame-numbered form of path (SHIP.TGA at frame 7 gives SHIP007.TGA).
+static void numbered_name(const char* path, char* out, size_t out_size)
 {
     int s = 0, d = 0;
     bool dot = false;
@@ -83,14 +70,44 @@ int frame_numbered_name(const char* path)
         copy[s + 5] = 0;
     if (d > s && d < (int)sizeof copy)
         copy[d] = 0;
-    char numbered[sizeof copy + 16];
-    snprintf(numbered, sizeof numbered, "%s%03d", copy, current_frame());
+    snprintf(out, out_size, "%s%03d", copy, current_frame());
     if (dot) {
-        size_t at = strlen(numbered);
-        for (int k = 0; k < 4 && path[d + k] && at + 1 < sizeof numbered; k++)
-            numbered[at++] = path[d + k];
-        numbered[at] = 0;
+        size_t at = strlen(out);
+        for (int k = 0; k < 4 && path[d + k] && at + 1 < out_size; k++)
+            out[at++] = path[d + k];
+        out[at] = 0;
     }
+}
+
+// Common start of both loaders: the name, the BITMAP PATH, the numbered file,
+// looked up directory by directory (numbered name, then plain name, in each).
+// Returns 0 with the file's real path in real, LOOKUP_NONE, or
+// LOOKUP_UNREADABLE after saying which file could not be read and why.
+static int start_image_path(const char* name, int search_flag, char* real, size_t real_size)
+{
+    if (flag_param[F_PATH_ENABLE])
+        join_path_prefix(str_param[S_BITMAP_PATH], name, image_path, sizeof image_path);
+    else
+        copy_text(image_path, sizeof image_path, name);
+    char numbered[sizeof image_path + 32] = "";
+    if (flag_param[search_flag])
+        numbered_name(image_path, numbered, sizeof numbered);
+    const char* names[2] = {numbered, image_path};
+    char reason[128];
+    const int found = find_data_file_first(names, 2, real, real_size, reason, sizeof reason);
+    if (found == 0)
+        copy_text(image_path, sizeof image_path, numbered);
+    if (found == LOOKUP_UNREADABLE) {
+        log_detail("%s: cannot be read: %s", real, reason);
+        return LOOKUP_UNREADABLE;
+    }
+    return found < 0 ? LOOKUP_NONE : 0;
+}
+
+int frame_numbered_name(const char* path)
+{
+    char numbered[sizeof image_path + 32];
+    numbered_name(path, numbered, sizeof numbered);
     FILE* f = open_data_file(numbered, "rb");
     if (!f)
         return 0;
@@ -101,18 +118,24 @@ int frame_numbered_name(const char* path)
 
 int load_object_image(const char* name)
 {
-    start_image_path(name, F_BITMAP_FILE_SEARCH);
-    set_color_conversion(COLORCONV_NONE);
     char real[512];
-    FILE* f = find_data_file(image_path, real, sizeof real) ? fopen(real, "rb") : nullptr;
-    if (!f)
+    const int found = start_image_path(name, F_BITMAP_FILE_SEARCH, real, sizeof real);
+    set_color_conversion(COLORCONV_NONE);
+    if (found != 0)
         return file_error_prompt(0, name);
-    fclose(f);
+    // The library's readers trust their headers; the file is checked first,
+    // and a refused file leaves the held image as it was.
+    ImageCheck check;
+    if (check_library_image(real, format_by_extension(real), &check) != 0) {
+        log_detail("%s: %s", image_path, check.why);
+        tell_user_file(image_path, "Image loading error!");
+        return 1;
+    }
     if (object_image)
         destroy_bitmap(object_image);
     object_image = load_bitmap(real, work_palette);
     if (!object_image) {
-        tell_user("Image loading error!");
+        tell_user_file(image_path, "Image loading error!");
         return 1;
     }
     image_width = object_image->w;
@@ -138,34 +161,43 @@ void rgb_to_palette(const uint8_t rgb[256][3], PALETTE pal)
     }
 }
 
-// Opens the 8-bit BMP, reads its size and palette and leaves the stream at
-// the first (bottom) pixel row in bmp_stream. 0, or 1 after a message.
+// A backdrop file the checks refused: the box keeps the program's short
+// text, the console and the log say which file and why.
+static int refuse_backdrop(const char* why)
+{
+    log_detail("%s: %s", image_path, why);
+    tell_user_file(image_path, "Image loading error!");
+    return 1;
+}
+
+// Opens the 8-bit BMP at its real path, reads its size and palette and leaves
+// the stream at the first (bottom) pixel row in bmp_stream. 0, or 1 after a
+// message.
 static int read_bmp_header(const char* path)
 {
-    FILE* f = open_data_file(path, "rb");
+    FILE* f = fopen(path, "rb");
     if (!f) {
-        tell_user("Can't find BMP image file!");
+        tell_user_file(image_path, "Can't find BMP image file!");
         return 1;
     }
     uint8_t head[BMP_HEADER_SIZE];
     if (fread(head, 1, sizeof head, f) != sizeof head) {
         fclose(f);
-        tell_user("%s: the BMP header is cut short", path);
-        return 1;
+        return refuse_backdrop("the file ends inside its header");
     }
     int32_t width = le32(head + 18);
     int32_t height = le32(head + 22);
     int bits = (uint16_t)le16(head + 28);
     if (bits != 8) {
         fclose(f);
-        tell_user("NOT a 256 colour BMP image!");
+        tell_user_file(image_path, "NOT a 256 colour BMP image!");
         return 1;
     }
+    ImageCheck check;
     uint8_t table[BMP_PALETTE_SIZE];
-    if (fread(table, 1, sizeof table, f) != sizeof table) {
+    if (check_backdrop_bmp(path, &check) != 0 || fread(table, 1, sizeof table, f) != sizeof table) {
         fclose(f);
-        tell_user("%s: the BMP colour table is cut short", path);
-        return 1;
+        return refuse_backdrop(check.why[0] ? check.why : "the file ends inside its colour table");
     }
     image_width = width;
     image_height = height < frame_height() ? height : frame_height();
@@ -187,7 +219,7 @@ int load_map_image(const char* path)
     object_image = find_data_file(path, real, sizeof real) ? load_bitmap(real, work_palette) : nullptr;
     if (!object_image) {
         map_image_failed = true;
-        tell_user("Can't find image file %s\n", path);
+        tell_user_file(path, "Can't find image file %s\n", path);
         return 0;
     }
     reset_surface_map(0);
@@ -238,20 +270,25 @@ int load_backdrop(const char* name)
 {
     if (!name || !name[0])
         return 1;
-    start_image_path(name, F_BACKDROP_FILE_SEARCH);
-    FILE* f = open_data_file(image_path, "rb");
+    char real[512];
+    if (start_image_path(name, F_BACKDROP_FILE_SEARCH, real, sizeof real) != 0)
+        return file_error_prompt(0, name);
+    FILE* f = fopen(real, "rb");
     if (!f)
         return file_error_prompt(0, name);
 
+    // Every kind is checked whole before a pixel is painted, so that a
+    // refused file leaves the frame as it was.
     backdrop_kind = KIND_UNKNOWN;
     uint8_t head[TGA_HEADER_SIZE] = {0};
     size_t got = fread(head, 1, sizeof head, f);
     int64_t row_bytes = 0;
+    ImageCheck check;
     if (got >= 2 && (uint16_t)le16(head) == 0x4D42) {
         fclose(f);
         f = nullptr;
         backdrop_kind = KIND_BMP;
-        if (read_bmp_header(image_path) != 0)
+        if (read_bmp_header(real) != 0)
             return 1;
         f = bmp_stream;
         bmp_stream = nullptr;
@@ -260,10 +297,16 @@ int load_backdrop(const char* name)
         fclose(f);
         f = nullptr;
         backdrop_kind = KIND_PCX;
+        if (check_library_image(real, FORMAT_PCX, &check) != 0)
+            return refuse_backdrop(check.why);
         load_map_image(image_path);
         row_bytes = image_width;
     } else if (got == TGA_HEADER_SIZE && head[2] == 2 && head[16] == 24) {
         backdrop_kind = KIND_TGA;
+        if (check_backdrop_tga(real, &check) != 0) {
+            fclose(f);
+            return refuse_backdrop(check.why);
+        }
         image_width = le16(head + 12);
         image_height = le16(head + 14);
         row_bytes = 3 * (int64_t)image_width;
@@ -271,14 +314,13 @@ int load_backdrop(const char* name)
             uint8_t skip[256];
             if (fread(skip, 1, head[0], f) != head[0]) {
                 fclose(f);
-                tell_user("%s: the TGA file ends inside its header", image_path);
-                return 1;
+                return refuse_backdrop("the file ends inside its identification field");
             }
         }
     }
     if (backdrop_kind == KIND_UNKNOWN) {
         fclose(f);
-        tell_user("Unknown Image format error!");
+        tell_user_file(image_path, "Unknown Image format error!");
         return 1;
     }
     if (backdrop_kind == KIND_PCX && map_image_failed)
@@ -289,22 +331,16 @@ int load_backdrop(const char* name)
     const int w = image_width;
     const int h = image_height;
     if (w <= 0 || h <= 0) {
-        // A top-down BMP (negative height) or an empty picture paints no rows.
+        // A top-down BMP (negative height) paints no rows.
         if (f)
             fclose(f);
         return 0;
-    }
-    if (row_bytes > MAX_ROW_BYTES) {
-        if (f)
-            fclose(f);
-        tell_user("%s: image width %d is too large", image_path, w);
-        return 1;
     }
     uint8_t* row = (uint8_t*)malloc((size_t)row_bytes + 16);
     if (!row) {
         if (f)
             fclose(f);
-        tell_user("Image memory error!");
+        tell_user_file(image_path, "Image memory error!");
         return 1;
     }
 
@@ -371,6 +407,6 @@ int load_backdrop(const char* name)
     if (f)
         fclose(f);
     if (result != 0)
-        tell_user("%s: the file ends before its last pixel row", image_path);
+        return refuse_backdrop("the file ends before its last pixel row");
     return result;
 }

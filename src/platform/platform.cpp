@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 bool platform_headless = false;
 bool platform_fullscreen = false;
@@ -99,7 +100,10 @@ static bool match_component(const std::string& dir, const std::string& part, std
     return ok;
 }
 
-int resolve_path(const char* name, char* out, size_t out_size)
+// Matches each component of name regardless of case. With any_entry the
+// last component need only be a directory entry (a symlink that leads
+// nowhere, say), so that a lookup can tell "absent" from "unreadable".
+static int resolve_entry(const char* name, char* out, size_t out_size, bool any_entry)
 {
     if (!name || !name[0])
         return 0;
@@ -131,33 +135,87 @@ int resolve_path(const char* name, char* out, size_t out_size)
             return 0;
         result = dir.empty() ? found : (dir == "/" ? "/" + found : dir + "/" + found);
     }
-    if (result.empty() || !exists(result) || result.size() + 1 > out_size)
+    struct stat st;
+    if (result.empty() || !(any_entry ? lstat(result.c_str(), &st) == 0 : exists(result)) ||
+        result.size() + 1 > out_size)
         return 0;
     memcpy(out, result.c_str(), result.size() + 1);
     return 1;
 }
 
+int resolve_path(const char* name, char* out, size_t out_size) { return resolve_entry(name, out, out_size, false); }
+
+// The lookup path in order: the current directory (""), $NOVAMIR_DATA and
+// its samples, the built data and its samples, the install location. The
+// samples folder of a data directory named by $NOVAMIR_DATA is searched too,
+// as that of the built one is.
+static std::vector<std::string> lookup_dirs()
+{
+    std::vector<std::string> dirs{""};
+    const char* env = getenv("NOVAMIR_DATA");
+    if (env && env[0]) {
+        dirs.push_back(env);
+        dirs.push_back(std::string(env) + "/samples");
+    }
+    for (const char* d : {NOVAMIR_BUILD_DATA_DIR, NOVAMIR_BUILD_DATA_DIR "/samples", NOVAMIR_INSTALL_DATA_DIR})
+        if (d[0])
+            dirs.push_back(d);
+    return dirs;
+}
+
+static bool absolute_name(const char* name) { return name[0] == '/' || name[0] == '\\'; }
+
 int find_data_file(const char* name, char* out, size_t out_size)
 {
     if (!name || !name[0])
         return 0;
-    if (resolve_path(name, out, out_size))
-        return 1;
-    if (name[0] == '/' || name[0] == '\\')
-        return 0;
-    // The samples folder of a data directory named by $NOVAMIR_DATA is
-    // searched too, as that of the built one is.
-    std::string env_samples = getenv("NOVAMIR_DATA") ? std::string(getenv("NOVAMIR_DATA")) + "/samples" : "";
-    const char* dirs[6] = {getenv("NOVAMIR_DATA"), env_samples.c_str(), NOVAMIR_BUILD_DATA_DIR,
-                           NOVAMIR_BUILD_DATA_DIR "/samples", NOVAMIR_INSTALL_DATA_DIR, nullptr};
-    for (int i = 0; i < 5; i++) {
-        if (!dirs[i] || !dirs[i][0])
-            continue;
-        std::string full = std::string(dirs[i]) + "/" + name;
+    for (const std::string& dir : lookup_dirs()) {
+        std::string full = dir.empty() ? std::string(name) : dir + "/" + name;
         if (resolve_path(full.c_str(), out, out_size))
             return 1;
+        if (absolute_name(name))
+            break;
     }
     return 0;
+}
+
+int find_data_file_first(const char* const* names, int count, char* out, size_t out_size, char* reason,
+                         size_t reason_size)
+{
+    if (reason_size)
+        reason[0] = 0;
+    for (const std::string& dir : lookup_dirs()) {
+        for (int i = 0; i < count; i++) {
+            if (!names[i] || !names[i][0])
+                continue;
+            if (!dir.empty() && absolute_name(names[i]))
+                continue;
+            std::string full = dir.empty() ? std::string(names[i]) : dir + "/" + names[i];
+            if (!resolve_entry(full.c_str(), out, out_size, true))
+                continue;
+            // The entry is there: it is the file, readable or not.
+            struct stat st;
+            int err = 0;
+            if (stat(out, &st) != 0)
+                err = errno;
+            else if (S_ISDIR(st.st_mode))
+                err = EISDIR;
+            else if (FILE* f = fopen(out, "rb"))
+                fclose(f);
+            else
+                err = errno;
+            if (err == 0)
+                return i;
+            snprintf(reason, reason_size, "%s", strerror(err));
+            return LOOKUP_UNREADABLE;
+        }
+    }
+    return LOOKUP_NONE;
+}
+
+void join_path_prefix(const char* prefix, const char* name, char* out, size_t out_size)
+{
+    snprintf(out, out_size, "%s%s", prefix ? prefix : "", name ? name : "");
 }
 
 FILE* open_data_file(const char* name, const char* mode)

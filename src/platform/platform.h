@@ -37,6 +37,24 @@ int resolve_path(const char* name, char* out, size_t out_size);
 // Returns 1 and the real path in out when found.
 int find_data_file(const char* name, char* out, size_t out_size);
 
+// Looks several names up directory by directory along the same path: every
+// name in one directory before the next directory, so that the user's plain
+// SHIP.TGA wins over a numbered SHIP000.TGA among the samples. Returns the
+// index of the name found, with its real path in out; LOOKUP_NONE when no
+// directory has any of them; LOOKUP_UNREADABLE when the first one there
+// cannot be read (a directory, a symlink loop, no permission): out then holds
+// its path and reason the system's reason. It is not passed over for a file
+// further down the path.
+constexpr int LOOKUP_NONE = -1;
+constexpr int LOOKUP_UNREADABLE = -2;
+int find_data_file_first(const char* const* names, int count, char* out, size_t out_size, char* reason,
+                         size_t reason_size);
+
+// BITMAP PATH and a name as both the image loaders and the image list join
+// them: the path is a prefix, as typed, with no separator added ("imgs/"
+// names a folder, "imgs" with SHIP.TGA gives "imgsSHIP.TGA").
+void join_path_prefix(const char* prefix, const char* name, char* out, size_t out_size);
+
 // fopen through find_data_file for reading ("rb"); through resolve_path, or the
 // name with "\" turned into "/" for a new file, for writing. NULL on failure.
 FILE* open_data_file(const char* name, const char* mode);

@@ -22,27 +22,29 @@ int32_t image_file_count, image_file_selected;
 // scan tests it only after each name, so its later patterns may add one each.
 constexpr int SCAN_LIMIT = 48;
 
-// Appends the regular files of dir matching pattern (any case) to a list,
-// testing the limit after each name. Names are taken in name order, case
-// aside: the order a Linux directory returns is arbitrary, and a pane should
-// not reshuffle between scans.
-static void scan_pattern(const std::string& dir, const char* pattern, char (*list)[FILE_LINE_LEN],
-                         int32_t* count)
+// Appends the regular files of dir matching lead + pattern (any case) to a
+// list, each without its lead (the part of BITMAP PATH after its last
+// separator, which the loader puts back), testing the limit after each name.
+// Names are taken in name order, case aside: the order a Linux directory
+// returns is arbitrary, and a pane should not reshuffle between scans.
+static void scan_pattern(const std::string& dir, const std::string& lead, const char* pattern,
+                         char (*list)[FILE_LINE_LEN], int32_t* count)
 {
     DIR* d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
         return;
     std::vector<std::string> names;
     while (dirent* e = readdir(d)) {
-        if (fnmatch(pattern, e->d_name, FNM_CASEFOLD) != 0)
+        if (strncasecmp(e->d_name, lead.c_str(), lead.size()) != 0 ||
+            fnmatch(pattern, e->d_name + lead.size(), FNM_CASEFOLD) != 0)
             continue;
         std::string full = (dir.empty() ? std::string() : dir + "/") + e->d_name;
         struct stat st;
         if (stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
-        if (strlen(e->d_name) >= (size_t)FILE_LINE_LEN)
+        if (strlen(e->d_name + lead.size()) >= (size_t)FILE_LINE_LEN)
             continue; // a name the 64-byte line cannot hold could not be opened again
-        names.push_back(e->d_name);
+        names.push_back(e->d_name + lead.size());
     }
     closedir(d);
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
@@ -63,7 +65,7 @@ static void scan_pattern(const std::string& dir, const char* pattern, char (*lis
 int scan_projects()
 {
     project_file_count = 0;
-    scan_pattern("", "*.CFG", project_files, &project_file_count);
+    scan_pattern("", "", "*.CFG", project_files, &project_file_count);
     if (project_file_selected >= project_file_count)
         project_file_selected = 0;
     return project_file_count;
@@ -72,17 +74,26 @@ int scan_projects()
 int scan_images()
 {
     image_file_count = 0;
-    std::string dir;
-    if (flag_param[F_PATH_ENABLE]) {
-        // BITMAP PATH is a directory name in any case and with either separator.
-        char found[1024];
-        if (!resolve_path(str_param[S_BITMAP_PATH], found, sizeof found))
-            return 0;
-        dir = found;
-    }
     static const char* const patterns[3] = {"*.TGA", "*.BMP", "*.PCX"};
-    for (const char* p : patterns)
-        scan_pattern(dir, p, image_files, &image_file_count);
+    for (const char* p : patterns) {
+        // The pattern is BITMAP PATH joined to it exactly as the loader joins
+        // it to a name: "imgs/" searches the folder imgs, "imgs" searches the
+        // current directory for imgs*.TGA.
+        char joined[STR_LEN + 8];
+        join_path_prefix(flag_param[F_PATH_ENABLE] ? str_param[S_BITMAP_PATH] : "", p, joined, sizeof joined);
+        std::string text(joined);
+        const size_t sep = text.find_last_of("/\\");
+        std::string dir, lead = text.substr(0, text.size() - strlen(p));
+        if (sep != std::string::npos) {
+            // The folder part in any case and with either separator.
+            char found[1024];
+            if (!resolve_path(sep == 0 ? "/" : text.substr(0, sep).c_str(), found, sizeof found))
+                continue;
+            dir = found;
+            lead = lead.substr(sep + 1);
+        }
+        scan_pattern(dir, lead, p, image_files, &image_file_count);
+    }
     if (image_file_selected >= image_file_count)
         image_file_selected = 0;
     return image_file_count;

@@ -3,7 +3,9 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h> // Required for: mkdir
+#include <unistd.h>   // Required for: symlink
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -59,6 +61,147 @@ std::vector<uint8_t> make_bmp(int w, int h, int bits = 8, int rows_written = -1)
         for (int x = 0; x < (w + 3) / 4 * 4; x++)
             b.push_back(x < w ? (uint8_t)(x + 2 * (h - 1 - row)) : 0);
     return b;
+}
+
+// Sound files of each kind for the object image, with runs for the
+// run-length forms: value v(x, y) repeats over three columns.
+int v_at(int x, int y) { return (x / 3 + 5 * y) & 255; }
+
+// TGA of image type 1, 2, 3 (+8 run-length) at 8, 16, 24 or 32 bits, top-down.
+std::vector<uint8_t> tga_file(int type, int bits, int w, int h)
+{
+    std::vector<uint8_t> b(18, 0);
+    const bool mapped = (type & 7) == 1;
+    b[1] = mapped, b[2] = (uint8_t)type, b[16] = (uint8_t)bits, b[17] = 32;
+    put16(b, 12, w), put16(b, 14, h);
+    if (mapped) {
+        put16(b, 5, 256), b[7] = 24;
+        for (int i = 0; i < 256; i++)
+            b.insert(b.end(), {(uint8_t)(i / 2), (uint8_t)(255 - i), (uint8_t)i});
+    }
+    const int bpp = (bits + 7) / 8;
+    auto pixel = [&](int x, int y) {
+        std::vector<uint8_t> p;
+        for (int k = 0; k < bpp; k++)
+            p.push_back((uint8_t)(v_at(x, y) + 40 * k));
+        return p;
+    };
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w;) {
+            if (!(type & 8)) {
+                auto p = pixel(x++, y);
+                b.insert(b.end(), p.begin(), p.end());
+                continue;
+            }
+            int n = 1;
+            while (x + n < w && n < 128 && v_at(x + n, y) == v_at(x, y))
+                n++;
+            if (n > 1) {
+                b.push_back((uint8_t)(0x80 | (n - 1)));
+                auto p = pixel(x, y);
+                b.insert(b.end(), p.begin(), p.end());
+            } else {
+                b.push_back(0);
+                auto p = pixel(x, y);
+                b.insert(b.end(), p.begin(), p.end());
+            }
+            x += n;
+        }
+    return b;
+}
+
+// BMP of 8 bits raw (0), RLE8 (1) or 4 bits RLE4 (2), bottom-up; index v(x, y)
+// (mod 16 at 4 bits), colour table as in make_bmp.
+std::vector<uint8_t> bmp_file(int compression, int w, int h)
+{
+    const int bits = compression == 2 ? 4 : 8, colours = 1 << bits;
+    std::vector<uint8_t> b(54, 0);
+    b[0] = 'B', b[1] = 'M', b[26] = 1, b[28] = (uint8_t)bits, b[30] = (uint8_t)compression;
+    put32(b, 10, 54 + 4 * colours), put32(b, 14, 40), put32(b, 18, (uint32_t)w), put32(b, 22, (uint32_t)h);
+    for (int i = 0; i < colours; i++)
+        b.insert(b.end(), {(uint8_t)(i / 2), (uint8_t)(255 - i), (uint8_t)i, 0});
+    for (int row = 0; row < h; row++) {
+        const int y = h - 1 - row;
+        auto index = [&](int x) { return (uint8_t)(v_at(x, y) % colours); };
+        if (compression == 0) {
+            for (int x = 0; x < (w + 3) / 4 * 4; x++)
+                b.push_back(x < w ? index(x) : 0);
+            continue;
+        }
+        for (int x = 0; x < w;) {
+            int n = 1;
+            while (x + n < w && n < 255 && index(x + n) == index(x))
+                n++;
+            b.insert(b.end(), {(uint8_t)n, (uint8_t)(bits == 4 ? index(x) * 17 : index(x))});
+            x += n;
+        }
+        b.insert(b.end(), {0, 0});
+    }
+    b.insert(b.end(), {0, 1});
+    return b;
+}
+
+// IFF picture: PBM (one byte a pixel) or ILBM with the given bit planes,
+// rows packed as literal packets; index (x + y) mod 2^planes.
+std::vector<uint8_t> lbm_file(bool pbm, int planes, int w, int h)
+{
+    auto be32 = [](std::vector<uint8_t>& b, uint32_t v) {
+        b.insert(b.end(), {(uint8_t)(v >> 24), (uint8_t)(v >> 16), (uint8_t)(v >> 8), (uint8_t)v});
+    };
+    std::vector<uint8_t> b = {'F', 'O', 'R', 'M', 0, 0, 0, 0};
+    b.insert(b.end(), pbm ? std::initializer_list<uint8_t>{'P', 'B', 'M', ' '} : std::initializer_list<uint8_t>{'I', 'L', 'B', 'M'});
+    b.insert(b.end(), {'B', 'M', 'H', 'D', 0, 0, 0, 20, (uint8_t)(w >> 8), (uint8_t)w, (uint8_t)(h >> 8), (uint8_t)h,
+                       0, 0, 0, 0, (uint8_t)planes, 0, 1, 0, 0, 0, 1, 1, (uint8_t)(w >> 8), (uint8_t)w,
+                       (uint8_t)(h >> 8), (uint8_t)h});
+    const int colours = 1 << planes;
+    b.insert(b.end(), {'C', 'M', 'A', 'P'});
+    be32(b, 3 * colours);
+    for (int i = 0; i < colours; i++)
+        b.insert(b.end(), {(uint8_t)(i * 3), (uint8_t)(255 - i), (uint8_t)(i * 7)});
+    b.insert(b.end(), {'B', 'O', 'D', 'Y', 0, 0, 0, 0});
+    const size_t body = b.size();
+    int bpl = pbm ? w : (w + 7) / 8;
+    bpl += bpl & 1;
+    for (int y = 0; y < h; y++)
+        for (int p = 0; p < (pbm ? 1 : planes); p++) {
+            std::vector<uint8_t> row((size_t)bpl, 0);
+            for (int x = 0; x < w; x++) {
+                const int index = (x + y) % colours;
+                if (pbm)
+                    row[x] = (uint8_t)index;
+                else if (index >> p & 1)
+                    row[x / 8] |= (uint8_t)(0x80 >> (x % 8));
+            }
+            for (int i = 0; i < bpl; i += 128) {
+                const int n = std::min(128, bpl - i);
+                b.push_back((uint8_t)(n - 1));
+                b.insert(b.end(), row.begin() + i, row.begin() + i + n);
+            }
+        }
+    const size_t len = b.size() - body;
+    for (int k = 0; k < 4; k++)
+        b[body - 4 + k] = (uint8_t)(len >> (24 - 8 * k));
+    if (len & 1)
+        b.push_back(0);
+    for (int k = 0; k < 4; k++)
+        b[4 + k] = (uint8_t)((b.size() - 8) >> (24 - 8 * k));
+    return b;
+}
+
+// A 300 x 20 256-colour PCX through the library's writer: index x + y,
+// palette entry i = (i / 4, 63 - i / 4, 7) on the 0..63 scale.
+std::string write_sound_pcx(const char* name)
+{
+    BITMAP* pic = create_bitmap_ex(8, 300, 20);
+    PALETTE pal;
+    for (int i = 0; i < 256; i++)
+        pal[i].r = (unsigned char)(i / 4), pal[i].g = (unsigned char)(63 - i / 4), pal[i].b = 7;
+    for (int y = 0; y < 20; y++)
+        for (int x = 0; x < 300; x++)
+            pic->line[y][x] = (uint8_t)(x + y);
+    save_pcx(name, pic, pal);
+    destroy_bitmap(pic);
+    return name;
 }
 
 Px at(int x, int y)
@@ -148,15 +291,7 @@ TEST_F(Backdrop_readers, orientation_centring_and_cropping)
 
 TEST_F(Backdrop_readers, pcx_goes_through_the_surface_map)
 {
-    BITMAP* pic = create_bitmap_ex(8, 300, 20);
-    PALETTE pal;
-    for (int i = 0; i < 256; i++)
-        pal[i].r = (unsigned char)(i / 4), pal[i].g = (unsigned char)(63 - i / 4), pal[i].b = 7;
-    for (int y = 0; y < 20; y++)
-        for (int x = 0; x < 300; x++)
-            pic->line[y][x] = (uint8_t)(x + y);
-    ASSERT_EQ(save_pcx("BACK.PCX", pic, pal), 0);
-    destroy_bitmap(pic);
+    write_sound_pcx("BACK.PCX");
     ASSERT_EQ(load_backdrop("BACK.PCX"), 0);
     EXPECT_EQ(backdrop_kind, 3);
     EXPECT_EQ(full_map, 1);
@@ -168,42 +303,50 @@ TEST_F(Backdrop_readers, refusals_and_hostile_files)
 {
     auto tga = [](int at, uint8_t v) { auto b = make_tga(2, 2); b[at] = v; return b; };
     auto cut = [](std::vector<uint8_t> b, size_t n) { b.resize(n); return b; };
+    auto tga16 = [](int at, int v) { auto b = make_tga(2, 2); put16(b, at, v); return b; };
+    auto bmp32 = [](int at, uint32_t v) { auto b = make_bmp(4, 4); put32(b, at, v); return b; };
     auto huge = make_tga(0, 0, 0);
-    put16(huge, 12, 0x7fff), put16(huge, 14, 0x7fff); // 32,767 squared, no pixels
-    auto bmp_huge = make_bmp(4, 4);
-    put32(bmp_huge, 18, 0x7fffffff);
+    put16(huge, 12, 20000), put16(huge, 14, 20000); // 20,000 squared, no pixels
+    std::vector<uint8_t> pcx = read_file_bytes(write_sound_pcx("SOUND.PCX"));
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
-        const char* message;
+        const char* message; // the box text
+        const char* detail;  // the reason on the console
     } cases[] = {
-        {"T32.TGA", tga(16, 32), "Unknown Image format error!"},
-        {"RLE.TGA", tga(2, 10), "Unknown Image format error!"},
-        {"MAP.TGA", tga(2, 1), "Unknown Image format error!"},
-        {"TINY.TGA", {2}, "Unknown Image format error!"},
-        {"HI.BMP", make_bmp(4, 4, 24), "NOT a 256 colour BMP image!"},
-        {"SHORT.TGA", cut(make_tga(100, 100), 18 + 3 * 100 * 50 + 7), "SHORT.TGA"},
-        {"HEAD.TGA", huge, ""},
-        {"ID.TGA", tga(0, 200), ""},
-        {"CUT.BMP", cut(make_bmp(4, 4), 40), ""},
-        {"PAL.BMP", cut(make_bmp(4, 4), 300), ""},
-        {"HUGE.BMP", bmp_huge, ""},
-        {"ROWS.BMP", make_bmp(64, 64, 8, 10), ""},
+        {"T32.TGA", tga(16, 32), "Unknown Image format error!", ""},
+        {"RLE.TGA", tga(2, 10), "Unknown Image format error!", ""},
+        {"MAP.TGA", tga(2, 1), "Unknown Image format error!", ""},
+        {"TINY.TGA", {2}, "Unknown Image format error!", ""},
+        {"HI.BMP", make_bmp(4, 4, 24), "NOT a 256 colour BMP image!", ""},
+        {"SHORT.TGA", cut(make_tga(100, 100), 18 + 3 * 100 * 50 + 7), "Image loading error!", "claims 30000"},
+        {"HEAD.TGA", huge, "Image loading error!", "20000 x 20000 pixels"},
+        {"WIDE.TGA", tga16(12, 65535), "Image loading error!", "-1 x 2 pixels"},
+        {"HALF.TGA", tga16(12, 32768), "Image loading error!", "-32768 x 2 pixels"},
+        {"EMPTY.TGA", cut(make_tga(2, 2), 18), "Image loading error!", "holds 0 bytes"},
+        {"ID.TGA", tga(0, 200), "Image loading error!", "identification field"},
+        {"CUT.BMP", cut(make_bmp(4, 4), 40), "Image loading error!", "inside its header"},
+        {"PAL.BMP", cut(make_bmp(4, 4), 300), "Image loading error!", "inside its colour table"},
+        {"ONLYPAL.BMP", cut(make_bmp(4, 4), 1078), "Image loading error!", "holds 0 bytes"},
+        {"HUGE.BMP", bmp32(18, 0x7fffffff), "Image loading error!", "2147483647 x 4"},
+        {"NEGW.BMP", bmp32(18, (uint32_t)-4), "Image loading error!", "-4 x 4"},
+        {"ROWS.BMP", make_bmp(64, 64, 8, 10), "Image loading error!", "claims 4096"},
+        {"RLE8.BMP", bmp32(30, 1), "Image loading error!", "compression 1"},
+        {"FAR.BMP", bmp32(10, 0x7fffffff), "Image loading error!", "pixels start at byte 2147483647"},
+        {"CUT.PCX", cut(pcx, pcx.size() - 900), "Image loading error!", "ends inside row"},
+        {"NOPAL.PCX", cut(pcx, pcx.size() - 769), "Image loading error!", "no 256-colour table"},
     };
     for (const auto& c : cases) {
         write_file_bytes(c.name, c.bytes);
         prompt_log.clear();
         EXPECT_EQ(load_backdrop(c.name), 1) << c.name;
-        EXPECT_TRUE(!prompt_log.empty() && told(c.message)) << c.name;
+        EXPECT_TRUE(told(std::string(c.name) + ": " + c.message)) << c.name;
+        EXPECT_TRUE(told(c.detail)) << c.name;
     }
-    // Negative sizes paint nothing and are no error.
-    clear_to_color(frame_buffer, 0);
-    auto bmp_neg = make_bmp(4, 4);
-    put32(bmp_neg, 18, (uint32_t)-4);
-    write_file_bytes("NEG.TGA", tga(13, 0xff));
-    write_file_bytes("NEG.BMP", bmp_neg);
-    EXPECT_EQ(load_backdrop("NEG.TGA"), 0);
-    EXPECT_EQ(load_backdrop("NEG.BMP"), 0);
+    // Nothing of a refused file is painted; a top-down BMP paints no rows and is no error.
+    auto top_down = make_bmp(4, -4, 8, 4);
+    write_file_bytes("DOWN.BMP", top_down);
+    EXPECT_EQ(load_backdrop("DOWN.BMP"), 0);
     for (int y = 0; y < 480; y += 5)
         for (int x = 0; x < 640; x += 5)
             ASSERT_EQ(at(x, y), black);
@@ -292,6 +435,58 @@ TEST_F(Frame_numbered_names, names_search_and_path)
     EXPECT_STREQ(image_path, "PICS\\BACK.TGA");
 }
 
+// Each directory of the lookup path is tried whole, numbered name then plain
+// name, before the next; a file there that cannot be read is reported, not
+// passed over for one further down.
+TEST_F(Frame_numbered_names, each_directory_is_tried_whole_before_the_next)
+{
+    const char* saved = getenv("NOVAMIR_DATA");
+    const std::string old = saved ? saved : "";
+    mkdir("DATA", 0755);
+    setenv("NOVAMIR_DATA", (dir.path + "/DATA").c_str(), 1);
+    int_param[I_THIS_FRAME] = 3;
+    apply_parameters();
+    flag_param[F_BITMAP_FILE_SEARCH] = flag_param[F_BACKDROP_FILE_SEARCH] = 1;
+    write_file_bytes("SHIP.TGA", make_tga(2, 1));
+    write_file_bytes("DATA/SHIP003.TGA", make_tga(3, 1));
+    write_file_bytes("DATA/ONLY003.TGA", make_tga(4, 1));
+    mkdir("BACK.TGA", 0755); // a directory where the picture should be
+    write_file_bytes("DATA/BACK.TGA", make_tga(2, 2));
+    symlink("LOOP.TGA", "LOOP.TGA");
+    write_file_bytes("DATA/LOOP.TGA", make_tga(2, 2));
+    const struct {
+        const char* name;
+        int result, width;
+        const char* path;   // image_path afterwards
+        const char* detail; // what the console says, or null
+    } cases[] = {
+        {"SHIP.TGA", 0, 2, "SHIP.TGA", nullptr},   // the user's plain name beats a sample's numbered one
+        {"ONLY.TGA", 0, 4, "ONLY003.TGA", nullptr}, // found further down when nothing is here
+        {"BACK.TGA", 27, 0, "BACK.TGA", "BACK.TGA: cannot be read: Is a directory"},
+        {"LOOP.TGA", 27, 0, "LOOP.TGA", "LOOP.TGA: cannot be read: Too many levels of symbolic links"},
+    };
+    for (const auto& c : cases)
+        for (int backdrop = 0; backdrop < 2; backdrop++) {
+            prompt_log.clear();
+            image_width = 0;
+            EXPECT_EQ(backdrop ? load_backdrop(c.name) : load_object_image(c.name), c.result) << c.name;
+            EXPECT_STREQ(image_path, c.path);
+            if (c.result == 0) {
+                EXPECT_EQ(image_width, c.width) << c.name;
+            }
+            if (c.detail) {
+                EXPECT_TRUE(told(c.detail) && told("Error reading " + std::string(c.name) + " file.")) << c.name;
+            }
+        }
+    write_file_bytes("SHIP003.TGA", make_tga(5, 1));
+    ASSERT_EQ(load_object_image("SHIP.TGA"), 0);
+    EXPECT_EQ(image_width, 5);
+    if (saved)
+        setenv("NOVAMIR_DATA", old.c_str(), 1);
+    else
+        unsetenv("NOVAMIR_DATA");
+}
+
 using Object_image = ImageTest;
 
 TEST_F(Object_image, loads_keeps_and_refuses)
@@ -310,4 +505,109 @@ TEST_F(Object_image, loads_keeps_and_refuses)
     write_file_bytes("JUNK.TGA", {1, 2, 3});
     EXPECT_EQ(load_object_image("JUNK.TGA"), 1);
     EXPECT_TRUE(told("Image loading error!"));
+}
+
+// Every kind of file the library reads, as a sound file, loads; its
+// run-length forms give the pixels of the raw ones.
+TEST_F(Object_image, sound_files_of_every_kind_load)
+{
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* same_as; // a raw twin with the same pixels, or null
+    } cases[] = {
+        {"R24.TGA", tga_file(2, 24, 40, 6), nullptr},  {"C24.TGA", tga_file(10, 24, 40, 6), "R24.TGA"},
+        {"R32.TGA", tga_file(2, 32, 40, 6), nullptr},  {"C32.TGA", tga_file(10, 32, 40, 6), "R32.TGA"},
+        {"R16.TGA", tga_file(2, 16, 40, 6), nullptr},  {"C16.TGA", tga_file(10, 16, 40, 6), "R16.TGA"},
+        {"RMAP.TGA", tga_file(1, 8, 40, 6), nullptr},  {"CMAP.TGA", tga_file(9, 8, 40, 6), "RMAP.TGA"},
+        {"RGREY.TGA", tga_file(3, 8, 40, 6), nullptr}, {"CGREY.TGA", tga_file(11, 8, 40, 6), "RGREY.TGA"},
+        {"RAW.BMP", bmp_file(0, 37, 5), nullptr},      {"RLE8.BMP", bmp_file(1, 37, 5), "RAW.BMP"},
+        {"RLE4.BMP", bmp_file(2, 37, 5), nullptr},     {"P.LBM", lbm_file(true, 8, 30, 4), nullptr},
+        {"I.LBM", lbm_file(false, 4, 21, 4), nullptr}, {"I8.LBM", lbm_file(false, 8, 16, 3), nullptr},
+    };
+    for (const auto& c : cases)
+        write_file_bytes(c.name, c.bytes);
+    write_sound_pcx("S.PCX");
+    for (const auto& c : cases) {
+        prompt_log.clear();
+        ASSERT_EQ(load_object_image(c.name), 0) << c.name << (prompt_log.empty() ? "" : prompt_log.back());
+        if (!c.same_as)
+            continue;
+        BITMAP* twin = load_bitmap(c.same_as, nullptr);
+        ASSERT_NE(twin, nullptr);
+        for (int y = 0; y < twin->h; y++)
+            for (int x = 0; x < twin->w; x++)
+                ASSERT_EQ(getpixel(object_image, x, y), getpixel(twin, x, y)) << c.name << " " << x << "," << y;
+        destroy_bitmap(twin);
+    }
+    ASSERT_EQ(load_object_image("S.PCX"), 0);
+    EXPECT_EQ(getpixel(object_image, 299, 19), (299 + 19) & 255);
+    // Pixels the library writes for the 4-bit and plane pictures.
+    ASSERT_EQ(load_object_image("I.LBM"), 0);
+    EXPECT_EQ(getpixel(object_image, 20, 3), (20 + 3) % 16);
+    ASSERT_EQ(load_object_image("RLE4.BMP"), 0);
+    EXPECT_EQ(getpixel(object_image, 36, 4), v_at(36, 4) % 16);
+}
+
+// One table per reader: a sound file with one change (a cut, a field, a
+// packet). Each is refused before the library reads it, the box keeps its
+// text, the console names the file and the reason, the held image stays.
+TEST_F(Object_image, broken_files_are_refused_before_the_library_reads_them)
+{
+    auto cut = [](std::vector<uint8_t> b, size_t n) { b.resize(n); return b; };
+    auto set = [](std::vector<uint8_t> b, size_t at, uint8_t v) { b[at] = v; return b; };
+    auto set16 = [](std::vector<uint8_t> b, size_t at, int v) { put16(b, at, v); return b; };
+    auto set32 = [](std::vector<uint8_t> b, size_t at, uint32_t v) { put32(b, at, v); return b; };
+    const auto tga = tga_file(2, 24, 40, 6), rle = tga_file(10, 24, 40, 6);
+    const auto bmp = bmp_file(0, 37, 5), rle8 = bmp_file(1, 37, 5), rle4 = bmp_file(2, 37, 5);
+    const auto pcx = read_file_bytes(write_sound_pcx("SOUND.PCX"));
+    const auto pbm = lbm_file(true, 8, 30, 4), ilbm = lbm_file(false, 4, 21, 4);
+    const size_t pbm_body = pbm.size() - 4 * 31, ilbm_body = ilbm.size() - 4 * 4 * 5;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* detail;
+    } cases[] = {
+        // TGA
+        {"RUN.TGA", set(rle, 18, 0xff), "RLE packet at byte 18 runs past the end of row 0"},
+        {"LONG.TGA", set(rle, rle.size() - 4, 0x85), "runs past the end of row 5"},
+        {"CUTRLE.TGA", cut(rle, rle.size() - 2), "the file ends inside row 5"},
+        {"BIG.TGA", set16(set16(cut(tga, 18), 12, 20000), 14, 20000), "20000 x 20000 pixels"},
+        {"WIDE.TGA", set16(tga, 12, 65535), "65535 x 6 pixels"},
+        {"ZERO.TGA", set(tga, 16, 0), "0 bits per pixel"},
+        {"HEAD.TGA", cut(tga, 18), "holds 0 bytes of pixels, its header claims 720"},
+        {"MAP.TGA", set16(tga_file(1, 8, 40, 6), 5, 300), "a colour map of 300 entries"},
+        // BMP
+        {"FAR.BMP", set32(bmp, 10, 0x7fffffff), "pixel data offset 2147483647"},
+        {"ONLYPAL.BMP", cut(bmp, 1078), "holds 0 bytes of pixels"},
+        {"NEG.BMP", set32(bmp, 18, (uint32_t)-37), "-37 x 5"},
+        {"THREE.BMP", set(bmp, 28, 3), "3 bits per pixel"},
+        {"DOWN.BMP", set32(bmp, 22, (uint32_t)-5), "top-down picture (height -5)"},
+        {"RUN8.BMP", set(rle8, 1078, 40), "RLE packet at byte 1078 runs past the end of row 0"},
+        {"MOVE8.BMP", set(set(rle8, 1078, 0), 1079, 2), "leaves the picture"},
+        {"CUT8.BMP", cut(rle8, rle8.size() - 6), "the file ends inside its RLE data"},
+        {"RUN4.BMP", set(rle4, 118, 40), "RLE packet at byte 118 runs past the end of row 0"},
+        // PCX
+        {"CUT.PCX", cut(pcx, pcx.size() - 900), "the file ends inside row"},
+        {"NOPAL.PCX", cut(pcx, pcx.size() - 769), "no 256-colour table"},
+        {"WIDE.PCX", set16(pcx, 8, 32767), "32768 x 20"},
+        {"ROW.PCX", set16(pcx, 66, 100), "rows of 100 bytes cannot hold 300 pixels"},
+        // LBM
+        {"RUN.LBM", set(pbm, pbm_body, 127), "runs past the end of row 0"},
+        {"CUT.LBM", cut(pbm, pbm_body + 20), "the file ends inside row 0"},
+        {"ODD.LBM", set(set(pbm, 21, 29), 25, 29), "odd width 29"},
+        {"EDGE.LBM", set(ilbm, ilbm_body + 3, 0xff), "row 0 sets pixels past its right edge"},
+        {"CMAP.LBM", set(ilbm, 46, 3), "a colour map of 816 bytes"},
+    };
+    write_file_bytes("SHIP.TGA", tga);
+    ASSERT_EQ(load_object_image("SHIP.TGA"), 0);
+    BITMAP* held = object_image;
+    for (const auto& c : cases) {
+        write_file_bytes(c.name, c.bytes);
+        prompt_log.clear();
+        EXPECT_EQ(load_object_image(c.name), 1) << c.name;
+        EXPECT_TRUE(told(std::string(c.name) + ": Image loading error!")) << c.name;
+        EXPECT_TRUE(told(c.detail)) << c.name << ": " << (prompt_log.empty() ? "" : prompt_log.front());
+        EXPECT_EQ(object_image, held) << c.name;
+    }
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/platform.h"
 #include "shell/shell.h"
 #include "test_support.h"
 
@@ -73,6 +74,15 @@ TEST_F(File_lists, the_bitmap_path_counts_only_with_path_enable)
     EXPECT_STREQ(image_files[0], "IN.TGA");
     choose_image_file(0);
     EXPECT_STREQ(str_param[S_BITMAP_FILE], "IN.TGA");
+    // The path is a prefix as typed, the same join the loaders make: without
+    // a separator it starts the names in the current directory.
+    touch("picsSHIP.TGA");
+    strcpy(str_param[S_BITMAP_PATH], "pics");
+    EXPECT_EQ(scan_images(), 1);
+    EXPECT_STREQ(image_files[0], "SHIP.TGA");
+    char joined[80];
+    join_path_prefix(str_param[S_BITMAP_PATH], image_files[0], joined, sizeof joined);
+    EXPECT_TRUE(std::filesystem::is_regular_file(joined));
 }
 
 } // namespace

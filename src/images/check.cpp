@@ -1,0 +1,538 @@
+// Image file checks: each walks a file the way its reader will, without
+// decoding a pixel, and refuses it the moment the reader would read past the
+// end of the file or write outside the picture.
+#include "images/formats.h"
+
+#include <strings.h>  // Required for: strcasecmp
+#include <sys/stat.h> // Required for: fstat
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+// A file read byte by byte with its length known: every read says whether
+// the byte was there.
+struct CheckedFile {
+    FILE* f;
+    int64_t size;
+    int64_t pos;
+};
+
+static bool open_checked(const char* path, CheckedFile* cf)
+{
+    cf->f = fopen(path, "rb");
+    cf->pos = 0;
+    cf->size = 0;
+    if (!cf->f)
+        return false;
+    struct stat st;
+    if (fstat(fileno(cf->f), &st) == 0)
+        cf->size = st.st_size;
+    return true;
+}
+
+// The next byte, or -1 past the end.
+static int next_byte(CheckedFile* cf)
+{
+    if (cf->pos >= cf->size)
+        return -1;
+    int c = getc(cf->f);
+    if (c == EOF)
+        return -1;
+    cf->pos++;
+    return c;
+}
+
+// Reads n bytes into out (or skips them when out is null); false when the
+// file ends first.
+static bool take(CheckedFile* cf, int64_t n, uint8_t* out = nullptr)
+{
+    if (n < 0 || n > cf->size - cf->pos)
+        return false;
+    if (out) {
+        if (fread(out, 1, (size_t)n, cf->f) != (size_t)n)
+            return false;
+    } else if (n > 0 && fseek(cf->f, (long)(cf->pos + n), SEEK_SET) != 0) {
+        return false;
+    }
+    cf->pos += n;
+    return true;
+}
+
+static int refuse(ImageCheck* out, const char* fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(out->why, sizeof out->why, fmt, ap);
+    va_end(ap);
+    return 1;
+}
+
+static unsigned u16le(const uint8_t* p) { return p[0] | p[1] << 8; }
+static uint32_t u32le(const uint8_t* p)
+{
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+}
+static unsigned u16be(const uint8_t* p) { return p[0] << 8 | p[1]; }
+static uint32_t u32be(const uint8_t* p)
+{
+    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3];
+}
+
+static bool side_ok(int64_t v) { return v >= 1 && v <= MAX_IMAGE_SIDE; }
+
+static int refuse_size(ImageCheck* out, int64_t w, int64_t h)
+{
+    return refuse(out, "a picture of %lld x %lld pixels; each side must be 1 to %d", (long long)w, (long long)h,
+                  MAX_IMAGE_SIDE);
+}
+
+// Raw pixel rows: the file must hold what the header claims from here on.
+static int need_rows(CheckedFile* cf, ImageCheck* out, int64_t stride, int64_t rows)
+{
+    const int64_t claimed = stride * rows;
+    if (claimed > cf->size - cf->pos)
+        return refuse(out, "holds %lld bytes of pixels, its header claims %lld", (long long)(cf->size - cf->pos),
+                      (long long)claimed);
+    return 0;
+}
+
+ImageFormat format_by_extension(const char* path)
+{
+    const char* dot = strrchr(path, '.');
+    const char* sep = strrchr(path, '/');
+    if (!dot || (sep && dot < sep))
+        return FORMAT_UNKNOWN;
+    static const struct {
+        const char* ext;
+        ImageFormat format;
+    } table[] = {{"tga", FORMAT_TGA}, {"bmp", FORMAT_BMP}, {"pcx", FORMAT_PCX}, {"lbm", FORMAT_LBM}};
+    for (const auto& row : table)
+        if (strcasecmp(dot + 1, row.ext) == 0)
+            return row.format;
+    return FORMAT_UNKNOWN;
+}
+
+// ---------------------------------------------------------------------------
+// TGA: types 1 (colour-mapped, 8 bits), 2 (15, 16, 24, 32 bits) and
+// 3 (grey, 8 bits), each raw or run-length encoded (+8). The library reads a
+// run-length picture row by row, so a packet must end inside its row.
+
+static int check_tga(CheckedFile* cf, ImageCheck* out)
+{
+    uint8_t h[TGA_HEADER_BYTES];
+    if (!take(cf, sizeof h, h))
+        return refuse(out, "the file ends inside its %d-byte header", TGA_HEADER_BYTES);
+    const int map_type = h[1], type = h[2], map_count = (int)u16le(h + 5), map_bits = h[7];
+    const int w = (int)u16le(h + 12), ht = (int)u16le(h + 14), bits = h[16];
+    const int kind = type & 7;
+    if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11)
+        return refuse(out, "image type %d is not colour-mapped, true-colour or grey", type);
+    if (map_type > 1)
+        return refuse(out, "colour-map type %d is not 0 or 1", map_type);
+    const bool depth_ok = kind == 1 ? map_type == 1 && bits == 8
+                          : kind == 2 ? map_type == 0 && (bits == 15 || bits == 16 || bits == 24 || bits == 32)
+                                      : map_type == 0 && bits == 8;
+    if (!depth_ok)
+        return refuse(out, "%d bits per pixel with image type %d and colour-map type %d cannot be read", bits, type,
+                      map_type);
+    if (!side_ok(w) || !side_ok(ht))
+        return refuse_size(out, w, ht);
+    if (!take(cf, h[0]))
+        return refuse(out, "the file ends inside its identification field");
+    if (map_type == 1) {
+        if (map_count < 1 || map_count > 256)
+            return refuse(out, "a colour map of %d entries; it must hold 1 to 256", map_count);
+        if (map_bits != 16 && map_bits != 24 && map_bits != 32)
+            return refuse(out, "colour-map entries of %d bits; 16, 24 or 32 can be read", map_bits);
+        if (!take(cf, (int64_t)map_count * (map_bits / 8)))
+            return refuse(out, "the file ends inside its colour map");
+    }
+    const int bpp = (bits + 7) / 8;
+    if (!(type & 8))
+        return need_rows(cf, out, (int64_t)w * bpp, ht);
+    // A packet of 1 + bpp bytes holds at most 128 pixels.
+    if ((int64_t)w * ht > (cf->size - cf->pos) / (1 + bpp) * 128 + 128)
+        return refuse(out, "its %lld bytes of packets cannot hold %d x %d pixels", (long long)(cf->size - cf->pos),
+                      w, ht);
+    for (int y = 0; y < ht; y++)
+        for (int x = 0; x < w;) {
+            const int64_t at = cf->pos;
+            const int c = next_byte(cf);
+            if (c < 0)
+                return refuse(out, "the file ends inside row %d", y);
+            const int count = (c & 0x7f) + 1;
+            if (x + count > w)
+                return refuse(out, "RLE packet at byte %lld runs past the end of row %d", (long long)at, y);
+            if (!take(cf, (int64_t)bpp * ((c & 0x80) ? 1 : count)))
+                return refuse(out, "the file ends inside row %d", y);
+            x += count;
+        }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// BMP: Windows (40-byte) and OS/2 (12-byte) headers; 1, 4, 8, 16, 24, 32
+// bits; uncompressed, RLE8, RLE4 or bit fields. The library reads the colour
+// table up to the pixel-data offset byte by byte, then the pixels from there.
+
+// Walks RLE8 or RLE4 data as the library does: from the bottom row up, a
+// run or a literal must end inside its row, a move must stay in the picture.
+static int check_bmp_rle(CheckedFile* cf, ImageCheck* out, int w, int ht, bool four)
+{
+    int line = ht - 1; // the library's row, counted from the top
+    bool picture_done = false;
+    while (!picture_done) {
+        int pos = 0;
+        bool row_done = false;
+        while (!row_done && !picture_done) {
+            const int64_t at = cf->pos;
+            uint8_t pair[2];
+            if (!take(cf, 2, pair))
+                return refuse(out, "the file ends inside its RLE data (row %d)", ht - 1 - line);
+            const int count = pair[0], val = pair[1];
+            if (count > 0 || val >= 3) {
+                const int n = count > 0 ? count : val;
+                if (pos + n > w)
+                    return refuse(out, "RLE packet at byte %lld runs past the end of row %d", (long long)at,
+                                  ht - 1 - line);
+                pos += n;
+                if (count == 0) {
+                    const int64_t bytes = four ? (n + 3) / 4 * 2 : n + (n & 1);
+                    if (!take(cf, bytes))
+                        return refuse(out, "the file ends inside its RLE data (row %d)", ht - 1 - line);
+                }
+            } else if (val == 0) {
+                row_done = true;
+            } else if (val == 1) {
+                picture_done = true;
+            } else {
+                uint8_t move[2];
+                if (!take(cf, 2, move))
+                    return refuse(out, "the file ends inside its RLE data (row %d)", ht - 1 - line);
+                pos += move[0];
+                line -= move[1];
+                if (pos > w || line < 0)
+                    return refuse(out, "RLE move at byte %lld leaves the picture", (long long)at);
+            }
+        }
+        if (--line < 0)
+            picture_done = true;
+    }
+    return 0;
+}
+
+static int check_bmp(CheckedFile* cf, ImageCheck* out)
+{
+    uint8_t h[BMP_FILE_HEADER_BYTES + BMP_INFO_BYTES];
+    if (!take(cf, BMP_FILE_HEADER_BYTES + 4, h))
+        return refuse(out, "the file ends inside its header");
+    if (h[0] != 'B' || h[1] != 'M')
+        return refuse(out, "it does not start with \"BM\"");
+    const uint32_t offset = u32le(h + 10), info = u32le(h + 14);
+    int64_t w, ht;
+    int bits;
+    uint32_t compression = 0;
+    int entry;
+    if (info == BMP_INFO_BYTES) {
+        if (!take(cf, BMP_INFO_BYTES - 4, h + 18))
+            return refuse(out, "the file ends inside its header");
+        w = (int32_t)u32le(h + 18);
+        ht = (int32_t)u32le(h + 22);
+        bits = (int)u16le(h + 28);
+        compression = u32le(h + 30);
+        entry = 4;
+    } else if (info == BMP_OS2_INFO_BYTES) {
+        if (!take(cf, BMP_OS2_INFO_BYTES - 4, h + 18))
+            return refuse(out, "the file ends inside its header");
+        w = u16le(h + 18);
+        ht = u16le(h + 20);
+        bits = (int)u16le(h + 24);
+        entry = 3;
+    } else {
+        return refuse(out, "an information header of %u bytes; 12 or 40 can be read", (unsigned)info);
+    }
+    const int64_t header_end = cf->pos;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return refuse(out, "%d bits per pixel; 1, 4, 8, 16, 24 or 32 can be read", bits);
+    if (!side_ok(w) || !side_ok(ht < 0 ? -ht : ht))
+        return refuse_size(out, w, ht);
+    // The library reads the height as an unsigned 32-bit value on a 64-bit
+    // machine, so a negative one asks it for a bitmap of 4 billion rows.
+    if (ht < 0)
+        return refuse(out, "a top-down picture (height %lld) cannot be read", (long long)ht);
+    const bool rle = compression == 1 || compression == 2;
+    if (compression > 3 || (compression == 1 && bits != 8) || (compression == 2 && bits != 4) ||
+        (compression == 3 && bits != 16 && bits != 32))
+        return refuse(out, "compression %u with %d bits per pixel cannot be read", (unsigned)compression, bits);
+    int pixel_bytes = (bits + 7) / 8;
+    if (compression == 3) {
+        // The masks follow the header; the colour table and the offset are not read.
+        uint8_t m[12];
+        if (!take(cf, 12, m))
+            return refuse(out, "the file ends inside its colour masks");
+        const uint32_t red = u32le(m), blue = u32le(m + 8);
+        if (!(blue == 0x1f && (red == 0x7c00 || red == 0xf800)) && !(blue == 0xff && red == 0xff0000))
+            return refuse(out, "colour masks %08x/%08x cannot be read", (unsigned)red, (unsigned)blue);
+        pixel_bytes = red == 0xff0000 ? 4 : 2;
+    } else {
+        if (offset < header_end || offset > cf->size)
+            return refuse(out, "its pixel data offset %u lies outside the file's %lld bytes after the header",
+                          (unsigned)offset, (long long)cf->size);
+        if (bits <= 8 && offset - header_end < (uint32_t)entry)
+            return refuse(out, "a %d-bit picture without a colour table", bits);
+        take(cf, offset - header_end);
+    }
+    if (rle)
+        return check_bmp_rle(cf, out, (int)w, (int)ht, compression == 2);
+    const int64_t stride = bits < 8 ? (w * bits + 31) / 32 * 4 : (w * pixel_bytes + 3) / 4 * 4;
+    return need_rows(cf, out, stride, ht);
+}
+
+// ---------------------------------------------------------------------------
+// PCX: 8 bits per plane, one plane (with the 256-colour table after the
+// pixels) or three; every row run-length encoded on its own.
+
+static int check_pcx(CheckedFile* cf, ImageCheck* out)
+{
+    uint8_t h[PCX_HEADER_BYTES];
+    if (!take(cf, sizeof h, h))
+        return refuse(out, "the file ends inside its %d-byte header", PCX_HEADER_BYTES);
+    if (h[0] != 10)
+        return refuse(out, "maker byte %d; a PCX starts with 10", h[0]);
+    if (h[2] != 1)
+        return refuse(out, "encoding %d; only run-length PCX can be read", h[2]);
+    const int planes = h[65];
+    if (h[3] != 8 || (planes != 1 && planes != 3))
+        return refuse(out, "%d bits per pixel in %d planes; 8 in 1 or 3 can be read", h[3], planes);
+    const int64_t w = (int64_t)u16le(h + 8) - u16le(h + 4) + 1;
+    const int64_t ht = (int64_t)u16le(h + 10) - u16le(h + 6) + 1;
+    if (!side_ok(w) || !side_ok(ht))
+        return refuse_size(out, w, ht);
+    const int64_t row_bytes = (int64_t)u16le(h + 66) * planes;
+    if (row_bytes < w * planes)
+        return refuse(out, "rows of %lld bytes cannot hold %lld pixels", (long long)row_bytes, (long long)w);
+    // A two-byte packet holds at most 63 bytes of a row.
+    if (row_bytes * ht > (cf->size - cf->pos) / 2 * 63 + 63)
+        return refuse(out, "its %lld bytes of packets cannot hold %lld rows", (long long)(cf->size - cf->pos),
+                      (long long)ht);
+    for (int y = 0; y < ht; y++)
+        for (int64_t x = 0; x < row_bytes;) {
+            const int64_t at = cf->pos;
+            int c = next_byte(cf), count = 1;
+            if (c >= 0 && (c & 0xc0) == 0xc0) {
+                count = c & 0x3f;
+                c = next_byte(cf);
+            }
+            if (c < 0)
+                return refuse(out, "the file ends inside row %d", y);
+            if (x + count > row_bytes)
+                return refuse(out, "RLE packet at byte %lld runs past the end of row %d", (long long)at, y);
+            x += count;
+        }
+    if (planes == 1) {
+        // The library takes the first byte 12 after the pixels as the table's marker.
+        int c;
+        while ((c = next_byte(cf)) >= 0 && c != 12) {
+        }
+        if (c < 0)
+            return refuse(out, "no 256-colour table follows the pixels");
+        if (!take(cf, PCX_PALETTE_BYTES - 1))
+            return refuse(out, "the file ends inside its 256-colour table");
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// LBM: an IFF FORM of type ILBM (bit planes) or PBM (one byte a pixel) with
+// BMHD first, then CMAP and BODY in any order among other chunks. The library
+// follows the chunks as it reads them: a BODY is decoded row by row from its
+// start whatever its stated length, and a CMAP's remainder past whole
+// colours is not skipped. The walk below moves exactly as the library does.
+
+// One ILBM plane row: the library sets pixels in blocks of 8 and only the
+// last block is cut at the width, so a set bit must not fall past it.
+static bool plane_row_fits(const std::vector<uint8_t>& row, int w)
+{
+    const int bpl = (int)row.size();
+    const int full = (w & 7) ? bpl - 1 : bpl;
+    for (int x = 0; x < full; x++)
+        for (int k = 0; k < 8; k++)
+            if ((row[x] & (0x80 >> k)) && x * 8 + k >= w)
+                return false;
+    if (w & 7) {
+        const int x = bpl - 1;
+        for (int k = 0; k < 8; k++)
+            if ((row[x] & (0x80 >> k)) && (k == 0 || (w & 7) > k) && x * 8 + k >= w)
+                return false;
+    }
+    return true;
+}
+
+static int check_lbm_body(CheckedFile* cf, ImageCheck* out, bool pbm, int w, int ht, int planes, bool packed)
+{
+    int bpl = pbm ? w : (w + 7) / 8;
+    bpl += bpl & 1;
+    std::vector<uint8_t> row((size_t)bpl);
+    for (int y = 0; y < ht; y++)
+        for (int p = 0; p < (pbm ? 1 : planes); p++) {
+            if (!packed) {
+                if (!take(cf, bpl, row.data()))
+                    return refuse(out, "the file ends inside row %d", y);
+            } else {
+                for (int i = 0; i < bpl;) {
+                    const int64_t at = cf->pos;
+                    const int c = next_byte(cf);
+                    if (c < 0)
+                        return refuse(out, "the file ends inside row %d", y);
+                    if (c == 128)
+                        continue;
+                    const int n = c < 128 ? c + 1 : 257 - c;
+                    if (i + n > bpl)
+                        return refuse(out, "RLE packet at byte %lld runs past the end of row %d", (long long)at, y);
+                    if (c < 128) {
+                        if (!take(cf, n, row.data() + i))
+                            return refuse(out, "the file ends inside row %d", y);
+                    } else {
+                        const int v = next_byte(cf);
+                        if (v < 0)
+                            return refuse(out, "the file ends inside row %d", y);
+                        memset(row.data() + i, v, (size_t)n);
+                    }
+                    i += n;
+                }
+            }
+            if (!pbm && !plane_row_fits(row, w))
+                return refuse(out, "row %d sets pixels past its right edge", y);
+        }
+    return 0;
+}
+
+static int check_lbm(CheckedFile* cf, ImageCheck* out)
+{
+    uint8_t h[40];
+    if (!take(cf, sizeof h, h))
+        return refuse(out, "the file ends inside its header");
+    if (memcmp(h, "FORM", 4) != 0 || (memcmp(h + 8, "ILBM", 4) != 0 && memcmp(h + 8, "PBM ", 4) != 0))
+        return refuse(out, "it is not an IFF ILBM or PBM picture");
+    if (memcmp(h + 12, "BMHD", 4) != 0 || u32be(h + 16) != 20)
+        return refuse(out, "its first chunk is not a 20-byte BMHD");
+    const bool pbm = h[8] == 'P';
+    const int w = (int)u16be(h + 20), ht = (int)u16be(h + 22), planes = h[28], packing = h[30];
+    if (planes < 1 || planes > 8)
+        return refuse(out, "%d bit planes; 1 to 8 can be read", planes);
+    if (packing > 1)
+        return refuse(out, "compression %d; 0 or 1 can be read", packing);
+    if (!side_ok(w) || !side_ok(ht))
+        return refuse_size(out, w, ht);
+    if (pbm && (w & 1))
+        return refuse(out, "a PBM picture of odd width %d; its padded rows would not fit", w);
+    bool have_map = false, have_body = false;
+    while (!(have_map && have_body) && cf->pos < cf->size) {
+        const int64_t at = cf->pos;
+        uint8_t chunk[8];
+        if (!take(cf, 8, chunk))
+            return refuse(out, "the file ends inside the chunk header at byte %lld", (long long)at);
+        const uint32_t len = u32be(chunk + 4);
+        if (memcmp(chunk, "CMAP", 4) == 0) {
+            if (len > LBM_COLOUR_MAP_MAX)
+                return refuse(out, "a colour map of %u bytes; at most %d", (unsigned)len, LBM_COLOUR_MAP_MAX);
+            if (!take(cf, len / 3 * 3))
+                return refuse(out, "the file ends inside its colour map");
+            have_map = true;
+        } else if (memcmp(chunk, "BODY", 4) == 0) {
+            if (have_body)
+                return refuse(out, "a second BODY at byte %lld", (long long)at);
+            if (check_lbm_body(cf, out, pbm, w, ht, planes, packing == 1) != 0)
+                return 1;
+            have_body = true;
+        } else if (!take(cf, (int64_t)len + (len & 1))) {
+            return refuse(out, "chunk \"%.4s\" at byte %lld runs past the end of the file", (const char*)chunk,
+                          (long long)at);
+        }
+    }
+    if (!have_body)
+        return refuse(out, "it has no BODY chunk");
+    if (!have_map)
+        return refuse(out, "it has no CMAP chunk");
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+
+int check_library_image(const char* path, ImageFormat format, ImageCheck* out)
+{
+    out->width = out->height = 0;
+    out->why[0] = 0;
+    CheckedFile cf;
+    if (!open_checked(path, &cf))
+        return refuse(out, "it cannot be opened");
+    int result;
+    switch (format) {
+    case FORMAT_TGA: result = check_tga(&cf, out); break;
+    case FORMAT_BMP: result = check_bmp(&cf, out); break;
+    case FORMAT_PCX: result = check_pcx(&cf, out); break;
+    case FORMAT_LBM: result = check_lbm(&cf, out); break;
+    default: result = refuse(out, "its name does not end in .TGA, .BMP, .PCX or .LBM"); break;
+    }
+    fclose(cf.f);
+    return result;
+}
+
+int check_backdrop_tga(const char* path, ImageCheck* out)
+{
+    out->why[0] = 0;
+    CheckedFile cf;
+    if (!open_checked(path, &cf))
+        return refuse(out, "it cannot be opened");
+    uint8_t h[TGA_HEADER_BYTES];
+    int result = 0;
+    if (!take(&cf, sizeof h, h)) {
+        result = refuse(out, "the file ends inside its %d-byte header", TGA_HEADER_BYTES);
+    } else {
+        out->width = (int16_t)u16le(h + 12);
+        out->height = (int16_t)u16le(h + 14);
+        if (!side_ok(out->width) || !side_ok(out->height))
+            result = refuse_size(out, out->width, out->height);
+        else if (!take(&cf, h[0]))
+            result = refuse(out, "the file ends inside its identification field");
+        else
+            result = need_rows(&cf, out, 3 * (int64_t)out->width, out->height);
+    }
+    fclose(cf.f);
+    return result;
+}
+
+int check_backdrop_bmp(const char* path, ImageCheck* out)
+{
+    out->why[0] = 0;
+    CheckedFile cf;
+    if (!open_checked(path, &cf))
+        return refuse(out, "it cannot be opened");
+    uint8_t h[BMP_FILE_HEADER_BYTES + BMP_INFO_BYTES];
+    int result = 0;
+    if (!take(&cf, sizeof h, h)) {
+        result = refuse(out, "the file ends inside its header");
+    } else {
+        out->width = (int32_t)u32le(h + 18);
+        out->height = (int32_t)u32le(h + 22);
+        const int64_t rows = out->height < 0 ? -(int64_t)out->height : out->height;
+        if (u32le(h + 14) != BMP_INFO_BYTES)
+            result = refuse(out, "an information header of %u bytes; the backdrop reader needs 40",
+                            (unsigned)u32le(h + 14));
+        else if (u32le(h + 30) != 0)
+            result = refuse(out, "compression %u; a backdrop BMP must be uncompressed", (unsigned)u32le(h + 30));
+        else if (!side_ok(out->width) || !side_ok(rows))
+            result = refuse_size(out, out->width, out->height);
+        else if (u32le(h + 10) != BMP_PIXELS_AT)
+            result = refuse(out, "its pixels start at byte %u; the backdrop reader needs a full colour table "
+                                 "and pixels at byte %d",
+                            (unsigned)u32le(h + 10), BMP_PIXELS_AT);
+        else if (!take(&cf, BMP_PIXELS_AT - (int64_t)sizeof h))
+            result = refuse(out, "the file ends inside its colour table");
+        else
+            result = need_rows(&cf, out, ((int64_t)out->width + 3) / 4 * 4, rows);
+    }
+    fclose(cf.f);
+    return result;
+}
