@@ -517,17 +517,12 @@ int check_backdrop_bmp(const char* path, ImageCheck* out)
         out->width = (int32_t)u32le(h + 18);
         out->height = (int32_t)u32le(h + 22);
         const int64_t rows = out->height < 0 ? -(int64_t)out->height : out->height;
-        if (u32le(h + 14) != BMP_INFO_BYTES)
-            result = refuse(out, "an information header of %u bytes; the backdrop reader needs 40",
-                            (unsigned)u32le(h + 14));
-        else if (u32le(h + 30) != 0)
-            result = refuse(out, "compression %u; a backdrop BMP must be uncompressed", (unsigned)u32le(h + 30));
-        else if (!side_ok(out->width) || !side_ok(rows))
+        // The backdrop reader takes the colour table right after a 40-byte
+        // information header and the rows right after the table, whatever the
+        // header's size, compression and pixel-data offset fields say; only
+        // what it really reads is checked here.
+        if (!side_ok(out->width) || !side_ok(rows))
             result = refuse_size(out, out->width, out->height);
-        else if (u32le(h + 10) != BMP_PIXELS_AT)
-            result = refuse(out, "its pixels start at byte %u; the backdrop reader needs a full colour table "
-                                 "and pixels at byte %d",
-                            (unsigned)u32le(h + 10), BMP_PIXELS_AT);
         else if (!take(&cf, BMP_PIXELS_AT - (int64_t)sizeof h))
             result = refuse(out, "the file ends inside its colour table");
         else
