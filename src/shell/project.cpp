@@ -151,7 +151,7 @@ static int read_stream(FILE* f, std::vector<uint8_t>* bytes, size_t cap)
 }
 
 // Values a project may hold and still be rendered in finite time: frame
-// numbers name three-digit files (0..999, a span of at most 1000 frames), a
+// numbers name three-digit files (0..999, a span of 0 to 1000 frames), a
 // frame side is never negative nor larger than any image (16384), and sky
 // rectangle corners stay far enough from the int range that their
 // differences cannot overflow. Sound projects lie well inside.
@@ -176,7 +176,7 @@ void limit_project_values(ProjectImage* p, const char* file)
         const char* name;
         int32_t lo, hi;
     } ints[] = {
-        {I_FRAME_SPAN, "FRAME SPAN", 1, PROJECT_LAST_FRAME + 1},
+        {I_FRAME_SPAN, "FRAME SPAN", 0, PROJECT_LAST_FRAME + 1},
         {I_START_FRAME, "START FRAME", 0, PROJECT_LAST_FRAME},
         {I_END_FRAME, "END FRAME", 0, PROJECT_LAST_FRAME},
         {I_THIS_FRAME, "THIS FRAME", 0, PROJECT_LAST_FRAME},
