@@ -220,13 +220,13 @@ static int load_stream(FILE* f, const char* file)
     } else if (bytes.size() > PROJECT_MAX_SIZE) {
         why = "longer than a project of 64 objects";
     } else if (decode_project(bytes.data(), bytes.size(), image, &why) == 0 && check_project(*image, &why) == 0) {
-        if (image->trailing) {
-            why = "longer than its object records";
-        } else {
-            limit_project_values(image, file);
-            commit_project(*image);
-            result = 0;
-        }
+        // Bytes after the last record are no part of the project: read as
+        // the file's blocks say, with a word on the console.
+        if (image->trailing)
+            log_detail("%s: %d bytes after the last object record are ignored", file, (int)image->trailing);
+        limit_project_values(image, file);
+        commit_project(*image);
+        result = 0;
     }
     if (result != 0)
         log_detail("%s: not a project file: %s", file, why);

@@ -200,10 +200,10 @@ TEST_F(Render_app, exit_status_and_messages)
         int status;
         const char* text;
     } cases[] = {
-        {"zeros", nullptr, std::vector<uint8_t>(928), nullptr, "", 1,
-         "SCENE.CFG: no frame can be written: its frame size is 0 x 0"},
         {"long", nullptr, std::vector<uint8_t>(2200), nullptr, "", 1,
-         "SCENE.CFG: not a project file: longer than its object records"},
+         "SCENE.CFG: no frame can be written: its frame size is 0 x 0"},
+        {"short", nullptr, std::vector<uint8_t>(927), nullptr, "", 1,
+         "SCENE.CFG: not a project file: shorter than its settings blocks"},
         {"no format", [] { flag_param[F_SAVE_BMP] = flag_param[F_SAVE_TGA] = 0; }, {}, nullptr, "", 1,
          "neither SAVE AS TGA nor SAVE AS BMP is on"},
         {"width", [] { int_param[I_WIDTH] = -1; }, {}, nullptr, "", 1, "SCENE.CFG: WIDTH -1 is cut to 0"},
