@@ -159,13 +159,17 @@ constexpr int32_t PROJECT_LAST_FRAME = 999;
 constexpr int32_t PROJECT_MAX_SIDE = 16384;
 constexpr int32_t PROJECT_MAX_CORNER = 1 << 20;
 
-// Cuts one value into lo..hi, telling the user about it.
-static void limit_value(const char* file, const char* what, int32_t* v, int32_t lo, int32_t hi)
+// Cuts one value into lo..hi, telling the user about it: the first cut of a
+// file in a box, the others (a hostile file may hold hundreds) as details.
+static void limit_value(const char* file, const char* what, int32_t* v, int32_t lo, int32_t hi, int* cuts)
 {
     if (*v >= lo && *v <= hi)
         return;
     int32_t cut = *v < lo ? lo : hi;
-    tell_user_file(file, "%s %d is cut to %d", what, (int)*v, (int)cut);
+    if ((*cuts)++ == 0)
+        tell_user_file(file, "%s %d is cut to %d", what, (int)*v, (int)cut);
+    else
+        log_detail("%s: %s %d is cut to %d", file, what, (int)*v, (int)cut);
     *v = cut;
 }
 
@@ -189,20 +193,21 @@ void limit_project_values(ProjectImage* p, const char* file)
         {I_START_Y, "START Y", -PROJECT_MAX_CORNER, PROJECT_MAX_CORNER},
         {I_END_Y, "END Y", -PROJECT_MAX_CORNER, PROJECT_MAX_CORNER},
     };
+    int cuts = 0;
     for (const auto& e : ints)
-        limit_value(file, e.name, &p->ints[e.param], e.lo, e.hi);
+        limit_value(file, e.name, &p->ints[e.param], e.lo, e.hi, &cuts);
     char what[64];
     for (int k = 0; k < p->object_count && k < MAX_OBJECTS; k++) {
         ObjectRecord& rec = p->objects[k];
         snprintf(what, sizeof what, "object %d START FRAME", k + 1);
-        limit_value(file, what, &rec.w[1], 0, PROJECT_LAST_FRAME);
+        limit_value(file, what, &rec.w[1], 0, PROJECT_LAST_FRAME, &cuts);
         snprintf(what, sizeof what, "object %d END FRAME", k + 1);
-        limit_value(file, what, &rec.w[2], 0, PROJECT_LAST_FRAME);
+        limit_value(file, what, &rec.w[2], 0, PROJECT_LAST_FRAME, &cuts);
         // A sky keeps its rectangle in its own record (START X .. END Y).
         if (rec.type == OBJ_SKY)
             for (int i = 3; i <= 6; i++) {
                 snprintf(what, sizeof what, "object %d %s", k + 1, ints[8 + i - 3].name);
-                limit_value(file, what, &rec.w[i], -PROJECT_MAX_CORNER, PROJECT_MAX_CORNER);
+                limit_value(file, what, &rec.w[i], -PROJECT_MAX_CORNER, PROJECT_MAX_CORNER, &cuts);
             }
     }
 }
