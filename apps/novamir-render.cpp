@@ -59,7 +59,6 @@ static int event_fd = -1; // worker side of the pipe; -1 when rendering in-proce
 static struct {
     int total;
     int done;
-    int failed;     // frames whose writer reported an error
     int stop_frame; // first abandoned frame, or -1
     std::string stop_text;
     bool tty;
@@ -158,15 +157,12 @@ static int start_up(const Options& o)
     }
     console_ok_key = o.yes ? 'Y' : 13;
     console_yes_no_key = 'Y';
-    // The start-up notices ("Maximum Frame size" ...) are for the screen.
-    console_quiet = true;
+    // The start-up notices ("Maximum Frame size" ...) are for the screen;
+    // every warning and error is printed as it happens.
+    console_notices = false;
     clear_objects();
     reset_store();
-    int rc = init_planet_data(o.width);
-    console_quiet = false;
-    if (rc != 0) {
-        for (const std::string& line : prompt_log)
-            fprintf(stderr, "novamir-render: %s\n", line.c_str());
+    if (init_planet_data(o.width) != 0) {
         fprintf(stderr, "novamir-render: the planet database could not be read\n");
         return 1;
     }
@@ -183,6 +179,21 @@ static int start_up(const Options& o)
         tell_user_lines(2, lines);
         int_param[I_WIDTH] = frame_buffer->w;
         int_param[I_HEIGHT] = frame_buffer->h;
+    }
+    // A project that cannot give a single file is refused, saying why.
+    const char* why = nullptr;
+    char size[80];
+    if (int_param[I_WIDTH] < 1 || int_param[I_HEIGHT] < 1) {
+        snprintf(size, sizeof size, "its frame size is %d x %d", int_param[I_WIDTH], int_param[I_HEIGHT]);
+        why = size;
+    } else if (!str_param[S_PROJECT_NAME][0]) {
+        why = "it has no PROJECT NAME to name the frame files after";
+    } else if (!flag_param[F_SAVE_TGA] && !flag_param[F_SAVE_BMP]) {
+        why = "neither SAVE AS TGA nor SAVE AS BMP is on";
+    }
+    if (why) {
+        fprintf(stderr, "novamir-render: %s: no frame can be written: %s\n", o.project, why);
+        return 1;
     }
     return 0;
 }
@@ -207,15 +218,14 @@ static void draw_progress()
 static void take_event(const WorkerEvent& e)
 {
     if (e.kind == EVENT_FRAME) {
-        if (e.result == RESULT_ABANDON) {
+        if (e.result != 0) {
+            // An abandoned frame or one that could not be written ends the run.
             if (progress.stop_frame < 0 || e.frame < progress.stop_frame) {
                 progress.stop_frame = e.frame;
                 progress.stop_text = e.text;
             }
         } else {
             progress.done++;
-            if (e.result != 0)
-                progress.failed++;
         }
         draw_progress();
     } else if (e.kind == EVENT_STOPPED) {
@@ -288,7 +298,7 @@ static void run_worker(int start, int first, int last)
         int result = generate_frame(flags);
         const char* text = prompt_log.size() > logged ? prompt_log.back().c_str() : "";
         send_event(EVENT_FRAME, f, result, text);
-        if (result == RESULT_ABANDON)
+        if (result != 0)
             return;
     }
 }
@@ -398,12 +408,10 @@ int main(int argc, char** argv)
     if (progress.stop_frame >= 0)
         fprintf(stderr, "novamir-render: stopped at frame %d%s%s\n", progress.stop_frame,
                 progress.stop_text.empty() ? "" : ": ", progress.stop_text.c_str());
-    if (progress.failed)
-        fprintf(stderr, "novamir-render: %d frame(s) could not be written\n", progress.failed);
     if (rc != 0)
         fprintf(stderr, "novamir-render: a worker failed\n");
     fprintf(stderr, "novamir-render: %d of %d frames in %.2f s (%.2f frames/s), %d job%s\n", progress.done,
             progress.total, seconds, seconds > 0 ? progress.done / seconds : 0.0, jobs, jobs == 1 ? "" : "s");
-    bool ok = rc == 0 && progress.stop_frame < 0 && progress.failed == 0 && progress.done == progress.total;
+    bool ok = rc == 0 && progress.stop_frame < 0 && progress.done == progress.total;
     return ok ? 0 : 1;
 }

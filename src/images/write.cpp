@@ -3,12 +3,14 @@
 #include "images/images.h"
 
 #include <unistd.h> // Required for: unlink
+#include <cerrno>   // Required for: errno
 #include <cstdio>   // Required for: rename, snprintf
 #include <cstring>
 #include <string>
 
 #include "platform/platform.h" // Required for: resolve_path
 #include "render/render.h"     // Required for: frame_buffer, frame_width, frame_height, replay_only
+#include "shell/shell.h"       // Required for: log_detail
 
 // Under this conversion mode a 256-colour image is loaded in its 8-bit form;
 // the BMP writer leaves it in force for the image loads that follow.
@@ -48,22 +50,24 @@ static void disk_name(const char* path, char* out, size_t size)
 // Writes through a temporary file beside the target, so a failed write never
 // destroys the frame written before under the same name. Only a file is
 // removed after a failure: unlink leaves alone a directory of that name.
+// A failure is logged with the path and the system's reason (the writers
+// show no box of their own).
 template <typename Writer>
 static int write_replacing(const char* path, Writer write)
 {
     char target[512], temp[520];
     disk_name(path, target, sizeof target);
     snprintf(temp, sizeof temp, "%s~", target);
+    errno = 0;
     int result = write(temp);
+    if (result == 0 && rename(temp, target) != 0)
+        result = -1;
     if (result != 0) {
+        int reason = errno;
         unlink(temp);
-        return result;
+        log_detail("cannot write %s: %s", path, reason ? strerror(reason) : "the image library could not write it");
     }
-    if (rename(temp, target) != 0) {
-        unlink(temp);
-        return -1;
-    }
-    return 0;
+    return result;
 }
 
 static inline uint8_t fit_332(int r, int g, int b)
@@ -85,8 +89,10 @@ int save_frame_bmp(const char* path)
     if (replay_only)
         return 0;
     BITMAP* image = create_bitmap_ex(8, w, h);
-    if (!image)
+    if (!image) {
+        log_detail("cannot write %s: no memory for a %d x %d image", path, w, h);
         return -1;
+    }
     if (!fit_palette_ready) {
         memcpy(fit_palette, work_palette, sizeof fit_palette);
         fit_palette_ready = true;
@@ -109,8 +115,11 @@ int save_frame_tga(const char* path)
     if (replay_only)
         return 0;
     BITMAP* view = create_sub_bitmap(frame_buffer, 0, 0, frame_width(), frame_height());
-    if (!view)
+    if (!view) {
+        log_detail("cannot write %s: a %d x %d frame does not fit the frame buffer", path, frame_width(),
+                   frame_height());
         return -1;
+    }
     int result = write_replacing(path, [&](const char* temp) { return save_tga(temp, view, startup_palette); });
     destroy_bitmap(view);
     return result;

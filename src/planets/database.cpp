@@ -218,19 +218,19 @@ int init_planet_data(int width)
         return -1;
     clear_to_color(surface_map, 0);
     snprintf(topology_file_name, sizeof topology_file_name, "novamir%d.top", 1);
-    tell_user("Maximum Frame size: %d x %d\n", width, height);
+    tell_screen_notice("Maximum Frame size: %d x %d\n", width, height);
 
     // Without a parameter block the store holds no values at all: the
     // program cannot go on, and start-up reports it as a start-up failure.
     if (read_planet_database() < 0)
         return -1;
-    tell_user("Maximum input BMP image:  %d x %d\n", MAP_MAX_WIDTH, MAP_MAX_HEIGHT);
+    tell_screen_notice("Maximum input BMP image:  %d x %d\n", MAP_MAX_WIDTH, MAP_MAX_HEIGHT);
 
     topology_loaded = read_topology_index();
     if (topology_loaded == 0)
         tell_user("Planet TOPOLOGY file not found.");
     else
-        tell_user("Planet TOPology file %s loaded", topology_file_name);
+        tell_screen_notice("Planet TOPology file %s loaded", topology_file_name);
 
     set_frame_limits(width, height);
     scan_projects();

@@ -59,22 +59,26 @@ static bool check_record_data(int k, bool with_palette, char* why, size_t n)
 {
     const std::vector<uint8_t>& b = topo.bytes;
     int64_t off = topology.offsets[k];
-    if (off < 0 || off + 4 > (int64_t)b.size()) {
-        snprintf(why, n, "offset %lld outside the file", (long long)off);
+    if (off < 0) {
+        snprintf(why, n, "its offset %lld is negative", (long long)off);
+        return false;
+    }
+    if (off + 4 > (int64_t)b.size()) {
+        snprintf(why, n, "its offset %lld lies past the end of the file", (long long)off);
         return false;
     }
     int L = get16(&b[off]), R = get16(&b[off + 2]);
     if (L < 1 || L > MAP_MAX_WIDTH) {
-        snprintf(why, n, "rows of %d bytes (1 to 640)", L);
+        snprintf(why, n, "its rows of %d bytes are not within 1 to 640", L);
         return false;
     }
     if (R < 1 || R > MAP_MAX_HEIGHT) {
-        snprintf(why, n, "%d rows (1 to 256)", R);
+        snprintf(why, n, "its %d rows are not within 1 to 256", R);
         return false;
     }
     int64_t end = off + 4 + (int64_t)L * R + (with_palette ? 768 : 0);
     if (end > (int64_t)b.size()) {
-        snprintf(why, n, "data runs %lld bytes past the end", (long long)(end - (int64_t)b.size()));
+        snprintf(why, n, "its data runs %lld bytes past the end of the file", (long long)(end - (int64_t)b.size()));
         return false;
     }
     return true;
@@ -88,12 +92,12 @@ static bool check_record(int k, char* why, size_t n)
         int src = topology.entries[k].palette_source;
         if (src != 0) {
             if (src >= topology.count) {
-                snprintf(why, n, "palette source %d is not in the file", src);
+                snprintf(why, n, "its palette source %d is not in the file", src);
                 return false;
             }
             char inner[96];
             if (!check_record_data(src, true, inner, sizeof inner)) {
-                snprintf(why, n, "palette source %d: %s", src, inner);
+                snprintf(why, n, "its palette source %d is unusable (%s)", src, inner);
                 return false;
             }
         }
@@ -303,7 +307,7 @@ int read_topology_index()
         topo.record_ok[i] = check_record(i, why, sizeof why) ? 1 : 0;
         if (!topo.record_ok[i]) {
             char line[240];
-            snprintf(line, sizeof line, "%s record %d (%s): %s.", topology_file_name, i,
+            snprintf(line, sizeof line, "%s: record %d (%s) is refused: %s.", topology_file_name, i,
                      topology.entries[i].name, why);
             notes.push_back(line);
         }
@@ -323,7 +327,7 @@ int read_topology_index()
         for (int j = 0; j < topology.rings_on_file; j++) {
             if (limited_record(topology.ring_records[j]) < 0) {
                 char line[160];
-                snprintf(line, sizeof line, "%s ring %d: record %d is not in the file.",
+                snprintf(line, sizeof line, "%s: ring %d names record %d, which is not in the file.",
                          topology_file_name, j, (int)topology.ring_records[j]);
                 notes.push_back(line);
             }

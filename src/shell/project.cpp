@@ -4,6 +4,7 @@
 #include <fcntl.h>    // Required for: open
 #include <sys/stat.h> // Required for: fchmod, stat, umask
 #include <unistd.h>   // Required for: write, fsync, close, unlink
+#include <cerrno>     // Required for: errno
 #include <cstdio>     // Required for: FILE, fread, rename, snprintf
 #include <cstring>    // Required for: memcpy, memset, strlen
 #include <string>
@@ -149,18 +150,91 @@ static int read_stream(FILE* f, std::vector<uint8_t>* bytes, size_t cap)
     return 0;
 }
 
-// Decodes and checks a stream; commits only a sound file.
-static int load_stream(FILE* f)
+// Values a project may hold and still be rendered in finite time: frame
+// numbers name three-digit files (0..999, a span of 0 to 1000 frames), a
+// frame side is never negative nor larger than any image (16384), and sky
+// rectangle corners stay far enough from the int range that their
+// differences cannot overflow. Sound projects lie well inside.
+constexpr int32_t PROJECT_LAST_FRAME = 999;
+constexpr int32_t PROJECT_MAX_SIDE = 16384;
+constexpr int32_t PROJECT_MAX_CORNER = 1 << 20;
+
+// Cuts one value into lo..hi, telling the user about it: the first cut of a
+// file in a box, the others (a hostile file may hold hundreds) as details.
+static void limit_value(const char* file, const char* what, int32_t* v, int32_t lo, int32_t hi, int* cuts)
+{
+    if (*v >= lo && *v <= hi)
+        return;
+    int32_t cut = *v < lo ? lo : hi;
+    if ((*cuts)++ == 0)
+        tell_user_file(file, "%s %d is cut to %d", what, (int)*v, (int)cut);
+    else
+        log_detail("%s: %s %d is cut to %d", file, what, (int)*v, (int)cut);
+    *v = cut;
+}
+
+void limit_project_values(ProjectImage* p, const char* file)
+{
+    static const struct {
+        int param;
+        const char* name;
+        int32_t lo, hi;
+    } ints[] = {
+        {I_FRAME_SPAN, "FRAME SPAN", 0, PROJECT_LAST_FRAME + 1},
+        {I_START_FRAME, "START FRAME", 0, PROJECT_LAST_FRAME},
+        {I_END_FRAME, "END FRAME", 0, PROJECT_LAST_FRAME},
+        {I_THIS_FRAME, "THIS FRAME", 0, PROJECT_LAST_FRAME},
+        {I_WIDTH, "WIDTH", 0, PROJECT_MAX_SIDE},
+        {I_HEIGHT, "HEIGHT", 0, PROJECT_MAX_SIDE},
+        {I_PAGE_START, "page START FRAME", 0, PROJECT_LAST_FRAME},
+        {I_PAGE_END, "page END FRAME", 0, PROJECT_LAST_FRAME},
+        {I_START_X, "START X", -PROJECT_MAX_CORNER, PROJECT_MAX_CORNER},
+        {I_END_X, "END X", -PROJECT_MAX_CORNER, PROJECT_MAX_CORNER},
+        {I_START_Y, "START Y", -PROJECT_MAX_CORNER, PROJECT_MAX_CORNER},
+        {I_END_Y, "END Y", -PROJECT_MAX_CORNER, PROJECT_MAX_CORNER},
+    };
+    int cuts = 0;
+    for (const auto& e : ints)
+        limit_value(file, e.name, &p->ints[e.param], e.lo, e.hi, &cuts);
+    char what[64];
+    for (int k = 0; k < p->object_count && k < MAX_OBJECTS; k++) {
+        ObjectRecord& rec = p->objects[k];
+        snprintf(what, sizeof what, "object %d START FRAME", k + 1);
+        limit_value(file, what, &rec.w[1], 0, PROJECT_LAST_FRAME, &cuts);
+        snprintf(what, sizeof what, "object %d END FRAME", k + 1);
+        limit_value(file, what, &rec.w[2], 0, PROJECT_LAST_FRAME, &cuts);
+        // A sky keeps its rectangle in its own record (START X .. END Y).
+        if (rec.type == OBJ_SKY)
+            for (int i = 3; i <= 6; i++) {
+                snprintf(what, sizeof what, "object %d %s", k + 1, ints[8 + i - 3].name);
+                limit_value(file, what, &rec.w[i], -PROJECT_MAX_CORNER, PROJECT_MAX_CORNER, &cuts);
+            }
+    }
+}
+
+// Decodes and checks a stream; commits only a sound file, with its absurd
+// values cut. Says why a file is refused, naming it.
+static int load_stream(FILE* f, const char* file)
 {
     std::vector<uint8_t> bytes;
     ProjectImage* image = new ProjectImage;
     const char* why = "";
     int result = -1;
-    if (read_stream(f, &bytes, PROJECT_MAX_SIZE) == 0 &&
-        decode_project(bytes.data(), bytes.size(), image, &why) == 0 && check_project(*image, &why) == 0) {
+    if (read_stream(f, &bytes, PROJECT_MAX_SIZE) != 0) {
+        why = "the file cannot be read";
+    } else if (bytes.size() > PROJECT_MAX_SIZE) {
+        why = "longer than a project of 64 objects";
+    } else if (decode_project(bytes.data(), bytes.size(), image, &why) == 0 && check_project(*image, &why) == 0) {
+        // Bytes after the last record are no part of the project: read as
+        // the file's blocks say, with a word on the console.
+        if (image->trailing)
+            log_detail("%s: %d bytes after the last object record are ignored", file, (int)image->trailing);
+        limit_project_values(image, file);
         commit_project(*image);
         result = 0;
     }
+    if (result != 0)
+        log_detail("%s: not a project file: %s", file, why);
     delete image;
     return result;
 }
@@ -168,9 +242,11 @@ static int load_stream(FILE* f)
 int read_project_file(const char* path)
 {
     FILE* f = open_data_file(path, "rb");
-    if (!f)
+    if (!f) {
+        log_detail("%s: cannot open: %s", path, strerror(errno));
         return -1;
-    int result = load_stream(f);
+    }
+    int result = load_stream(f, path);
     fclose(f);
     return result;
 }
@@ -287,7 +363,30 @@ static void check_frame_size()
     int_param[I_HEIGHT] = project_frame_height;
 }
 
-int load_project()
+// Opens the project file of that name in the current directory (any case).
+static FILE* open_project(const char* name)
+{
+    char found[1024];
+    return resolve_path(name, found, sizeof found) ? fopen(found, "rb") : nullptr;
+}
+
+// LOAD PROJECT with the file already chosen (f may be null: not found).
+static int load_opened(FILE* f, const char* name)
+{
+    if (!f)
+        return file_error_prompt(1, name);
+    int result = 0;
+    if (ask_yes_no("Load project %s?", name) == 'Y' && load_stream(f, name) != 0)
+        result = -1;
+    fclose(f);
+    if (result != 0)
+        result = file_error_prompt(0, name);
+    check_frame_size();
+    return result;
+}
+
+// Cuts PROJECT NAME in place and builds the file name from it.
+static void project_name_for_load(char* name, size_t size)
 {
     char* project = str_param[S_PROJECT_NAME];
     for (int i = 0; i < STR_LEN && project[i]; i++)
@@ -295,17 +394,25 @@ int load_project()
             project[i] = 0;
             break;
         }
+    project_file_name(project, name, size);
+}
+
+int load_project()
+{
     char name[STR_LEN + 8];
-    project_file_name(project, name, sizeof name);
-    FILE* f = open_data_file(name, "rb");
-    if (!f)
-        return file_error_prompt(1, name);
-    int result = 0;
-    if (ask_yes_no("Load project %s?", name) == 'Y' && load_stream(f) != 0)
-        result = -1;
-    fclose(f);
-    if (result != 0)
-        result = file_error_prompt(0, name);
-    check_frame_size();
-    return result;
+    project_name_for_load(name, sizeof name);
+    return load_opened(open_project(name), name);
+}
+
+int load_startup_project()
+{
+    char name[STR_LEN + 8];
+    project_name_for_load(name, sizeof name);
+    FILE* f = open_project(name);
+    char found[1024];
+    // A first start in an empty directory: the demo project of the data
+    // directory is offered under the same question.
+    if (!f && find_data_file(name, found, sizeof found) && (f = fopen(found, "rb")) != nullptr)
+        log_detail("%s: not in the current directory; offering %s from the data directory", name, found);
+    return load_opened(f, name);
 }

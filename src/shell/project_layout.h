@@ -47,6 +47,11 @@ void commit_project(const ProjectImage& in);
 // terminated within its field and every choice selection naming a label.
 // Returns 0, or -1 with *why set.
 int check_project(const ProjectImage& in, const char** why);
+// Cuts values no frame could be rendered with into their ranges (frame
+// numbers 0..999, sides 0..16384, sky corners within +-2^20), telling the
+// user "FILE: WHAT N is cut to M" for each (the first in a box, the rest on
+// the console and in the log).
+void limit_project_values(ProjectImage* p, const char* file);
 // Writes bytes to a temporary file beside path and renames it over path only
 // after a complete write; 0, or -1 with the old file (if any) untouched.
 int replace_file_safely(const char* path, const std::vector<uint8_t>& bytes);

@@ -10,6 +10,7 @@ PromptHooks prompt_hooks = {nullptr, nullptr, nullptr, nullptr};
 int console_yes_no_key = 'Y';
 int console_ok_key = 13;
 bool console_quiet = false;
+bool console_notices = true;
 std::vector<std::string> prompt_log;
 
 // Longest text a message box shows; longer texts are cut.
@@ -118,6 +119,20 @@ int tell_notice(const char* fmt, ...)
     int key = show_message(prompt_hooks.ok_text, text);
     // The notice box takes Enter as a yes; on the console too.
     return !prompt_hooks.ok_text && console_ok_key == 13 ? 'Y' : key;
+}
+
+int tell_screen_notice(const char* fmt, ...)
+{
+    char text[PROMPT_TEXT_LEN];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(text, sizeof text, fmt, ap);
+    va_end(ap);
+    if (!prompt_hooks.ok && !console_notices) {
+        prompt_log.emplace_back(text);
+        return upper_key(console_ok_key);
+    }
+    return show_message(prompt_hooks.ok, text);
 }
 
 int file_error_prompt(int kind, const char* name)

@@ -174,12 +174,18 @@ extern PromptHooks prompt_hooks;
 extern int console_yes_no_key;
 extern int console_ok_key;
 extern bool console_quiet;                // do not print to stderr
+// Whether screen notices reach the console (a batch run leaves them out:
+// they describe the program's screen, not the run).
+extern bool console_notices;
 extern std::vector<std::string> prompt_log; // every text asked or shown, in order
 
 int ask_yes_no(const char* fmt, ...);   // returns the key; compare with 89
 int tell_user(const char* fmt, ...);    // ok_box
 int tell_user_lines(int count, const char* const* lines);
 int tell_notice(const char* fmt, ...);  // ok_box_text
+// An ok_box that only informs about the screen session ("Maximum Frame size:
+// ..."): shown in a box as tell_user, on the console only with console_notices.
+int tell_screen_notice(const char* fmt, ...);
 // A message about one file: the box shows the text as given (the program's
 // own short texts stay exactly as they are), the console and the log show
 // "FILE: text" so the user learns which file it was.
@@ -200,12 +206,19 @@ constexpr int PROJECT_HEADER_SIZE = 928;
 void project_file_name(const char* name, char* out, size_t out_size);
 // SAVE PROJECT: asks "Overwrite project %s?", writes through a temporary file.
 int save_project();
-// LOAD PROJECT: cuts string 0 in place, asks "Load project %s?", reads into
-// scratch and commits only a sound file, then the frame size check.
+// LOAD PROJECT: cuts string 0 in place, asks "Load project %s?", reads the
+// file of the current directory into scratch and commits only a sound file,
+// then the frame size check.
 int load_project();
+// The same at start-up, where a current directory without the file gets the
+// project of that name from the data directory (the demo) offered instead.
+int load_startup_project();
 // The file layer under both, without questions: 0 on success, -1 on failure
 // (with nothing changed on a failed read, the old file kept on a failed write).
 int write_project_file(const char* path);
+// read_project_file tells why a file is refused (naming it) and cuts values
+// no frame could be rendered with (negative sizes, frame numbers beyond
+// 0..999), each with a message.
 int read_project_file(const char* path);
 // Frame buffer size used by the size check of load_project (set by start-up
 // and by the batch renderer); 0 skips the check.

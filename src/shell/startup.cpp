@@ -123,7 +123,7 @@ static int setup_screen_and_data()
     draw_colour_strip();
     load_help();
     draw_top_level();
-    load_project();
+    load_startup_project();
     draw_menu_status_line();
     show_buffer();
     return 0;

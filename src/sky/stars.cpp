@@ -63,20 +63,24 @@ static float read_float_le(const uint8_t* p)
 
 // Brings the catalogue in memory up to date with the file on disk; a missing
 // file leaves no records and a short one the records it holds whole.
+// The user hears of a missing file once, not on every frame, until it is
+// found again.
 static void load_catalogue()
 {
+    static bool told_missing = false;
     char found[512], path[PATH_MAX];
-    if (!find_data_file(STAR_FILE, found, sizeof found) || !realpath(found, path)) {
-        catalogue.valid = false;
-        catalogue.count = 0;
-        return;
-    }
-    FILE* f = fopen(path, "rb");
+    FILE* f = nullptr;
+    if (find_data_file(STAR_FILE, found, sizeof found) && realpath(found, path))
+        f = fopen(path, "rb");
     if (!f) {
+        if (!told_missing)
+            tell_user_file(STAR_FILE, "not found or unreadable; no stars are drawn");
+        told_missing = true;
         catalogue.valid = false;
         catalogue.count = 0;
         return;
     }
+    told_missing = false;
     struct stat st;
     memset(&st, 0, sizeof st);
     const bool known = fstat(fileno(f), &st) == 0;
@@ -101,6 +105,9 @@ static void load_catalogue()
         catalogue.record[k].blue = p[10];
     }
     catalogue.count = n;
+    if (got < sizeof bytes)
+        tell_user_file(path, "%d bytes, shorter than the %d of a whole catalogue; %d stars are drawn", (int)got,
+                       STAR_FILE_SIZE, n);
     snprintf(catalogue.path, sizeof catalogue.path, "%s", path);
     catalogue.dev = st.st_dev;
     catalogue.ino = st.st_ino;

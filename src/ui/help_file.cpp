@@ -35,13 +35,15 @@ static void help_error(const char* heading, const char* name, const char* fmt, .
     __attribute__((format(printf, 3, 4)));
 static void help_error(const char* heading, const char* name, const char* fmt, ...)
 {
-    char detail[96];
+    char detail[160];
     va_list ap;
     va_start(ap, fmt);
     vsnprintf(detail, sizeof detail, fmt, ap);
     va_end(ap);
-    const char* lines[3] = {heading, name, detail};
-    tell_user_lines(3, lines);
+    // The box keeps the program's short heading; what went wrong, and in
+    // which file, goes to the console and the log.
+    tell_user("%s", heading);
+    log_detail("%s: %s", name, detail);
 }
 
 // Walks count zero-terminated lines from offset start of the decoded text
@@ -220,16 +222,12 @@ int load_help_file(const char* name)
             refused++;
         }
     }
-    if (refused) {
-        char where[64], count[64];
-        snprintf(where, sizeof where, "topic %d: %s", first_bad, first_fault);
-        snprintf(count, sizeof count, "%d topic%s refused", refused, refused == 1 ? "" : "s");
-        const char* lines[4] = {"Help File Error", name, where, count};
-        tell_user_lines(4, lines);
-    }
+    if (refused)
+        help_error("Help File Error", name, "topic %d: %s; %d topic%s refused", first_bad, first_fault, refused,
+                   refused == 1 ? "" : "s");
 
     help_loaded = true;
-    tell_user("textlen %d headlen %d", textlen, headlen);
+    tell_screen_notice("textlen %d headlen %d", textlen, headlen);
     return 0;
 }
 

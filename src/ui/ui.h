@@ -368,8 +368,9 @@ extern int32_t help_text_len;  // textlen
 extern bool help_loaded;       // false: the help key shows the font sheet instead
 
 // Reads novamir.hlp (found with open_data_file). Returns 0 when loaded, 27
-// when not; every failure is told to the user ("Help File Error", "Help Memory
-// Error") with the file name and the problem, and leaves the help unloaded.
+// when not; every failure shows "Help File Error" or "Help Memory Error" in a
+// box, with the file name and the problem on the console and in the log, and
+// leaves the help unloaded.
 // Topics pointing outside their blocks are refused one by one (help_usable 0)
 // while the rest of the file still serves. On success it shows the notice
 // "textlen %d headlen %d". Safe to call again: the old help is dropped first.

@@ -246,7 +246,7 @@ TEST_F(Topology_hostile, bad_records_are_refused_alone)
         std::vector<uint8_t> b = good;
         c.damage(b, offset_of(c.record));
         ASSERT_EQ(install(b), 1) << c.why;
-        EXPECT_TRUE(logged("novamir1.top record " + std::to_string(c.record))) << c.why;
+        EXPECT_TRUE(logged("novamir1.top: record " + std::to_string(c.record))) << c.why;
         mark_surface(33);
         EXPECT_EQ(load_map_record(c.record), 0) << c.why;
         EXPECT_EQ(surface_map->line[0][0], 33) << c.why;
@@ -282,7 +282,7 @@ TEST_F(Topology_hostile, counts_limits_and_trailers_are_kept_inside_the_tables)
     ASSERT_EQ(install(b), 1);
     EXPECT_EQ(topology.planets_on_file, 8);
     EXPECT_EQ(topology.rings_on_file, 48);
-    EXPECT_TRUE(logged("novamir1.top ring 0: record 99"));
+    EXPECT_TRUE(logged("novamir1.top: ring 0 names record 99"));
     EXPECT_EQ(load_map_record(topology.ring_records[0]), 0);
     char lines[64][80];
     EXPECT_EQ(ring_list_page(lines, 2, 0, 60), 48);

@@ -182,3 +182,66 @@ TEST_F(Render_app, usage_errors_and_missing_projects)
     EXPECT_EQ(render(dir.path, "--help"), 0);
     EXPECT_EQ(render(dir.path, "NOPE.CFG"), 1);
 }
+
+// The exit status tells the truth and every message reaches stderr: warnings
+// keep 0 when the frames are written, a project that cannot give one file
+// and the first frame that cannot be written end the run with 1.
+TEST_F(Render_app, exit_status_and_messages)
+{
+    const int saved_end = int_param[I_END_FRAME];
+    use_sample(str_param[S_BACKDROP]);
+    use_sample("SHIP.TGA");
+    struct Case {
+        const char* name;
+        void (*change)(); // on the store before SCENE.CFG is written
+        std::vector<uint8_t> raw; // written as SCENE.CFG instead, when not empty
+        const char* extra_file; // a broken novamir1.top
+        const char* args;
+        int status;
+        const char* text;
+    } cases[] = {
+        {"long", nullptr, std::vector<uint8_t>(2200), nullptr, "", 1,
+         "SCENE.CFG: no frame can be written: its frame size is 0 x 0"},
+        {"short", nullptr, std::vector<uint8_t>(927), nullptr, "", 1,
+         "SCENE.CFG: not a project file: shorter than its settings blocks"},
+        {"no format", [] { flag_param[F_SAVE_BMP] = flag_param[F_SAVE_TGA] = 0; }, {}, nullptr, "", 1,
+         "neither SAVE AS TGA nor SAVE AS BMP is on"},
+        {"width", [] { int_param[I_WIDTH] = -1; }, {}, nullptr, "", 1, "SCENE.CFG: WIDTH -1 is cut to 0"},
+        {"end frame", [] { int_param[I_END_FRAME] = INT32_MAX; }, {}, nullptr, "--frame 20", 0,
+         "SCENE.CFG: END FRAME 2147483647 is cut to 999"},
+        {"no dir", [] {
+             flag_param[F_PATH_ENABLE] = 1;
+             strcpy(str_param[S_OUTPUT_PATH], "nodir/");
+             str_param[S_BITMAP_PATH][0] = 0; // the pictures lie beside the project
+         }, {}, nullptr, "--jobs 2", 1, "cannot write nodir/SCENE020.bmp: No such file or directory"},
+        {"topology", nullptr, {}, "novamir1.top", "--frame 20", 0,
+         "novamir1.top: 100 bytes, shorter than its 580-byte header."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        flag_param[F_SAVE_BMP] = flag_param[F_SAVE_TGA] = 1;
+        flag_param[F_PATH_ENABLE] = 0;
+        int_param[I_WIDTH] = 320;
+        int_param[I_END_FRAME] = saved_end;
+        if (c.change)
+            c.change();
+        std::string sub = dir.path + "/" + c.name;
+        mkdir(sub.c_str(), 0755);
+        if (c.raw.empty())
+            ASSERT_EQ(write_project_file((sub + "/SCENE.CFG").c_str()), 0);
+        else
+            write_file_bytes(sub + "/SCENE.CFG", c.raw);
+        for (const std::string& extra : extra_files)
+            write_file_bytes(sub + "/" + extra, read_file_bytes(dir.path + "/" + extra));
+        if (c.extra_file)
+            write_file_bytes(sub + "/" + c.extra_file, std::vector<uint8_t>(100, 1));
+        EXPECT_EQ(render(sub, std::string(c.args) + " SCENE.CFG"), c.status);
+        std::vector<uint8_t> out = read_file_bytes(sub + "/out.txt");
+        std::string text(out.begin(), out.end());
+        EXPECT_NE(text.find(c.text), std::string::npos) << text;
+        EXPECT_EQ(text.find("Maximum Frame size"), std::string::npos) << text;
+        if (c.status != 0) {
+            EXPECT_TRUE(frames_in(sub).empty());
+        }
+    }
+}

@@ -10,6 +10,7 @@
 
 #include "scene/scene.h"
 #include "shell/project_layout.h"
+#include "platform/platform.h"
 #include "shell/shell.h"
 #include "test_support.h"
 
@@ -153,6 +154,9 @@ TEST_F(Project_file, malformed_files_are_refused_with_nothing_changed)
         prompt_log.clear();
         EXPECT_EQ(load_project(), 27);
         EXPECT_TRUE(logged("Error reading BAD.CFG file."));
+        EXPECT_TRUE(std::any_of(prompt_log.begin(), prompt_log.end(), [](const std::string& l) {
+            return l.rfind("BAD.CFG: not a project file: ", 0) == 0;
+        }));
         EXPECT_EQ(state(), before);
     }
     prompt_log.clear();
@@ -178,6 +182,71 @@ TEST_F(Project_file, answering_no_still_checks_the_frame_size)
     EXPECT_TRUE(logged("SIZE ADJUSTED!"));
     EXPECT_EQ(int_param[I_WIDTH], 640);
     EXPECT_EQ(int_param[I_HEIGHT], 480);
+}
+
+// Values no frame could be rendered with are cut into their ranges on
+// loading, each with a message naming the file; sound values are untouched.
+TEST_F(Project_file, absurd_sizes_and_frame_numbers_are_cut_with_a_message)
+{
+    insert_object(OBJ_SKY);
+    strcpy(str_param[S_PROJECT_NAME], "CUT");
+    const struct {
+        int param;
+        int32_t value, kept;
+        const char* message; // nullptr: no message
+    } cases[] = {
+        {I_WIDTH, -1, 0, "CUT.CFG: WIDTH -1 is cut to 0"},
+        {I_HEIGHT, INT32_MIN, 0, "CUT.CFG: HEIGHT -2147483648 is cut to 0"},
+        {I_END_FRAME, INT32_MAX, 999, "CUT.CFG: END FRAME 2147483647 is cut to 999"},
+        {I_START_FRAME, -5, 0, "CUT.CFG: START FRAME -5 is cut to 0"},
+        {I_START_X, INT32_MIN, -(1 << 20), "CUT.CFG: START X -2147483648 is cut to -1048576"},
+        {I_WIDTH, 640, 640, nullptr},
+        {I_END_Y, -2000, -2000, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        int_param[I_WIDTH] = 320;
+        int_param[c.param] = c.value;
+        ASSERT_EQ(write_project_file("CUT.CFG"), 0);
+        prompt_log.clear();
+        ASSERT_EQ(read_project_file("CUT.CFG"), 0);
+        EXPECT_EQ(int_param[c.param], c.kept);
+        EXPECT_EQ(prompt_log.size(), c.message ? 1u : 0u);
+        if (c.message) {
+            EXPECT_TRUE(logged(c.message));
+        }
+        int_param[c.param] = 0;
+    }
+    // A sky object keeps its rectangle in its record: cut there too.
+    object_slots[list_order[0]].w[1] = -7;
+    object_slots[list_order[0]].w[4] = INT32_MAX;
+    ASSERT_EQ(write_project_file("CUT.CFG"), 0);
+    prompt_log.clear();
+    ASSERT_EQ(read_project_file("CUT.CFG"), 0);
+    EXPECT_EQ(object_slots[0].w[1], 0);
+    EXPECT_EQ(object_slots[0].w[4], 1 << 20);
+    EXPECT_TRUE(logged("CUT.CFG: object 1 START FRAME -7 is cut to 0"));
+    EXPECT_TRUE(logged("CUT.CFG: object 1 END X 2147483647 is cut to 1048576"));
+}
+
+// LOAD PROJECT reads the current directory only; start-up alone may offer
+// the project of that name from the data directory (the demo).
+TEST_F(Project_file, load_reads_the_current_directory_and_start_up_may_offer_the_demo)
+{
+    char demo[1024];
+    if (!find_data_file("NOVAMIR.CFG", demo, sizeof demo))
+        GTEST_SKIP() << "no demo project built";
+    strcpy(str_param[S_PROJECT_NAME], "NOVAMIR");
+    std::vector<uint8_t> before = state();
+    EXPECT_EQ(load_project(), 27);
+    EXPECT_TRUE(logged("Cannot find NOVAMIR.CFG file!"));
+    EXPECT_EQ(state(), before);
+    prompt_log.clear();
+    EXPECT_EQ(load_startup_project(), 0);
+    ASSERT_EQ(prompt_log.size(), 2u);
+    EXPECT_NE(prompt_log[0].find("offering " + std::string(demo) + " from the data directory"), std::string::npos);
+    EXPECT_EQ(prompt_log[1], "Load project NOVAMIR.CFG?");
+    EXPECT_NE(state(), before);
 }
 
 TEST_F(Project_file, a_failed_save_keeps_the_old_file)

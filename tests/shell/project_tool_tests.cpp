@@ -9,6 +9,7 @@
 #include <random>
 
 #include "scene/scene.h"
+#include "shell/project_json.h"
 #include "shell/shell.h"
 #include "test_support.h"
 
@@ -129,15 +130,19 @@ TEST_F(Project_tool, bad_input_is_refused_naming_file_and_key_and_writes_nothing
         std::string json, key;
     } cases[] = {
         {good.substr(0, good.size() / 2), "not valid JSON"},
-        {replaced("\"FRAME SPAN\"", "\"FRAME SPAM\""), "\"integers/FRAME SPAM\": unknown key"},
-        {replaced("\"WIDTH\": 640", "\"WIDTH\": \"wide\""), "\"integers/WIDTH\""},
-        {replaced("\"WIDTH\": 640", "\"WIDTH\": 3000000000"), "\"integers/WIDTH\""},
-        {replaced("\"COMET TYPE\": \"Halo\"", "\"COMET TYPE\": \"Comet\""), "\"choices/COMET TYPE\""},
-        {replaced("\"REF DISTANCE (d9)\"", "\"REF DISTANCE (d8)\""), "fields/REF DISTANCE (d8)\""},
-        {replaced("\"type\": \"SKY\"", "\"type\": \"STAR\""), "/type\""},
+        {replaced("\"FRAME SPAN\"", "\"FRAME SPAM\""), ": integers/FRAME SPAM: unknown key"},
+        {replaced("\"WIDTH\": 640", "\"WIDTH\": \"wide\""), ": integers/WIDTH: expected a whole number"},
+        {replaced("\"WIDTH\": 640", "\"WIDTH\": 3000000000"), ": integers/WIDTH: whole number outside"},
+        {replaced("\"WIDTH\": 640", "\"WIDTH\": 640, \"WIDTH\": 1"), ": integers/WIDTH: key given twice"},
+        {replaced("\"PHASE\": ", "\"PHASE\": -1e999, \"x\": "), ": decimals/PHASE: number -1e999 does not fit"},
+        {replaced("\"COMET TYPE\": \"Halo\"", "\"COMET TYPE\": \"Comet\""), ": choices/COMET TYPE: unknown label"},
+        {replaced("\"REF DISTANCE (d9)\"", "\"REF DISTANCE (d8)\""), "]/fields/REF DISTANCE (d8): unknown key"},
+        {replaced("\"type\": \"SKY\"", "\"type\": \"STAR\""), "objects[3]/type: unknown type"},
         {replaced("\"BACKDROP\": \"SHIP.TGA\"", "\"BACKDROP\": \"" + std::string(40, 'A') + "\""),
-         "\"strings/BACKDROP\""},
-        {many, "\"objects\""},
+         ": strings/BACKDROP: text longer"},
+        {replaced("\"type\": \"SKY\"", "\"type\": " + std::string(20, '[')), "objects[3]/type[0][0][0][0][0]: nested deeper than 8"},
+        {many, ": objects: 65 objects"},
+        {std::string(PROJECT_JSON_MAX_SIZE + 1, ' '), ": (top): 4194305 bytes"},
     };
     write_file_bytes("old.CFG", {7, 7, 7});
     for (const Case& c : cases) {

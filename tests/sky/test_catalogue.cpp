@@ -244,6 +244,11 @@ TEST_F(Catalogue_reader, hostile_files_plot_their_sound_whole_records_only)
     for (const auto& c : cases) {
         ScratchDir fresh; // a new file, never one read before
         write_file_bytes("starcats.bin", c.bytes);
+        prompt_log.clear();
         EXPECT_EQ(draw_stars(RENDER_FRAME), c.count) << c.what;
+        // A short file is named, with what is left of it.
+        bool told = !prompt_log.empty() && prompt_log.back().find("starcats.bin: " + std::to_string(c.bytes.size()) +
+                                                                   " bytes, shorter") != std::string::npos;
+        EXPECT_EQ(told, c.bytes.size() < (size_t)STAR_FILE_SIZE) << c.what;
     }
 }
