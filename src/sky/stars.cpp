@@ -64,7 +64,8 @@ static float read_float_le(const uint8_t* p)
 // Brings the catalogue in memory up to date with the file on disk; a missing
 // file leaves no records and a short one the records it holds whole.
 // The user hears of a missing file once, not on every frame, until it is
-// found again.
+// found again: on the console and in the log, since the star field opens no
+// box of its own in the middle of a frame.
 static void load_catalogue()
 {
     static bool told_missing = false;
@@ -74,7 +75,7 @@ static void load_catalogue()
         f = fopen(path, "rb");
     if (!f) {
         if (!told_missing)
-            tell_user_file(STAR_FILE, "not found or unreadable; no stars are drawn");
+            log_detail("%s: not found or unreadable; no stars are drawn", STAR_FILE);
         told_missing = true;
         catalogue.valid = false;
         catalogue.count = 0;
@@ -106,7 +107,7 @@ static void load_catalogue()
     }
     catalogue.count = n;
     if (got < sizeof bytes)
-        tell_user_file(path, "%d bytes, shorter than the %d of a whole catalogue; %d stars are drawn", (int)got,
+        log_detail("%s: %d bytes, shorter than the %d of a whole catalogue; %d stars are drawn", path, (int)got,
                        STAR_FILE_SIZE, n);
     snprintf(catalogue.path, sizeof catalogue.path, "%s", path);
     catalogue.dev = st.st_dev;
