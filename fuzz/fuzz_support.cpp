@@ -1,0 +1,75 @@
+// Shared set-up of the fuzz harnesses.
+#include "fuzz_support.h"
+
+#include <allegro.h>
+#include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "planets/planets.h"
+#include "platform/platform.h"
+#include "render/render.h"
+#include "shell/shell.h"
+
+// Questions answer at once: a box that waits for a key would stop the run.
+static int answer_no(const char*) { return 'N'; }
+static int answer_enter(const char*) { return 13; }
+static int answer_lines(int, const char* const*) { return 13; }
+
+static char scratch[64];
+
+// Removes the scratch directory and what the last run left in it.
+static void remove_scratch()
+{
+    if (!scratch[0])
+        return;
+    char cmd[128];
+    snprintf(cmd, sizeof cmd, "rm -rf '%s'", scratch);
+    if (system(cmd) != 0)
+        fprintf(stderr, "fuzz: cannot remove %s\n", scratch);
+}
+
+void fuzz_start()
+{
+    if (init_headless() != 0) {
+        fprintf(stderr, "fuzz: cannot start Allegro headless\n");
+        abort();
+    }
+    // Only what a harness writes may be found: no data directory behind it.
+    unsetenv("NOVAMIR_DATA");
+    snprintf(scratch, sizeof scratch, "%s", access("/dev/shm", W_OK) == 0 ? "/dev/shm/novamir-fuzz-XXXXXX"
+                                                                          : "/tmp/novamir-fuzz-XXXXXX");
+    if (!mkdtemp(scratch) || chdir(scratch) != 0) {
+        perror("fuzz: scratch directory");
+        abort();
+    }
+    atexit(remove_scratch);
+    console_quiet = true;
+    prompt_hooks.yes_no = answer_no;
+    prompt_hooks.ok = answer_enter;
+    prompt_hooks.ok_lines = answer_lines;
+    prompt_hooks.ok_text = answer_enter;
+    if (create_frame_buffer(640) != 0) {
+        fprintf(stderr, "fuzz: no frame buffer\n");
+        abort();
+    }
+    rs = RenderSettings{};
+    rs.i[I_WIDTH] = 640;
+    rs.i[I_HEIGHT] = 480;
+    if (!surface_map)
+        surface_map = create_bitmap_ex(8, MAP_MAX_WIDTH, MAP_MAX_HEIGHT);
+}
+
+bool fuzz_write_input(const char* name, const uint8_t* data, size_t size)
+{
+    prompt_log.clear();
+    // A new file each time: readers that keep what they read know a file by
+    // its inode, size and times, and two runs can fall in one clock tick.
+    unlink(name);
+    FILE* f = fopen(name, "wb");
+    if (!f)
+        return false;
+    const bool ok = fwrite(data, 1, size, f) == size;
+    return fclose(f) == 0 && ok;
+}
