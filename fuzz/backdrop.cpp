@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         name = "BACK.BMP";
     else if (size >= 1 && data[0] == 0x0A)
         name = "BACK.PCX";
-    if (!fuzz_write_input(name, data, size))
+    FuzzInput input(name, data, size);
+    if (!input.written)
         return 0;
     load_backdrop(name);
     return 0;

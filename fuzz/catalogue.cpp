@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!fuzz_write_input("starcats.bin", data, size))
+    FuzzInput input("starcats.bin", data, size);
+    if (!input.written)
         return 0;
     memset(int_param, 0, sizeof int_param);
     memset(dbl_param, 0, sizeof dbl_param);

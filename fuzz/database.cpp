@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!fuzz_write_input(planet_database_name, data, size))
+    FuzzInput input(planet_database_name, data, size);
+    if (!input.written)
         return 0;
     read_planet_database();
     return 0;

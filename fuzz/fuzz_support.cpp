@@ -18,6 +18,7 @@ static int answer_enter(const char*) { return 13; }
 static int answer_lines(int, const char* const*) { return 13; }
 
 static char scratch[64];
+static char home[4096]; // the fuzzer's own working directory
 
 // Removes the scratch directory and what the last run left in it.
 static void remove_scratch()
@@ -40,7 +41,7 @@ void fuzz_start()
     unsetenv("NOVAMIR_DATA");
     snprintf(scratch, sizeof scratch, "%s", access("/dev/shm", W_OK) == 0 ? "/dev/shm/novamir-fuzz-XXXXXX"
                                                                           : "/tmp/novamir-fuzz-XXXXXX");
-    if (!mkdtemp(scratch) || chdir(scratch) != 0) {
+    if (!getcwd(home, sizeof home) || !mkdtemp(scratch)) {
         perror("fuzz: scratch directory");
         abort();
     }
@@ -61,15 +62,23 @@ void fuzz_start()
         surface_map = create_bitmap_ex(8, MAP_MAX_WIDTH, MAP_MAX_HEIGHT);
 }
 
-bool fuzz_write_input(const char* name, const uint8_t* data, size_t size)
+FuzzInput::FuzzInput(const char* name, const uint8_t* data, size_t size) : written(false)
 {
     prompt_log.clear();
+    if (chdir(scratch) != 0)
+        return;
     // A new file each time: readers that keep what they read know a file by
     // its inode, size and times, and two runs can fall in one clock tick.
     unlink(name);
     FILE* f = fopen(name, "wb");
     if (!f)
-        return false;
+        return;
     const bool ok = fwrite(data, 1, size, f) == size;
-    return fclose(f) == 0 && ok;
+    written = fclose(f) == 0 && ok;
+}
+
+FuzzInput::~FuzzInput()
+{
+    if (chdir(home) != 0)
+        abort();
 }

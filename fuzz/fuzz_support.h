@@ -5,10 +5,18 @@
 #include <cstdint> // Required for: uint8_t
 
 // Brings Allegro up headless once, makes a fresh directory under /dev/shm
-// (or /tmp) the current directory, silences every question and message,
-// and creates a 640 x 480 frame buffer and the surface map.
+// (or /tmp), silences every question and message, and creates a 640 x 480
+// frame buffer and the surface map.
 void fuzz_start();
-// Writes the input to the named file in the scratch directory (replacing any
-// earlier one) and forgets what the earlier runs logged. False when the file
-// cannot be written (then the run is skipped).
-bool fuzz_write_input(const char* name, const uint8_t* data, size_t size);
+
+// One run's input as a file: writes it under the name in the scratch
+// directory (replacing any earlier one), makes that directory current so
+// the readers' lookup finds it first, and forgets what earlier runs logged.
+// The destructor goes back to the directory the fuzzer works in (its corpus
+// and artifact paths may be relative). written is false when the file could
+// not be written (then the run is skipped).
+struct FuzzInput {
+    FuzzInput(const char* name, const uint8_t* data, size_t size);
+    ~FuzzInput();
+    bool written;
+};

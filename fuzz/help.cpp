@@ -17,7 +17,8 @@ static size_t walk_text(const char* s) { return s ? strlen(s) : 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!fuzz_write_input("novamir.hlp", data, size))
+    FuzzInput input("novamir.hlp", data, size);
+    if (!input.written)
         return 0;
     if (load_help() != 0)
         return 0;

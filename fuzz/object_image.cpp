@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const char name[] = "OBJECT." NOVAMIR_FUZZ_EXT;
-    if (!fuzz_write_input(name, data, size))
+    FuzzInput input(name, data, size);
+    if (!input.written)
         return 0;
     load_object_image(name);
     return 0;

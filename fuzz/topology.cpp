@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!fuzz_write_input(topology_file_name, data, size))
+    FuzzInput input(topology_file_name, data, size);
+    if (!input.written)
         return 0;
     topology_loaded = read_topology_index();
     if (!topology_loaded)
