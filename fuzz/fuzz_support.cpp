@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "planets/planets.h"
 #include "platform/platform.h"
@@ -17,18 +18,15 @@ static int answer_no(const char*) { return 'N'; }
 static int answer_enter(const char*) { return 13; }
 static int answer_lines(int, const char* const*) { return 13; }
 
-static char scratch[64];
+static char scratch[4096];
 static char home[4096]; // the fuzzer's own working directory
 
 // Removes the scratch directory and what the last run left in it.
 static void remove_scratch()
 {
-    if (!scratch[0])
-        return;
-    char cmd[128];
-    snprintf(cmd, sizeof cmd, "rm -rf '%s'", scratch);
-    if (system(cmd) != 0)
-        fprintf(stderr, "fuzz: cannot remove %s\n", scratch);
+    std::error_code ec;
+    if (scratch[0])
+        std::filesystem::remove_all(scratch, ec);
 }
 
 void fuzz_start()
@@ -39,8 +37,12 @@ void fuzz_start()
     }
     // Only what a harness writes may be found: no data directory behind it.
     unsetenv("NOVAMIR_DATA");
-    snprintf(scratch, sizeof scratch, "%s", access("/dev/shm", W_OK) == 0 ? "/dev/shm/novamir-fuzz-XXXXXX"
-                                                                          : "/tmp/novamir-fuzz-XXXXXX");
+    // In memory where possible; scripts/fuzz names a parent it removes
+    // afterwards, since a crash ends the process without the clean-up below.
+    const char* parent = getenv("NOVAMIR_FUZZ_TMP");
+    if (!parent || !parent[0])
+        parent = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    snprintf(scratch, sizeof scratch, "%s/novamir-fuzz-XXXXXX", parent);
     if (!getcwd(home, sizeof home) || !mkdtemp(scratch)) {
         perror("fuzz: scratch directory");
         abort();
