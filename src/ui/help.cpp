@@ -34,8 +34,10 @@ void show_topic(int t, int from)
     }
     top += 16;
     use_font(2);
+    // Lines below the screen's bottom edge cannot be seen: a topic that claims
+    // thousands of lines costs no more than a screenful.
     int lines = help_line_count(t);
-    for (int i = 0; i < lines; i++)
+    for (int i = 0; i < lines && top + 4 + 12 * i < SCREEN_H; i++)
         if (const char* text = help_line(t, i))
             draw_text(left + 4, top + 4 + 12 * i, screen_colours[TEXT_COLOUR], text);
     int empty = 0;
