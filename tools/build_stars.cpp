@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/bytes.h" // Required for: put_u16, put_f32
 #include "sky/sky.h" // Required for: STAR_RECORDS, STAR_RECORD_SIZE, STAR_FILE_SIZE, TWO_PI
 
 constexpr double SATURATION_MAG = 1.0;   // stars at least this bright are at 255
@@ -175,14 +176,6 @@ static bool read_table(const char* path, std::vector<StarRow>* rows)
     return ok;
 }
 
-static void put_float(uint8_t* p, float v)
-{
-    uint32_t u;
-    memcpy(&u, &v, 4);
-    for (int k = 0; k < 4; k++)
-        p[k] = (uint8_t)(u >> (8 * k));
-}
-
 int main(int argc, char** argv)
 {
     if (argc != 3) {
@@ -194,14 +187,13 @@ int main(int argc, char** argv)
         return 1;
 
     std::vector<uint8_t> out(STAR_FILE_SIZE, 0);
-    out[0] = (uint8_t)(STAR_RECORDS & 0xff);
-    out[1] = (uint8_t)((STAR_RECORDS >> 8) & 0xff);
+    put_u16(&out[0], STAR_RECORDS);
     for (int k = 0; k < STAR_RECORDS; k++) {
         const StarRow& s = rows[k];
         uint8_t* rec = &out[2 + STAR_RECORD_SIZE * k];
         // The renderer turns radians back into degrees with 360 / TWO_PI.
-        put_float(rec + 0, (float)(s.ra_deg * (TWO_PI / 360.0)));
-        put_float(rec + 4, (float)(s.dec_deg * (TWO_PI / 360.0)));
+        put_f32(rec + 0, (float)(s.ra_deg * (TWO_PI / 360.0)));
+        put_f32(rec + 4, (float)(s.dec_deg * (TWO_PI / 360.0)));
         double rgb[3];
         blackbody_rgb(temperature_of(s.bv), rgb);
         double level = level_of(s.mag);

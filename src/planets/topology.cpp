@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "images/images.h"     // Required for: image_width, rgb_to_palette
+#include "platform/bytes.h"    // Required for: get_i16, get_i32
 #include "platform/platform.h" // Required for: open_data_file
 #include "shell/shell.h"       // Required for: int_param, tell_user_lines
 
@@ -31,12 +32,6 @@ static struct {
     PALETTE library_palette;                 // map_palette for the preview
 } topo;
 
-static int get16(const uint8_t* p) { return (int16_t)(uint16_t)(p[0] | (p[1] << 8)); }
-static int32_t get32(const uint8_t* p)
-{
-    return (int32_t)((uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) |
-                     ((uint32_t)p[3] << 24));
-}
 
 // Writes a list line of at most 76 characters (bytes 77..79 carry marks).
 static void put_line(char* line, const char* fmt, ...)
@@ -67,7 +62,7 @@ static bool check_record_data(int k, bool with_palette, char* why, size_t n)
         snprintf(why, n, "its offset %lld lies past the end of the file", (long long)off);
         return false;
     }
-    int L = get16(&b[off]), R = get16(&b[off + 2]);
+    int L = get_i16(&b[off]), R = get_i16(&b[off + 2]);
     if (L < 1 || L > MAP_MAX_WIDTH) {
         snprintf(why, n, "its rows of %d bytes are not within 1 to 640", L);
         return false;
@@ -129,8 +124,8 @@ static void set_size_state(int k, int L, int R)
 static const uint8_t* copy_rows(int k, int* L, int* R)
 {
     const uint8_t* p = topo.bytes.data() + topology.offsets[k];
-    *L = get16(p);
-    *R = get16(p + 2);
+    *L = get_i16(p);
+    *R = get_i16(p + 2);
     p += 4;
     for (int r = 0; r < *R; r++, p += *L)
         memcpy(surface_map->line[r], p, (size_t)*L);
@@ -164,9 +159,9 @@ static bool parse_index(char* why, size_t n, std::vector<std::string>& notes)
         snprintf(why, n, "%d bytes, shorter than its 580-byte header", (int)b.size());
         return false;
     }
-    topology.record_limit = get16(&b[0]);
+    topology.record_limit = get_i16(&b[0]);
     topology.planets_on_file = topology.record_limit;
-    int count = get16(&b[2]);
+    int count = get_i16(&b[2]);
     if (count < 0 || count > MAX_TOPOLOGY_RECORDS) {
         snprintf(why, n, "index of %d records (at most 48)", count);
         return false;
@@ -178,10 +173,10 @@ static bool parse_index(char* why, size_t n, std::vector<std::string>& notes)
     }
     topology.count = count;
     for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++) {
-        topology.widths[i] = get16(&b[4 + 2 * i]);
-        topology.heights[i] = get16(&b[100 + 2 * i]);
-        topology.offsets[i] = get32(&b[196 + 4 * i]);
-        topology.sizes[i] = get32(&b[388 + 4 * i]);
+        topology.widths[i] = get_i16(&b[4 + 2 * i]);
+        topology.heights[i] = get_i16(&b[100 + 2 * i]);
+        topology.offsets[i] = get_i32(&b[196 + 4 * i]);
+        topology.sizes[i] = get_i32(&b[388 + 4 * i]);
     }
     for (int i = 0; i < count; i++) {
         const uint8_t* e = &b[580 + 16 * i];
@@ -209,14 +204,14 @@ static bool parse_index(char* why, size_t n, std::vector<std::string>& notes)
                 topology.full_flags[i] = b[pos + i] ? 1 : 0;
             pos += 48;
             if (am) {
-                topology.planets_on_file = get16(&b[pos]);
+                topology.planets_on_file = get_i16(&b[pos]);
                 pos += 2;
             }
-            topology.rings_on_file = get16(&b[pos]);
+            topology.rings_on_file = get_i16(&b[pos]);
             pos += 2;
             if (am)
                 for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
-                    topology.ring_records[i] = get16(&b[pos + 2 * i]);
+                    topology.ring_records[i] = get_i16(&b[pos + 2 * i]);
             topology.trailer = am ? 2 : 1;
         }
     }

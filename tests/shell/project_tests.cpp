@@ -10,16 +10,14 @@
 
 #include "scene/scene.h"
 #include "shell/project_layout.h"
+#include "platform/bytes.h"
 #include "platform/platform.h"
 #include "shell/shell.h"
 #include "test_support.h"
 
 namespace {
 
-uint32_t u32_at(const std::vector<uint8_t>& b, size_t at)
-{
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
-}
+uint32_t u32_at(const std::vector<uint8_t>& b, size_t at) { return get_u32(&b[at]); }
 
 // Everything a load may change, as bytes.
 std::vector<uint8_t> state()

@@ -2,6 +2,8 @@
 // the parameter table they are built from.
 #include "toolkit.h"
 
+#include "platform/bytes.h" // Required for: append_u16, append_u32, append_f64
+
 #include <cmath>   // Required for: std::isfinite, std::floor
 #include <cstdlib> // Required for: strtod, strtol
 #include <cstring>
@@ -9,30 +11,6 @@
 #include <sstream>
 
 namespace nmk {
-
-// ---------------------------------------------------------------------------
-// Byte output.
-
-void put16(std::vector<uint8_t>& out, int v)
-{
-    out.push_back((uint8_t)(v & 0xFF));
-    out.push_back((uint8_t)((v >> 8) & 0xFF));
-}
-
-void put32(std::vector<uint8_t>& out, int32_t v)
-{
-    uint32_t u = (uint32_t)v;
-    for (int b = 0; b < 4; b++)
-        out.push_back((uint8_t)(u >> (8 * b)));
-}
-
-void putd(std::vector<uint8_t>& out, double v)
-{
-    uint64_t bits;
-    memcpy(&bits, &v, sizeof bits);
-    for (int b = 0; b < 8; b++)
-        out.push_back((uint8_t)(bits >> (8 * b)));
-}
 
 // ---------------------------------------------------------------------------
 // Parameter table.
@@ -182,19 +160,19 @@ std::vector<uint8_t> param_block(const std::vector<ParamRow>& rows)
     }
     std::vector<uint8_t> out;
     for (double v : dv)
-        putd(out, v);
+        append_f64(out, v);
     for (double v : dmax)
-        putd(out, v);
+        append_f64(out, v);
     for (double v : dmin)
-        putd(out, v);
+        append_f64(out, v);
     for (int32_t v : iv)
-        put32(out, v);
+        append_u32(out, v);
     for (int32_t v : imax)
-        put32(out, v);
+        append_u32(out, v);
     for (int32_t v : imin)
-        put32(out, v);
+        append_u32(out, v);
     for (int32_t v : fv)
-        put32(out, v);
+        append_u32(out, v);
     return out;
 }
 
@@ -205,14 +183,14 @@ std::vector<uint8_t> database_bytes(const std::vector<uint8_t>& block, const Ind
                                     const IndexedImage& second, const uint8_t colours[768])
 {
     std::vector<uint8_t> out(block);
-    put16(out, first.width);
-    put16(out, first.height);
+    append_u16(out, first.width);
+    append_u16(out, first.height);
     out.insert(out.end(), first.pixels.begin(), first.pixels.end());
     std::vector<uint8_t> pal(first.palette);
     pal.resize(768, 0);
     out.insert(out.end(), pal.begin(), pal.end());
-    put16(out, second.width);
-    put16(out, second.height);
+    append_u16(out, second.width);
+    append_u16(out, second.height);
     out.insert(out.end(), second.pixels.begin(), second.pixels.end());
     out.insert(out.end(), colours, colours + 768);
     return out;
@@ -297,8 +275,8 @@ static std::vector<uint8_t> record_data(const TopoRecord& r)
     if (r.map_type == 6)
         return r.opaque;
     std::vector<uint8_t> out;
-    put16(out, r.image.width);
-    put16(out, r.image.height);
+    append_u16(out, r.image.width);
+    append_u16(out, r.image.height);
     out.insert(out.end(), r.image.pixels.begin(), r.image.pixels.end());
     if (type_has_palette(r.map_type))
         out.insert(out.end(), r.image.palette.begin(), r.image.palette.end());
@@ -319,20 +297,20 @@ std::vector<uint8_t> topology_bytes(const TopoFile& f)
         index_size += 48 + 2 + 2 + 96;
 
     std::vector<uint8_t> out;
-    put16(out, f.record_limit);
-    put16(out, n);
+    append_u16(out, f.record_limit);
+    append_u16(out, n);
     for (int i = 0; i < MAX_RECORDS; i++)
-        put16(out, i < n ? (f.records[i].map_type == 6 ? 0 : f.records[i].image.width) : 0);
+        append_u16(out, i < n ? (f.records[i].map_type == 6 ? 0 : f.records[i].image.width) : 0);
     for (int i = 0; i < MAX_RECORDS; i++)
-        put16(out, i < n ? (f.records[i].map_type == 6 ? 0 : f.records[i].image.height) : 0);
+        append_u16(out, i < n ? (f.records[i].map_type == 6 ? 0 : f.records[i].image.height) : 0);
     size_t offset = index_size;
     for (int i = 0; i < MAX_RECORDS; i++) {
-        put32(out, i < n ? (int32_t)offset : 0);
+        append_u32(out, i < n ? (int32_t)offset : 0);
         if (i < n)
             offset += data[i].size();
     }
     for (int i = 0; i < MAX_RECORDS; i++)
-        put32(out, i < n ? (int32_t)data[i].size() : 0);
+        append_u32(out, i < n ? (int32_t)data[i].size() : 0);
     for (const TopoRecord& r : f.records) {
         char name[12] = {};
         memcpy(name, r.name.c_str(), r.name.size() < 11 ? r.name.size() : 11);
@@ -351,11 +329,11 @@ std::vector<uint8_t> topology_bytes(const TopoFile& f)
         for (int i = 0; i < MAX_RECORDS; i++)
             out.push_back(i < n ? (uint8_t)(f.records[i].full_flag ? 1 : 0) : 0);
         if (f.trailer == 2)
-            put16(out, f.planets_on_file);
-        put16(out, f.rings_on_file);
+            append_u16(out, f.planets_on_file);
+        append_u16(out, f.rings_on_file);
         if (f.trailer == 2)
             for (int i = 0; i < MAX_RECORDS; i++)
-                put16(out, i < (int)f.ring_records.size() ? f.ring_records[i] : 0);
+                append_u16(out, i < (int)f.ring_records.size() ? f.ring_records[i] : 0);
     }
     for (const std::vector<uint8_t>& d : data)
         out.insert(out.end(), d.begin(), d.end());
