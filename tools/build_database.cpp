@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "platform/platform.h" // Required for: init_headless
+#include "platform/angles.h" // Required for: PI_EXACT
 #include "toolkit.h"
 #include "ui/ui.h" // Required for: build_ui_palette, ui_palette
 
 using nmk::IndexedImage;
 using nmk::RgbImage;
 
-static const double PI_D = 3.14159265358979323846;
 
 // ---------------------------------------------------------------------------
 // A small scene renderer for the two pictures: an orthographic sphere with a
@@ -39,8 +39,8 @@ static double clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 
 static void sample_map(const RgbImage& map, double lat, double lon, double out[3])
 {
-    double u = (lon + PI_D) / (2 * PI_D) * map.width - 0.5;
-    double v = (PI_D / 2 - lat) / PI_D * map.height - 0.5;
+    double u = (lon + PI_EXACT) / (2 * PI_EXACT) * map.width - 0.5;
+    double v = (PI_EXACT / 2 - lat) / PI_EXACT * map.height - 0.5;
     int x0 = (int)std::floor(u), y0 = (int)std::floor(v);
     double tx = u - x0, ty = v - y0;
     for (int k = 0; k < 3; k++)
@@ -102,7 +102,7 @@ static void draw_planet(RgbImage& im, const RgbImage& map, const Sphere& s, cons
                 double gz = z * ct - y * st;
                 double lat = std::asin(std::fmax(-1.0, std::fmin(1.0, gy)));
                 double lon = std::atan2(x, gz) + s.spin;
-                lon = std::remainder(lon, 2 * PI_D);
+                lon = std::remainder(lon, 2 * PI_EXACT);
                 double m[3];
                 sample_map(map, lat, lon, m);
                 double lambert = x * s.light[0] + y * s.light[1] + z * s.light[2];
