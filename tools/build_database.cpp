@@ -4,13 +4,15 @@
 //   build_database PARAMS.tsv OUT.dat
 #include <allegro.h> // Required for: font, textout_ex, create_bitmap_ex
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/platform.h" // Required for: init_headless
-#include "platform/angles.h" // Required for: PI_EXACT
+#include "platform/angles.h"      // Required for: PI_EXACT
+#include "platform/atomic_file.h" // Required for: write_bytes_atomically
+#include "platform/platform.h"    // Required for: init_headless
 #include "toolkit.h"
 #include "ui/ui.h" // Required for: build_ui_palette, ui_palette
 
@@ -244,14 +246,8 @@ int main(int argc, char** argv)
     IndexedImage second = second_picture(colours);
     std::vector<uint8_t> bytes = nmk::database_bytes(nmk::param_block(rows), first, second, colours);
 
-    std::string tmp = std::string(argv[2]) + ".tmp";
-    FILE* f = fopen(tmp.c_str(), "wb");
-    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || fclose(f) != 0) {
-        fprintf(stderr, "build_database: cannot write %s\n", tmp.c_str());
-        return 1;
-    }
-    if (rename(tmp.c_str(), argv[2]) != 0) {
-        fprintf(stderr, "build_database: cannot rename %s\n", tmp.c_str());
+    if (write_bytes_atomically(argv[2], bytes.data(), bytes.size()) != 0) {
+        fprintf(stderr, "build_database: cannot write %s: %s\n", argv[2], strerror(errno));
         return 1;
     }
     return 0;

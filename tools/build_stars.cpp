@@ -28,13 +28,15 @@
 // follow its colour.
 #include <cmath>   // Required for: exp, pow, floor
 #include <cstdint> // Required for: uint8_t, uint32_t, int16_t
-#include <cstdio>  // Required for: fopen, fgets, fprintf, rename
+#include <cerrno>  // Required for: errno
+#include <cstdio>  // Required for: fopen, fgets, fprintf
 #include <cstring> // Required for: memcpy, strlen
 #include <string>
 #include <vector>
 
-#include "platform/bytes.h" // Required for: put_u16, put_f32
-#include "sky/sky.h" // Required for: STAR_RECORDS, STAR_RECORD_SIZE, STAR_FILE_SIZE, TWO_PI
+#include "platform/atomic_file.h" // Required for: write_bytes_atomically
+#include "platform/bytes.h"       // Required for: put_u16, put_f32
+#include "sky/sky.h"              // Required for: STAR_RECORDS, STAR_RECORD_SIZE, STAR_FILE_SIZE, TWO_PI
 
 constexpr double SATURATION_MAG = 1.0;   // stars at least this bright are at 255
 constexpr double BRIGHTNESS_GAMMA = 0.28; // compresses 7.5 magnitudes into 255..60
@@ -202,17 +204,9 @@ int main(int argc, char** argv)
         rec[11] = 0;
     }
 
-    // Written beside the target and renamed over it: a failed write keeps the old file.
-    std::string tmp = std::string(argv[2]) + ".tmp";
-    FILE* f = fopen(tmp.c_str(), "wb");
-    if (!f) {
-        fprintf(stderr, "build_stars: cannot create %s\n", tmp.c_str());
-        return 1;
-    }
-    size_t written = fwrite(out.data(), 1, out.size(), f);
-    if ((fclose(f) != 0) | (written != out.size()) || rename(tmp.c_str(), argv[2]) != 0) {
-        fprintf(stderr, "build_stars: error writing %s\n", argv[2]);
-        remove(tmp.c_str());
+    // A failed write keeps the old file.
+    if (write_bytes_atomically(argv[2], out.data(), out.size()) != 0) {
+        fprintf(stderr, "build_stars: error writing %s: %s\n", argv[2], strerror(errno));
         return 1;
     }
     return 0;

@@ -3,12 +3,14 @@
 // rings.jpg, falling back to procedural maps for any file that is missing.
 //   build_topology OUT.top OPENUNIVERSE_TEXTURE_DIR XPLANET_IMAGE_DIR
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/angles.h" // Required for: PI_EXACT
+#include "platform/angles.h"      // Required for: PI_EXACT
+#include "platform/atomic_file.h" // Required for: write_bytes_atomically
 #include "toolkit.h"
 
 using nmk::IndexedImage;
@@ -341,14 +343,8 @@ int main(int argc, char** argv)
         return 1;
     }
     std::vector<uint8_t> bytes = nmk::topology_bytes(file);
-    std::string tmp = std::string(argv[1]) + ".tmp";
-    FILE* f = fopen(tmp.c_str(), "wb");
-    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || fclose(f) != 0) {
-        fprintf(stderr, "build_topology: cannot write %s\n", tmp.c_str());
-        return 1;
-    }
-    if (rename(tmp.c_str(), argv[1]) != 0) {
-        fprintf(stderr, "build_topology: cannot rename %s\n", tmp.c_str());
+    if (write_bytes_atomically(argv[1], bytes.data(), bytes.size()) != 0) {
+        fprintf(stderr, "build_topology: cannot write %s: %s\n", argv[1], strerror(errno));
         return 1;
     }
     return 0;

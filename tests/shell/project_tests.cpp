@@ -2,9 +2,7 @@
 // malformed files with nothing changed, and saves that never lose the old file.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -256,17 +254,10 @@ TEST_F(Project_file, a_failed_save_keeps_the_old_file)
     EXPECT_EQ(save_project(), 0);
     EXPECT_EQ(read_file_bytes("NOVAMIR.CFG"), old);
     console_yes_no_key = 'Y';
-    // The system stops the 1,900-byte write after 1,000 bytes.
-    struct rlimit saved, small;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    small = saved;
-    small.rlim_cur = 1000;
-    void (*old_handler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    int result = save_project();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, old_handler);
-    EXPECT_EQ(result, 27);
+    {
+        FileSizeLimit full_disk(1000); // stops the 1,900-byte write after 1,000 bytes
+        EXPECT_EQ(save_project(), 27);
+    }
     EXPECT_TRUE(logged("Error writing NOVAMIR.CFG file!"));
     EXPECT_EQ(read_file_bytes("NOVAMIR.CFG"), old);
     auto entries = std::filesystem::directory_iterator(".");
