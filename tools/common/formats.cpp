@@ -2,10 +2,12 @@
 // the parameter table they are built from.
 #include "toolkit.h"
 
-#include "platform/bytes.h" // Required for: append_u16, append_u32, append_f64
+#include "planets/topology_format.h" // Required for: the TOPO_* layout and limits
+#include "platform/bytes.h"          // Required for: append_u16, append_u32, append_f64
 
-#include <cmath>   // Required for: std::isfinite, std::floor
-#include <cstdlib> // Required for: strtod, strtol
+#include <algorithm> // Required for: std::min
+#include <cmath>     // Required for: std::isfinite, std::floor
+#include <cstdlib>   // Required for: strtod, strtol
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -199,19 +201,15 @@ std::vector<uint8_t> database_bytes(const std::vector<uint8_t>& block, const Ind
 // ---------------------------------------------------------------------------
 // Topology file.
 
-static const int MAX_RECORDS = 48, HEADER = 580, ENTRY = 16;
-
-static bool type_has_palette(int t) { return t == 2 || t == 4 || t == 14 || t == 15 || t == 16; }
-static bool type_is_raw(int t) { return t == 1 || t == 3; }
 
 bool check_topology(const TopoFile& f, std::string& error)
 {
     int n = (int)f.records.size();
-    if (n > MAX_RECORDS) {
+    if (n > MAX_TOPOLOGY_RECORDS) {
         error = "more than 48 records";
         return false;
     }
-    if (f.ring_records.size() > (size_t)MAX_RECORDS || f.rings_on_file > MAX_RECORDS || f.rings_on_file < 0) {
+    if (f.ring_records.size() > (size_t)MAX_TOPOLOGY_RECORDS || f.rings_on_file > MAX_TOPOLOGY_RECORDS || f.rings_on_file < 0) {
         error = "more than 48 rings";
         return false;
     }
@@ -237,7 +235,7 @@ bool check_topology(const TopoFile& f, std::string& error)
     for (int i = 0; i < n; i++) {
         const TopoRecord& r = f.records[i];
         std::string who = "record " + std::to_string(i) + " (" + r.name + "): ";
-        if (r.name.size() > 11) {
+        if (r.name.size() > TOPOLOGY_NAME_LEN - 1) {
             error = who + "name longer than 11 characters";
             return false;
         }
@@ -246,21 +244,21 @@ bool check_topology(const TopoFile& f, std::string& error)
             error = who + "index fields must be bytes";
             return false;
         }
-        if (r.map_type == 6)
+        if (r.map_type == TOPO_TYPE_OPAQUE)
             continue;
         const IndexedImage& im = r.image;
-        if (im.width < 1 || im.width > 640 || im.height < 1 || im.height > 256 ||
+        if (im.width < 1 || im.width > MAP_MAX_WIDTH || im.height < 1 || im.height > MAP_MAX_HEIGHT ||
             im.pixels.size() != (size_t)im.width * im.height) {
             error = who + "picture must be 1..640 by 1..256 with one byte per pixel";
             return false;
         }
-        if (type_has_palette(r.map_type) && im.palette.size() != 768) {
+        if (topology_type_has_palette(r.map_type) && im.palette.size() != TOPO_PALETTE_BYTES) {
             error = who + "this type needs a 768-byte palette";
             return false;
         }
-        if (type_is_raw(r.map_type) && r.palette_source != 0) {
+        if (topology_type_is_raw(r.map_type) && r.palette_source != 0) {
             int s = r.palette_source;
-            if (s >= n || !type_has_palette(f.records[s].map_type)) {
+            if (s >= n || !topology_type_has_palette(f.records[s].map_type)) {
                 error = who + "palette source is not a record with a palette";
                 return false;
             }
@@ -272,13 +270,13 @@ bool check_topology(const TopoFile& f, std::string& error)
 // Bytes of one record's data block.
 static std::vector<uint8_t> record_data(const TopoRecord& r)
 {
-    if (r.map_type == 6)
+    if (r.map_type == TOPO_TYPE_OPAQUE)
         return r.opaque;
     std::vector<uint8_t> out;
     append_u16(out, r.image.width);
     append_u16(out, r.image.height);
     out.insert(out.end(), r.image.pixels.begin(), r.image.pixels.end());
-    if (type_has_palette(r.map_type))
+    if (topology_type_has_palette(r.map_type))
         out.insert(out.end(), r.image.palette.begin(), r.image.palette.end());
     return out;
 }
@@ -290,35 +288,37 @@ std::vector<uint8_t> topology_bytes(const TopoFile& f)
     for (const TopoRecord& r : f.records)
         data.push_back(record_data(r));
 
-    size_t index_size = HEADER + ENTRY * (size_t)n + 2;
+    size_t index_size = TOPO_HEADER_BYTES + TOPO_ENTRY_BYTES * (size_t)n;
     if (f.trailer == 1)
-        index_size += 48 + 2;
+        index_size += TOPO_TRAILER_AH_BYTES;
     else if (f.trailer == 2)
-        index_size += 48 + 2 + 2 + 96;
+        index_size += TOPO_TRAILER_AM_BYTES;
+    else
+        index_size += TOPO_MARKER_BYTES;
 
     std::vector<uint8_t> out;
     append_u16(out, f.record_limit);
     append_u16(out, n);
-    for (int i = 0; i < MAX_RECORDS; i++)
-        append_u16(out, i < n ? (f.records[i].map_type == 6 ? 0 : f.records[i].image.width) : 0);
-    for (int i = 0; i < MAX_RECORDS; i++)
-        append_u16(out, i < n ? (f.records[i].map_type == 6 ? 0 : f.records[i].image.height) : 0);
+    for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
+        append_u16(out, i < n ? (f.records[i].map_type == TOPO_TYPE_OPAQUE ? 0 : f.records[i].image.width) : 0);
+    for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
+        append_u16(out, i < n ? (f.records[i].map_type == TOPO_TYPE_OPAQUE ? 0 : f.records[i].image.height) : 0);
     size_t offset = index_size;
-    for (int i = 0; i < MAX_RECORDS; i++) {
+    for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++) {
         append_u32(out, i < n ? (int32_t)offset : 0);
         if (i < n)
             offset += data[i].size();
     }
-    for (int i = 0; i < MAX_RECORDS; i++)
+    for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
         append_u32(out, i < n ? (int32_t)data[i].size() : 0);
     for (const TopoRecord& r : f.records) {
-        char name[12] = {};
-        memcpy(name, r.name.c_str(), r.name.size() < 11 ? r.name.size() : 11);
-        out.insert(out.end(), name, name + 12);
-        out.push_back((uint8_t)r.palette_source);
-        out.push_back((uint8_t)r.map_type);
-        out.push_back((uint8_t)r.zero_index);
-        out.push_back((uint8_t)r.dark_index);
+        uint8_t e[TOPO_ENTRY_BYTES] = {};
+        memcpy(e + TOPO_ENTRY_NAME_AT, r.name.c_str(), std::min(r.name.size(), (size_t)TOPOLOGY_NAME_LEN - 1));
+        e[TOPO_ENTRY_PALETTE_SOURCE_AT] = (uint8_t)r.palette_source;
+        e[TOPO_ENTRY_MAP_TYPE_AT] = (uint8_t)r.map_type;
+        e[TOPO_ENTRY_ZERO_INDEX_AT] = (uint8_t)r.zero_index;
+        e[TOPO_ENTRY_DARK_INDEX_AT] = (uint8_t)r.dark_index;
+        out.insert(out.end(), e, e + TOPO_ENTRY_BYTES);
     }
     if (f.trailer == 0) {
         out.push_back(0);
@@ -326,13 +326,13 @@ std::vector<uint8_t> topology_bytes(const TopoFile& f)
     } else {
         out.push_back('A');
         out.push_back(f.trailer == 2 ? 'M' : 'H');
-        for (int i = 0; i < MAX_RECORDS; i++)
+        for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
             out.push_back(i < n ? (uint8_t)(f.records[i].full_flag ? 1 : 0) : 0);
         if (f.trailer == 2)
             append_u16(out, f.planets_on_file);
         append_u16(out, f.rings_on_file);
         if (f.trailer == 2)
-            for (int i = 0; i < MAX_RECORDS; i++)
+            for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
                 append_u16(out, i < (int)f.ring_records.size() ? f.ring_records[i] : 0);
     }
     for (const std::vector<uint8_t>& d : data)
