@@ -2,9 +2,10 @@
 //   build_help SOURCE OUTPUT [--params TABLE] [--list] [--no-menu-check]
 // TABLE is the parameter table whose limits the texts quote. Refuses a source that breaks the help window's limits or
 // leaves a menu row without help, naming the line.
+#include "help_source.h" // Required for: compile_help
+
 #include "platform/atomic_file.h" // Required for: write_bytes_atomically
 #include "shell/shell.h"          // Required for: menu_pages
-#include "ui/help_source.h"       // Required for: compile_help
 
 #include <cstdio>
 #include <cstring>

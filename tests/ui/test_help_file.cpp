@@ -6,7 +6,7 @@
 #include "platform/platform.h"
 #include "shell/shell.h"
 #include "test_support.h"
-#include "ui/help_source.h"
+#include "help_source.h" // the compiler from the builders' toolkit
 
 #include <cstring>
 #include <fstream>

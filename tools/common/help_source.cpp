@@ -8,7 +8,7 @@
 //   links KEY|- [KEY|- [KEY|-]]   up to three links, "-" leaves a slot empty
 //   row PAGE ROW [NAME]      the menu row that opens this topic with F1
 //   | TEXT                   one line of text ("|" alone: an empty line)
-#include "ui/help_source.h"
+#include "help_source.h"
 #include "platform/bytes.h" // Required for: append_u16, append_u32
 #include "ui/ui.h"           // Required for: HELP_* limits of the file format
 
