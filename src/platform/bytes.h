@@ -17,11 +17,16 @@ inline int16_t get_i16(const uint8_t* p) { return (int16_t)get_u16(p); }
 
 inline void put_u32(uint8_t* p, uint32_t v)
 {
-    put_u16(p, (uint16_t)v);
-    put_u16(p + 2, (uint16_t)(v >> 16));
+    p[0] = (uint8_t)v;
+    p[1] = (uint8_t)(v >> 8);
+    p[2] = (uint8_t)(v >> 16);
+    p[3] = (uint8_t)(v >> 24);
 }
 
-inline uint32_t get_u32(const uint8_t* p) { return (uint32_t)get_u16(p) | (uint32_t)get_u16(p + 2) << 16; }
+inline uint32_t get_u32(const uint8_t* p)
+{
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+}
 inline int32_t get_i32(const uint8_t* p) { return (int32_t)get_u32(p); }
 
 // Floating point goes through its IEEE-754 bit pattern, NaNs included.
@@ -77,6 +82,6 @@ inline void append_f64(std::vector<uint8_t>& out, double v)
     put_f64(&out[out.size() - 8], v);
 }
 
-// Big-endian fields, for the picture formats that use them (PNG, JPEG).
+// Big-endian fields, for the IFF chunks of LBM pictures.
 inline uint16_t get_u16_be(const uint8_t* p) { return (uint16_t)(p[0] << 8 | p[1]); }
 inline uint32_t get_u32_be(const uint8_t* p) { return (uint32_t)get_u16_be(p) << 16 | get_u16_be(p + 2); }
