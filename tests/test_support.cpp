@@ -4,7 +4,9 @@
 #include "render/render.h"
 #include "shell/shell.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -28,6 +30,25 @@ ScratchDir::~ScratchDir()
     std::error_code ec;
     if (path != "/tmp")
         std::filesystem::remove_all(path, ec);
+}
+
+FileSizeLimit::FileSizeLimit(uint64_t bytes)
+{
+    struct rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    saved_cur = limit.rlim_cur;
+    saved_handler = signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    struct rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = saved_cur;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, saved_handler);
 }
 
 std::vector<uint8_t> read_file_bytes(const std::string& path)

@@ -14,6 +14,15 @@ struct ScratchDir {
     std::string old_cwd;
 };
 
+// While it lives, the system refuses to let any file grow past bytes (the
+// write fails with EFBIG instead of raising SIGXFSZ): a disk that fills up.
+struct FileSizeLimit {
+    explicit FileSizeLimit(uint64_t bytes);
+    ~FileSizeLimit();
+    uint64_t saved_cur;
+    void (*saved_handler)(int);
+};
+
 std::vector<uint8_t> read_file_bytes(const std::string& path);
 void write_file_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // FNV-1a 64-bit of a byte range, for golden hashes.

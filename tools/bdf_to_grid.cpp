@@ -5,13 +5,14 @@
 // lacks stay blank. Cells are the font's advance wide and its ascent plus
 // descent high, so every character keeps its own baseline.
 #include <allegro.h> // Required for: create_bitmap_ex, putpixel, save_bitmap, PALETTE
-#include <cstdio>    // Required for: fopen, fgets, fprintf, rename
+#include <cstdio>    // Required for: fopen, fgets, fprintf
 #include <cstdlib>   // Required for: strtol
 #include <cstring>   // Required for: strncmp, strlen
 #include <string>
 #include <vector>
 
-#include "platform/platform.h" // Required for: init_headless
+#include "platform/atomic_file.h" // Required for: write_file_atomically
+#include "platform/platform.h"    // Required for: init_headless
 
 constexpr int GRID_COLUMNS = 16;
 constexpr int SEPARATOR = 255; // border and separator colour the grabber looks for
@@ -184,12 +185,10 @@ int main(int argc, char** argv)
         pal[i].r = pal[i].g = pal[i].b = 0;
     pal[INK].r = pal[INK].g = pal[INK].b = 63;
     pal[SEPARATOR].r = pal[SEPARATOR].b = 63;
-    std::string tmp = std::string(argv[2]) + ".tmp.pcx";
-    int failed = save_bitmap(tmp.c_str(), bmp, pal);
+    int failed = write_file_atomically(argv[2], [&](const char* temp) { return save_pcx(temp, bmp, pal); });
     destroy_bitmap(bmp);
-    if (failed != 0 || rename(tmp.c_str(), argv[2]) != 0) {
+    if (failed != 0) {
         fprintf(stderr, "bdf_to_grid: error writing %s\n", argv[2]);
-        remove(tmp.c_str());
         return 1;
     }
     return 0;

@@ -4,19 +4,21 @@
 //   build_database PARAMS.tsv OUT.dat
 #include <allegro.h> // Required for: font, textout_ex, create_bitmap_ex
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/platform.h" // Required for: init_headless
+#include "platform/angles.h"      // Required for: PI_EXACT
+#include "platform/atomic_file.h" // Required for: write_bytes_atomically
+#include "platform/platform.h"    // Required for: init_headless
 #include "toolkit.h"
 #include "ui/ui.h" // Required for: build_ui_palette, ui_palette
 
 using nmk::IndexedImage;
 using nmk::RgbImage;
 
-static const double PI_D = 3.14159265358979323846;
 
 // ---------------------------------------------------------------------------
 // A small scene renderer for the two pictures: an orthographic sphere with a
@@ -39,8 +41,8 @@ static double clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 
 static void sample_map(const RgbImage& map, double lat, double lon, double out[3])
 {
-    double u = (lon + PI_D) / (2 * PI_D) * map.width - 0.5;
-    double v = (PI_D / 2 - lat) / PI_D * map.height - 0.5;
+    double u = (lon + PI_EXACT) / (2 * PI_EXACT) * map.width - 0.5;
+    double v = (PI_EXACT / 2 - lat) / PI_EXACT * map.height - 0.5;
     int x0 = (int)std::floor(u), y0 = (int)std::floor(v);
     double tx = u - x0, ty = v - y0;
     for (int k = 0; k < 3; k++)
@@ -102,7 +104,7 @@ static void draw_planet(RgbImage& im, const RgbImage& map, const Sphere& s, cons
                 double gz = z * ct - y * st;
                 double lat = std::asin(std::fmax(-1.0, std::fmin(1.0, gy)));
                 double lon = std::atan2(x, gz) + s.spin;
-                lon = std::remainder(lon, 2 * PI_D);
+                lon = std::remainder(lon, 2 * PI_EXACT);
                 double m[3];
                 sample_map(map, lat, lon, m);
                 double lambert = x * s.light[0] + y * s.light[1] + z * s.light[2];
@@ -244,14 +246,8 @@ int main(int argc, char** argv)
     IndexedImage second = second_picture(colours);
     std::vector<uint8_t> bytes = nmk::database_bytes(nmk::param_block(rows), first, second, colours);
 
-    std::string tmp = std::string(argv[2]) + ".tmp";
-    FILE* f = fopen(tmp.c_str(), "wb");
-    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || fclose(f) != 0) {
-        fprintf(stderr, "build_database: cannot write %s\n", tmp.c_str());
-        return 1;
-    }
-    if (rename(tmp.c_str(), argv[2]) != 0) {
-        fprintf(stderr, "build_database: cannot rename %s\n", tmp.c_str());
+    if (write_bytes_atomically(argv[2], bytes.data(), bytes.size()) != 0) {
+        fprintf(stderr, "build_database: cannot write %s: %s\n", argv[2], strerror(errno));
         return 1;
     }
     return 0;

@@ -2,28 +2,15 @@
 //   build_help SOURCE OUTPUT [--params TABLE] [--list] [--no-menu-check]
 // TABLE is the parameter table whose limits the texts quote. Refuses a source that breaks the help window's limits or
 // leaves a menu row without help, naming the line.
-#include "shell/shell.h"   // Required for: menu_pages
-#include "ui/help_source.h" // Required for: compile_help
+#include "help_source.h" // Required for: compile_help
+
+#include "platform/atomic_file.h" // Required for: write_bytes_atomically
+#include "shell/shell.h"          // Required for: menu_pages
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-
-// Writes through a temporary file so a failed write keeps the old output.
-static int write_output(const char* path, const std::vector<uint8_t>& bytes)
-{
-    std::string temp = std::string(path) + ".tmp";
-    FILE* f = fopen(temp.c_str(), "wb");
-    if (!f)
-        return -1;
-    size_t written = fwrite(bytes.data(), 1, bytes.size(), f);
-    if (fclose(f) != 0 || written != bytes.size() || rename(temp.c_str(), path) != 0) {
-        remove(temp.c_str());
-        return -1;
-    }
-    return 0;
-}
 
 static int read_text(const char* path, std::string& text)
 {
@@ -82,7 +69,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    if (write_output(output_path, bytes) != 0) {
+    if (write_bytes_atomically(output_path, bytes.data(), bytes.size()) != 0) {
         fprintf(stderr, "build_help: cannot write %s\n", output_path);
         return 1;
     }

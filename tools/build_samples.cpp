@@ -6,12 +6,13 @@
 #include <allegro.h> // Required for: create_bitmap_ex, save_tga, save_bmp, save_pcx
 #include <cmath>     // Required for: exp, pow, sqrt, sin, floor
 #include <cstdint>   // Required for: uint32_t
-#include <cstdio>    // Required for: snprintf, rename, remove
+#include <cstdio>    // Required for: snprintf
 #include <string>
 #include <vector>
 #include <algorithm> // Required for: std::fill
 
-#include "platform/platform.h" // Required for: init_headless
+#include "platform/atomic_file.h" // Required for: write_file_atomically
+#include "platform/platform.h"    // Required for: init_headless
 
 constexpr int SHIP_W = 300, SHIP_H = 112; // pixels
 constexpr int SHIP_SCALE = 118;           // pixels per ship unit (nose at +1, tail at -1)
@@ -301,16 +302,13 @@ static BITMAP* draw_nebula()
 
 // ---------------------------------------------------------------------------
 
-// Saves through a temporary name and renames, so a failed write keeps the
-// previous file. The extension of the name picks the format.
+// Saves whole or not at all, so a failed write keeps the previous file. The
+// extension of the name picks the format.
 static bool save(const std::string& dir, const char* name, BITMAP* bmp, const RGB* pal)
 {
     std::string path = dir + "/" + name;
-    std::string tmp = dir + "/.tmp-" + name;
-    int failed = save_bitmap(tmp.c_str(), bmp, pal);
-    if (failed != 0 || rename(tmp.c_str(), path.c_str()) != 0) {
+    if (write_file_atomically(path.c_str(), [&](const char* temp) { return save_bitmap(temp, bmp, pal); }) != 0) {
         fprintf(stderr, "build_samples: error writing %s\n", path.c_str());
-        remove(tmp.c_str());
         return false;
     }
     return true;

@@ -28,12 +28,15 @@
 // follow its colour.
 #include <cmath>   // Required for: exp, pow, floor
 #include <cstdint> // Required for: uint8_t, uint32_t, int16_t
-#include <cstdio>  // Required for: fopen, fgets, fprintf, rename
+#include <cerrno>  // Required for: errno
+#include <cstdio>  // Required for: fopen, fgets, fprintf
 #include <cstring> // Required for: memcpy, strlen
 #include <string>
 #include <vector>
 
-#include "sky/sky.h" // Required for: STAR_RECORDS, STAR_RECORD_SIZE, STAR_FILE_SIZE, TWO_PI
+#include "platform/atomic_file.h" // Required for: write_bytes_atomically
+#include "platform/bytes.h"       // Required for: put_u16, put_f32
+#include "sky/sky.h"              // Required for: STAR_RECORDS, STAR_RECORD_SIZE, STAR_FILE_SIZE, TWO_PI
 
 constexpr double SATURATION_MAG = 1.0;   // stars at least this bright are at 255
 constexpr double BRIGHTNESS_GAMMA = 0.28; // compresses 7.5 magnitudes into 255..60
@@ -175,14 +178,6 @@ static bool read_table(const char* path, std::vector<StarRow>* rows)
     return ok;
 }
 
-static void put_float(uint8_t* p, float v)
-{
-    uint32_t u;
-    memcpy(&u, &v, 4);
-    for (int k = 0; k < 4; k++)
-        p[k] = (uint8_t)(u >> (8 * k));
-}
-
 int main(int argc, char** argv)
 {
     if (argc != 3) {
@@ -194,14 +189,13 @@ int main(int argc, char** argv)
         return 1;
 
     std::vector<uint8_t> out(STAR_FILE_SIZE, 0);
-    out[0] = (uint8_t)(STAR_RECORDS & 0xff);
-    out[1] = (uint8_t)((STAR_RECORDS >> 8) & 0xff);
+    put_u16(&out[0], STAR_RECORDS);
     for (int k = 0; k < STAR_RECORDS; k++) {
         const StarRow& s = rows[k];
         uint8_t* rec = &out[2 + STAR_RECORD_SIZE * k];
         // The renderer turns radians back into degrees with 360 / TWO_PI.
-        put_float(rec + 0, (float)(s.ra_deg * (TWO_PI / 360.0)));
-        put_float(rec + 4, (float)(s.dec_deg * (TWO_PI / 360.0)));
+        put_f32(rec + 0, (float)(s.ra_deg * (TWO_PI / 360.0)));
+        put_f32(rec + 4, (float)(s.dec_deg * (TWO_PI / 360.0)));
         double rgb[3];
         blackbody_rgb(temperature_of(s.bv), rgb);
         double level = level_of(s.mag);
@@ -210,17 +204,9 @@ int main(int argc, char** argv)
         rec[11] = 0;
     }
 
-    // Written beside the target and renamed over it: a failed write keeps the old file.
-    std::string tmp = std::string(argv[2]) + ".tmp";
-    FILE* f = fopen(tmp.c_str(), "wb");
-    if (!f) {
-        fprintf(stderr, "build_stars: cannot create %s\n", tmp.c_str());
-        return 1;
-    }
-    size_t written = fwrite(out.data(), 1, out.size(), f);
-    if ((fclose(f) != 0) | (written != out.size()) || rename(tmp.c_str(), argv[2]) != 0) {
-        fprintf(stderr, "build_stars: error writing %s\n", argv[2]);
-        remove(tmp.c_str());
+    // A failed write keeps the old file.
+    if (write_bytes_atomically(argv[2], out.data(), out.size()) != 0) {
+        fprintf(stderr, "build_stars: error writing %s: %s\n", argv[2], strerror(errno));
         return 1;
     }
     return 0;

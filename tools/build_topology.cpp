@@ -3,11 +3,14 @@
 // rings.jpg, falling back to procedural maps for any file that is missing.
 //   build_topology OUT.top OPENUNIVERSE_TEXTURE_DIR XPLANET_IMAGE_DIR
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/angles.h"      // Required for: PI_EXACT
+#include "platform/atomic_file.h" // Required for: write_bytes_atomically
 #include "toolkit.h"
 
 using nmk::IndexedImage;
@@ -15,7 +18,6 @@ using nmk::RgbImage;
 using nmk::TopoRecord;
 
 static const int FULL_W = 512, FULL_H = 256, HALF_W = 256;
-static const double PI_D = 3.14159265358979323846;
 
 // Record numbering: the planet maps come first, then the ring images; every
 // record is below record_limit so the ring table reaches the rings unchanged.
@@ -160,7 +162,7 @@ static double azimuth_variation(double angle, double radius_share)
     double v = 1.0 + 0.05 * std::sin(3 * angle) + 0.03 * std::sin(7 * angle + 1.3);
     for (int k = 0; k < 4; k++) {
         double centre = 0.7 + 1.57 * k;
-        double d = std::remainder(angle - centre, 2 * PI_D);
+        double d = std::remainder(angle - centre, 2 * PI_EXACT);
         if (radius_share > 0.62 && radius_share < 0.82)
             v -= 0.06 * std::exp(-(d * d) / 0.004);
     }
@@ -193,7 +195,7 @@ static IndexedImage saturn_strip()
     im.pixels.assign(3 * W * H, 0);
     for (int y = 0; y < ring_rows; y++)
         for (int x = 0; x < W; x++) {
-            double angle = (x + 0.5) * 2 * PI_D / W;
+            double angle = (x + 0.5) * 2 * PI_EXACT / W;
             double share = 1.0 - (y + 0.5) / H;
             saturn_tint(profile[y], azimuth_variation(angle, share), im.at(x, y));
         }
@@ -247,7 +249,7 @@ static IndexedImage arc_rings()
             double share = 1.0 - (y + 0.5) / H, angle = x + 0.5;
             double v = 0;
             if (share > 0.55 && share < 0.95)
-                v += 0.12 * std::sin((share - 0.55) / 0.4 * PI_D); // dust sheet
+                v += 0.12 * std::sin((share - 0.55) / 0.4 * PI_EXACT); // dust sheet
             for (const Ringlet& r : ringlets) {
                 double d = (share - r.share) / r.width;
                 double level = r.level;
@@ -255,7 +257,7 @@ static IndexedImage arc_rings()
                     for (const auto& a : arcs) {
                         double da = std::fabs(angle - a[0]);
                         if (da < a[1])
-                            level += 1.2 * std::cos(da / a[1] * PI_D / 2);
+                            level += 1.2 * std::cos(da / a[1] * PI_EXACT / 2);
                     }
                 v += level * std::exp(-d * d);
             }
@@ -341,14 +343,8 @@ int main(int argc, char** argv)
         return 1;
     }
     std::vector<uint8_t> bytes = nmk::topology_bytes(file);
-    std::string tmp = std::string(argv[1]) + ".tmp";
-    FILE* f = fopen(tmp.c_str(), "wb");
-    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || fclose(f) != 0) {
-        fprintf(stderr, "build_topology: cannot write %s\n", tmp.c_str());
-        return 1;
-    }
-    if (rename(tmp.c_str(), argv[1]) != 0) {
-        fprintf(stderr, "build_topology: cannot rename %s\n", tmp.c_str());
+    if (write_bytes_atomically(argv[1], bytes.data(), bytes.size()) != 0) {
+        fprintf(stderr, "build_topology: cannot write %s: %s\n", argv[1], strerror(errno));
         return 1;
     }
     return 0;

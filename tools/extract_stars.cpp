@@ -13,10 +13,12 @@
 //   56..57 spectral type, 59 multiplicity flag, 61.. variability
 //   then ", designation, proper name" where known.
 #include <algorithm> // Required for: std::sort
-#include <cstdio>    // Required for: fopen, fgets, fprintf, rename
+#include <cstdio>    // Required for: fopen, fgets, fprintf
 #include <cstring>   // Required for: strlen, strchr
 #include <string>
 #include <vector>
+
+#include "platform/atomic_file.h" // Required for: write_file_atomically
 
 constexpr int WANTED_STARS = 5080; // the star catalogue holds exactly this many
 
@@ -175,29 +177,28 @@ int main(int argc, char** argv)
     size_t read_count = stars.size();
     stars.resize(WANTED_STARS);
 
-    // Written beside the table and renamed over it, so a failed run keeps the old one.
-    std::string tmp = std::string(argv[2]) + ".tmp";
-    FILE* out = fopen(tmp.c_str(), "wb");
-    if (!out) {
-        fprintf(stderr, "extract_stars: cannot create %s\n", tmp.c_str());
-        return 1;
-    }
-    fprintf(out,
-            "# The %d brightest stars, for the star catalogue starcats.bin.\n"
-            "# Extracted by tools/extract_stars from stars.dat of the Debian package\n"
-            "# kstars-data (a catalogue derived from Hipparcos and Tycho; positions J2000).\n"
-            "# Brightest first; equal magnitudes ordered by right ascension, then declination.\n"
-            "# Columns: right ascension (h:m:s), declination (d:m:s), visual magnitude,\n"
-            "# B-V colour index, then designation and proper name where known.\n"
-            "#\n"
-            "# ra          dec          mag     b-v    name\n",
-            WANTED_STARS);
-    for (const Star& s : stars)
-        fprintf(out, "%s  %s  %6s  %5s%s%s\n", s.ra.c_str(), s.dec.c_str(), s.mag.c_str(),
-                s.bv.c_str(), s.name.empty() ? "" : "  ", s.name.c_str());
-    if (ferror(out) | fclose(out) || rename(tmp.c_str(), argv[2]) != 0) {
+    // Written whole or not at all, so a failed run keeps the old table.
+    auto write_table = [&](const char* temp) {
+        FILE* out = fopen(temp, "wb");
+        if (!out)
+            return -1;
+        fprintf(out,
+                "# The %d brightest stars, for the star catalogue starcats.bin.\n"
+                "# Extracted by tools/extract_stars from stars.dat of the Debian package\n"
+                "# kstars-data (a catalogue derived from Hipparcos and Tycho; positions J2000).\n"
+                "# Brightest first; equal magnitudes ordered by right ascension, then declination.\n"
+                "# Columns: right ascension (h:m:s), declination (d:m:s), visual magnitude,\n"
+                "# B-V colour index, then designation and proper name where known.\n"
+                "#\n"
+                "# ra          dec          mag     b-v    name\n",
+                WANTED_STARS);
+        for (const Star& s : stars)
+            fprintf(out, "%s  %s  %6s  %5s%s%s\n", s.ra.c_str(), s.dec.c_str(), s.mag.c_str(),
+                    s.bv.c_str(), s.name.empty() ? "" : "  ", s.name.c_str());
+        return ferror(out) | fclose(out) ? -1 : 0;
+    };
+    if (write_file_atomically(argv[2], write_table) != 0) {
         fprintf(stderr, "extract_stars: error writing %s\n", argv[2]);
-        remove(tmp.c_str());
         return 1;
     }
     fprintf(stderr, "extract_stars: %ld lines, %zu stars read, %ld skipped, %d written\n", line_no,

@@ -4,6 +4,7 @@
 #include <cstdint> // Required for: int32_t, int64_t
 
 #include "comets/comets.h"
+#include "platform/angles.h"  // DEG2RAD
 #include "planets/planets.h" // angle_deg, colour_table
 #include "render/render.h"   // frame pixels, preview_plot, rs, replay_only
 #include "shell/shell.h"     // the parameter store, page_frames
@@ -11,7 +12,6 @@
 // ---------------------------------------------------------------------------
 // Constants
 
-static constexpr double DEG2RAD = 0.017453292519943;
 // The torus curve uses this rounded value, not PI: its opacity never quite
 // reaches 1 at the middle of the ring.
 static constexpr double TORUS_PI = 3.14;

@@ -3,6 +3,7 @@
 #include <cstdint> // Required for: int32_t, int64_t, INT32_MAX
 
 #include "comets/comets.h"
+#include "platform/angles.h"  // DEG2RAD
 #include "planets/planets.h" // angle_deg
 #include "render/render.h"   // rs, overlay
 #include "scene/scene.h"     // travel_offset
@@ -11,7 +12,6 @@
 // ---------------------------------------------------------------------------
 // Constants
 
-static constexpr double DEG2RAD = 0.017453292519943;
 // A comet is never drawn wider than this many pixels; its aspect is kept.
 static constexpr double MAX_COMET_WIDTH = 320.0;
 // Replaces a distance of exactly 0 so the projection stays finite.

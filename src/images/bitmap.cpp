@@ -5,6 +5,7 @@
 #include <cstdint>   // Required for: int32_t, uint8_t, uint16_t, uint32_t
 
 #include "images/images.h"
+#include "platform/angles.h"  // DEG2RAD
 #include "planets/planets.h" // angle_deg
 #include "render/render.h"   // frame pixels, preview_plot, rs, overlay, replay_only
 #include "scene/scene.h"     // travel_offset
@@ -13,7 +14,6 @@
 // ---------------------------------------------------------------------------
 // Constants
 
-static constexpr double DEG2RAD = 0.017453292519943;
 // Replaces a depth of exactly 0 so the projection stays finite.
 static constexpr double ZERO_DEPTH = -0.01;
 // Output columns one row can hold: the width of the widest frame buffer.

@@ -2,6 +2,7 @@
 // decoding a pixel, and refuses it the moment the reader would read past the
 // end of the file or write outside the picture.
 #include "images/formats.h"
+#include "platform/bytes.h" // Required for: get_u16, get_u32, get_u16_be, get_u32_be
 
 #include <strings.h>  // Required for: strcasecmp
 #include <sys/stat.h> // Required for: fstat
@@ -68,16 +69,6 @@ static int refuse(ImageCheck* out, const char* fmt, ...)
     return 1;
 }
 
-static unsigned u16le(const uint8_t* p) { return p[0] | p[1] << 8; }
-static uint32_t u32le(const uint8_t* p)
-{
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
-static unsigned u16be(const uint8_t* p) { return p[0] << 8 | p[1]; }
-static uint32_t u32be(const uint8_t* p)
-{
-    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3];
-}
 
 static bool side_ok(int64_t v) { return v >= 1 && v <= MAX_IMAGE_SIDE; }
 
@@ -123,8 +114,8 @@ static int check_tga(CheckedFile* cf, ImageCheck* out)
     uint8_t h[TGA_HEADER_BYTES];
     if (!take(cf, sizeof h, h))
         return refuse(out, "the file ends inside its %d-byte header", TGA_HEADER_BYTES);
-    const int map_type = h[1], type = h[2], map_count = (int)u16le(h + 5), map_bits = h[7];
-    const int w = (int)u16le(h + 12), ht = (int)u16le(h + 14), bits = h[16];
+    const int map_type = h[1], type = h[2], map_count = (int)get_u16(h + 5), map_bits = h[7];
+    const int w = (int)get_u16(h + 12), ht = (int)get_u16(h + 14), bits = h[16];
     const int kind = type & 7;
     if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11)
         return refuse(out, "image type %d is not colour-mapped, true-colour or grey", type);
@@ -229,7 +220,7 @@ static int check_bmp(CheckedFile* cf, ImageCheck* out)
         return refuse(out, "the file ends inside its header");
     if (h[0] != 'B' || h[1] != 'M')
         return refuse(out, "it does not start with \"BM\"");
-    const uint32_t offset = u32le(h + 10), info = u32le(h + 14);
+    const uint32_t offset = get_u32(h + 10), info = get_u32(h + 14);
     int64_t w, ht;
     int bits;
     uint32_t compression = 0;
@@ -237,17 +228,17 @@ static int check_bmp(CheckedFile* cf, ImageCheck* out)
     if (info == BMP_INFO_BYTES) {
         if (!take(cf, BMP_INFO_BYTES - 4, h + 18))
             return refuse(out, "the file ends inside its header");
-        w = (int32_t)u32le(h + 18);
-        ht = (int32_t)u32le(h + 22);
-        bits = (int)u16le(h + 28);
-        compression = u32le(h + 30);
+        w = (int32_t)get_u32(h + 18);
+        ht = (int32_t)get_u32(h + 22);
+        bits = (int)get_u16(h + 28);
+        compression = get_u32(h + 30);
         entry = 4;
     } else if (info == BMP_OS2_INFO_BYTES) {
         if (!take(cf, BMP_OS2_INFO_BYTES - 4, h + 18))
             return refuse(out, "the file ends inside its header");
-        w = u16le(h + 18);
-        ht = u16le(h + 20);
-        bits = (int)u16le(h + 24);
+        w = get_u16(h + 18);
+        ht = get_u16(h + 20);
+        bits = (int)get_u16(h + 24);
         entry = 3;
     } else {
         return refuse(out, "an information header of %u bytes; 12 or 40 can be read", (unsigned)info);
@@ -271,7 +262,7 @@ static int check_bmp(CheckedFile* cf, ImageCheck* out)
         uint8_t m[12];
         if (!take(cf, 12, m))
             return refuse(out, "the file ends inside its colour masks");
-        const uint32_t red = u32le(m), blue = u32le(m + 8);
+        const uint32_t red = get_u32(m), blue = get_u32(m + 8);
         if (!(blue == 0x1f && (red == 0x7c00 || red == 0xf800)) && !(blue == 0xff && red == 0xff0000))
             return refuse(out, "colour masks %08x/%08x cannot be read", (unsigned)red, (unsigned)blue);
         pixel_bytes = red == 0xff0000 ? 4 : 2;
@@ -305,11 +296,11 @@ static int check_pcx(CheckedFile* cf, ImageCheck* out)
     const int planes = h[65];
     if (h[3] != 8 || (planes != 1 && planes != 3))
         return refuse(out, "%d bits per pixel in %d planes; 8 in 1 or 3 can be read", h[3], planes);
-    const int64_t w = (int64_t)u16le(h + 8) - u16le(h + 4) + 1;
-    const int64_t ht = (int64_t)u16le(h + 10) - u16le(h + 6) + 1;
+    const int64_t w = (int64_t)get_u16(h + 8) - get_u16(h + 4) + 1;
+    const int64_t ht = (int64_t)get_u16(h + 10) - get_u16(h + 6) + 1;
     if (!side_ok(w) || !side_ok(ht))
         return refuse_size(out, w, ht);
-    const int64_t row_bytes = (int64_t)u16le(h + 66) * planes;
+    const int64_t row_bytes = (int64_t)get_u16(h + 66) * planes;
     if (row_bytes < w * planes)
         return refuse(out, "rows of %lld bytes cannot hold %lld pixels", (long long)row_bytes, (long long)w);
     // A two-byte packet holds at most 63 bytes of a row.
@@ -415,10 +406,10 @@ static int check_lbm(CheckedFile* cf, ImageCheck* out)
         return refuse(out, "the file ends inside its header");
     if (memcmp(h, "FORM", 4) != 0 || (memcmp(h + 8, "ILBM", 4) != 0 && memcmp(h + 8, "PBM ", 4) != 0))
         return refuse(out, "it is not an IFF ILBM or PBM picture");
-    if (memcmp(h + 12, "BMHD", 4) != 0 || u32be(h + 16) != 20)
+    if (memcmp(h + 12, "BMHD", 4) != 0 || get_u32_be(h + 16) != 20)
         return refuse(out, "its first chunk is not a 20-byte BMHD");
     const bool pbm = h[8] == 'P';
-    const int w = (int)u16be(h + 20), ht = (int)u16be(h + 22), planes = h[28], packing = h[30];
+    const int w = (int)get_u16_be(h + 20), ht = (int)get_u16_be(h + 22), planes = h[28], packing = h[30];
     if (planes < 1 || planes > 8)
         return refuse(out, "%d bit planes; 1 to 8 can be read", planes);
     if (packing > 1)
@@ -433,7 +424,7 @@ static int check_lbm(CheckedFile* cf, ImageCheck* out)
         uint8_t chunk[8];
         if (!take(cf, 8, chunk))
             return refuse(out, "the file ends inside the chunk header at byte %lld", (long long)at);
-        const uint32_t len = u32be(chunk + 4);
+        const uint32_t len = get_u32_be(chunk + 4);
         if (memcmp(chunk, "CMAP", 4) == 0) {
             if (len > LBM_COLOUR_MAP_MAX)
                 return refuse(out, "a colour map of %u bytes; at most %d", (unsigned)len, LBM_COLOUR_MAP_MAX);
@@ -490,8 +481,8 @@ int check_backdrop_tga(const char* path, ImageCheck* out)
     if (!take(&cf, sizeof h, h)) {
         result = refuse(out, "the file ends inside its %d-byte header", TGA_HEADER_BYTES);
     } else {
-        out->width = (int16_t)u16le(h + 12);
-        out->height = (int16_t)u16le(h + 14);
+        out->width = (int16_t)get_u16(h + 12);
+        out->height = (int16_t)get_u16(h + 14);
         if (!side_ok(out->width) || !side_ok(out->height))
             result = refuse_size(out, out->width, out->height);
         else if (!take(&cf, h[0]))
@@ -514,8 +505,8 @@ int check_backdrop_bmp(const char* path, ImageCheck* out)
     if (!take(&cf, sizeof h, h)) {
         result = refuse(out, "the file ends inside its header");
     } else {
-        out->width = (int32_t)u32le(h + 18);
-        out->height = (int32_t)u32le(h + 22);
+        out->width = (int32_t)get_u32(h + 18);
+        out->height = (int32_t)get_u32(h + 22);
         const int64_t rows = out->height < 0 ? -(int64_t)out->height : out->height;
         // The backdrop reader takes the colour table right after a 40-byte
         // information header and the rows right after the table, whatever the

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/bytes.h"     // Required for: get_i16, get_u16, get_i32
 #include "planets/planets.h"   // Required for: surface_map, map_palette, map_width, reset_surface_map
 #include "platform/platform.h" // Required for: find_data_file_first, join_path_prefix
 #include "render/render.h"     // Required for: frame_buffer, put_frame_pixel, rs, replay_only
@@ -36,11 +37,6 @@ static FILE* bmp_stream = nullptr;
 // Set by load_map_image when the library could not load the picture.
 static bool map_image_failed = false;
 
-static int16_t le16(const uint8_t* p) { return (int16_t)(p[0] | p[1] << 8); }
-static int32_t le32(const uint8_t* p)
-{
-    return (int32_t)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24);
-}
 
 // Copies at most n bytes of a string and always terminates it.
 static void copy_text(char* out, size_t size, const char* text)
@@ -185,9 +181,9 @@ static int read_bmp_header(const char* path)
         fclose(f);
         return refuse_backdrop("the file ends inside its header");
     }
-    int32_t width = le32(head + 18);
-    int32_t height = le32(head + 22);
-    int bits = (uint16_t)le16(head + 28);
+    int32_t width = get_i32(head + 18);
+    int32_t height = get_i32(head + 22);
+    int bits = get_u16(head + 28);
     if (bits != 8) {
         fclose(f);
         tell_user_file(image_path, "NOT a 256 colour BMP image!");
@@ -284,7 +280,7 @@ int load_backdrop(const char* name)
     size_t got = fread(head, 1, sizeof head, f);
     int64_t row_bytes = 0;
     ImageCheck check;
-    if (got >= 2 && (uint16_t)le16(head) == 0x4D42) {
+    if (got >= 2 && get_u16(head) == 0x4D42) {
         fclose(f);
         f = nullptr;
         backdrop_kind = KIND_BMP;
@@ -293,7 +289,7 @@ int load_backdrop(const char* name)
         f = bmp_stream;
         bmp_stream = nullptr;
         row_bytes = ((int64_t)image_width + 3) / 4 * 4;
-    } else if (got >= 2 && (uint16_t)le16(head) == 0x050A) {
+    } else if (got >= 2 && get_u16(head) == 0x050A) {
         fclose(f);
         f = nullptr;
         backdrop_kind = KIND_PCX;
@@ -307,8 +303,8 @@ int load_backdrop(const char* name)
             fclose(f);
             return refuse_backdrop(check.why);
         }
-        image_width = le16(head + 12);
-        image_height = le16(head + 14);
+        image_width = get_i16(head + 12);
+        image_height = get_i16(head + 14);
         row_bytes = 3 * (int64_t)image_width;
         if (head[0] != 0) {
             uint8_t skip[256];

@@ -2,21 +2,20 @@
 // 3-3-2 palette or as a 24-bit TGA, and the screen dump.
 #include "images/images.h"
 
-#include <unistd.h> // Required for: unlink
-#include <cerrno>   // Required for: errno
-#include <cstdio>   // Required for: rename, snprintf
+#include <cerrno> // Required for: errno
+#include <cstdio> // Required for: snprintf
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h" // Required for: resolve_path
-#include "render/render.h"     // Required for: frame_buffer, frame_width, frame_height, replay_only
-#include "shell/shell.h"       // Required for: log_detail
+#include "platform/atomic_file.h" // Required for: write_file_atomically
+#include "platform/platform.h"    // Required for: resolve_path
+#include "render/render.h"       // Required for: frame_buffer, frame_width, frame_height, replay_only
+#include "shell/shell.h"         // Required for: log_detail
 
 // Under this conversion mode a 256-colour image is loaded in its 8-bit form;
 // the BMP writer leaves it in force for the image loads that follow.
 constexpr int BMP_WRITE_CONVERSION = COLORCONV_NONE;
 static const char VIEW_FILE[] = "NVMRVIEW.PCX";
-static const char VIEW_TEMP[] = "NVMRVIEW~.PCX";
 
 // Index of the 3-3-2 palette for each 6-bit colour, as the library's own
 // best fit picks it (the same pick the 24 to 8-bit blit makes through the
@@ -47,27 +46,19 @@ static void disk_name(const char* path, char* out, size_t size)
     }
 }
 
-// Writes through a temporary file beside the target, so a failed write never
-// destroys the frame written before under the same name. Only a file is
-// removed after a failure: unlink leaves alone a directory of that name.
-// A failure is logged with the path and the system's reason (the writers
-// show no box of their own).
+// Writes whole or not at all, so a failed write never destroys the frame
+// written before under the same name. A failure is logged with the path and
+// the system's reason (the writers show no box of their own).
 template <typename Writer>
 static int write_replacing(const char* path, Writer write)
 {
-    char target[512], temp[520];
+    char target[512];
     disk_name(path, target, sizeof target);
-    snprintf(temp, sizeof temp, "%s~", target);
-    errno = 0;
-    int result = write(temp);
-    if (result == 0 && rename(temp, target) != 0)
-        result = -1;
-    if (result != 0) {
-        int reason = errno;
-        unlink(temp);
-        log_detail("cannot write %s: %s", path, reason ? strerror(reason) : "the image library could not write it");
-    }
-    return result;
+    if (write_file_atomically(target, write) == 0)
+        return 0;
+    const int reason = errno;
+    log_detail("cannot write %s: %s", path, reason ? strerror(reason) : "the image library could not write it");
+    return -1;
 }
 
 static inline uint8_t fit_332(int r, int g, int b)
@@ -133,11 +124,7 @@ int save_view()
     BITMAP* view = create_sub_bitmap(screen, 0, 0, gfx_driver->w, gfx_driver->h);
     if (!view)
         return -1;
-    int result = save_bitmap(VIEW_TEMP, view, work_palette);
-    if (result == 0 && rename(VIEW_TEMP, VIEW_FILE) != 0)
-        result = -1;
-    if (result != 0)
-        unlink(VIEW_TEMP);
+    int result = write_file_atomically(VIEW_FILE, [&](const char* temp) { return save_bitmap(temp, view, work_palette); });
     destroy_bitmap(view);
     return result;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "images/images.h"     // Required for: startup_palette
+#include "platform/bytes.h"    // Required for: get_i16, get_i32, get_f64
 #include "platform/platform.h" // Required for: open_data_file
 #include "render/render.h"     // Required for: create_frame_buffer, frame_buffer
 #include "shell/shell.h"       // Required for: read_param_block, tell_user, scans
@@ -34,21 +35,6 @@ static int frame_limit_width = 640;
 // ---------------------------------------------------------------------------
 // File-private helpers.
 
-static int get16(const uint8_t* p) { return (int16_t)(uint16_t)(p[0] | (p[1] << 8)); }
-static int32_t get32(const uint8_t* p)
-{
-    return (int32_t)((uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) |
-                     ((uint32_t)p[3] << 24));
-}
-static double getd(const uint8_t* p)
-{
-    uint64_t bits = 0;
-    for (int b = 7; b >= 0; b--)
-        bits = (bits << 8) | p[b];
-    double v;
-    memcpy(&v, &bits, sizeof v);
-    return v;
-}
 
 // Reads a whole file found through the data lookup; false when it does not open.
 static bool read_whole_file(const char* name, std::vector<uint8_t>& out)
@@ -72,7 +58,7 @@ static bool read_whole_file(const char* name, std::vector<uint8_t>& out)
 static bool check_param_block(const uint8_t* b, char* why, size_t why_size)
 {
     for (int i = 0; i < DBL_PARAMS; i++) {
-        double v = getd(b + 8 * i), hi = getd(b + 320 + 8 * i), lo = getd(b + 640 + 8 * i);
+        double v = get_f64(b + 8 * i), hi = get_f64(b + 320 + 8 * i), lo = get_f64(b + 640 + 8 * i);
         if (!std::isfinite(v) || !std::isfinite(hi) || !std::isfinite(lo)) {
             snprintf(why, why_size, "decimal %d is not a number", i);
             return false;
@@ -83,7 +69,7 @@ static bool check_param_block(const uint8_t* b, char* why, size_t why_size)
         }
     }
     for (int i = 0; i < INT_PARAMS; i++) {
-        int32_t v = get32(b + 960 + 4 * i), hi = get32(b + 1120 + 4 * i), lo = get32(b + 1280 + 4 * i);
+        int32_t v = get_i32(b + 960 + 4 * i), hi = get_i32(b + 1120 + 4 * i), lo = get_i32(b + 1280 + 4 * i);
         if (lo > hi || v < lo || v > hi) {
             snprintf(why, why_size, "integer %d start value %d is outside %d..%d", i, (int)v, (int)lo,
                      (int)hi);
@@ -91,7 +77,7 @@ static bool check_param_block(const uint8_t* b, char* why, size_t why_size)
         }
     }
     for (int i = 0; i < FLAG_PARAMS; i++) {
-        int32_t v = get32(b + 1440 + 4 * i);
+        int32_t v = get_i32(b + 1440 + 4 * i);
         if (v != 0 && v != 1) {
             snprintf(why, why_size, "flag %d is %d, not 0 or 1", i, (int)v);
             return false;
@@ -114,8 +100,8 @@ static bool check_image_part(const std::vector<uint8_t>& d, DatabaseLayout& L, c
         snprintf(why, n, "the file ends before the first image");
         return false;
     }
-    L.w1 = get16(&d[pos]);
-    L.h1 = get16(&d[pos + 2]);
+    L.w1 = get_i16(&d[pos]);
+    L.h1 = get_i16(&d[pos + 2]);
     if (L.w1 < 0 || L.w1 > MAP_MAX_WIDTH || L.h1 < 0 || L.h1 > MAP_MAX_HEIGHT) {
         snprintf(why, n, "first image of %d x %d is not within 640 x 256", L.w1, L.h1);
         return false;
@@ -127,8 +113,8 @@ static bool check_image_part(const std::vector<uint8_t>& d, DatabaseLayout& L, c
         snprintf(why, n, "the file ends inside the first image or its palette");
         return false;
     }
-    L.w2 = get16(&d[pos]);
-    L.h2 = get16(&d[pos + 2]);
+    L.w2 = get_i16(&d[pos]);
+    L.h2 = get_i16(&d[pos + 2]);
     if (L.w2 < 0 || L.w2 > MAP_MAX_WIDTH / 2 || L.h2 < 0 || L.h2 > MAP_MAX_HEIGHT) {
         snprintf(why, n, "second image of %d x %d is not within 320 x 256", L.w2, L.h2);
         return false;

@@ -7,9 +7,10 @@
 #include <algorithm> // Required for: std::min
 #include <cstdint>
 
+#include "platform/angles.h" // Required for: PI, TWO_PI, HALF_PI, DEG2RAD, RAD2DEG
 #include "render/render.h" // Required for: rs, put_frame_pixel, preview_plot, overlay, replay_only
 #include "shell/shell.h"   // Required for: dbl_param, flag_param, page_frames
-#include "sky/sky.h"       // Required for: tilt_rotate, tilt_kc, tilt_ks, RAD2DEG
+#include "sky/sky.h"       // Required for: tilt_rotate, tilt_kc, tilt_ks
 
 #include "planets/render_local.h"
 

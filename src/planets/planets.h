@@ -10,10 +10,9 @@ struct BITMAP;
 // ---------------------------------------------------------------------------
 // Data files (database.cpp, topology.cpp).
 
-constexpr int MAX_TOPOLOGY_RECORDS = 48;
-constexpr int MAP_MAX_WIDTH = 640;
-constexpr int MAP_MAX_HEIGHT = 256;
-constexpr int TOPOLOGY_NAME_LEN = 12;
+// MAX_TOPOLOGY_RECORDS, MAP_MAX_WIDTH, MAP_MAX_HEIGHT, TOPOLOGY_NAME_LEN and
+// the layout of novamir1.top.
+#include "planets/topology_format.h"
 
 // The 8-bit 640 x 256 map now loaded, its palette and size.
 extern BITMAP* surface_map;

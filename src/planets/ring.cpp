@@ -8,9 +8,9 @@
 #include <cmath>     // Required for: sin, cos, tan, atan, hypot, fabs, fmod
 #include <cstdint>
 
+#include "platform/angles.h" // Required for: DEG2RAD, RAD2DEG
 #include "render/render.h" // Required for: rs, put_frame_pixel, get_frame_pixel, preview_plot, overlay
 #include "shell/shell.h"   // Required for: int_param, dbl_param, flag_param, page_frames
-#include "sky/sky.h"       // Required for: DEG2RAD, RAD2DEG
 
 #include "planets/render_local.h"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "images/images.h"     // Required for: image_width, rgb_to_palette
+#include "platform/bytes.h"    // Required for: get_i16, get_i32
 #include "platform/platform.h" // Required for: open_data_file
 #include "shell/shell.h"       // Required for: int_param, tell_user_lines
 
@@ -31,12 +32,6 @@ static struct {
     PALETTE library_palette;                 // map_palette for the preview
 } topo;
 
-static int get16(const uint8_t* p) { return (int16_t)(uint16_t)(p[0] | (p[1] << 8)); }
-static int32_t get32(const uint8_t* p)
-{
-    return (int32_t)((uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) |
-                     ((uint32_t)p[3] << 24));
-}
 
 // Writes a list line of at most 76 characters (bytes 77..79 carry marks).
 static void put_line(char* line, const char* fmt, ...)
@@ -50,8 +45,6 @@ static void put_line(char* line, const char* fmt, ...)
     memcpy(line, text, strnlen(text, 76));
 }
 
-static bool has_palette(int type) { return type == 2 || type == 4 || type == 14 || type == 15 || type == 16; }
-static bool is_raw(int type) { return type == 1 || type == 3; }
 
 // Checks that record k's data lies inside the file and fits the surface map;
 // with_palette asks for the 768 palette bytes after the rows as well.
@@ -63,20 +56,20 @@ static bool check_record_data(int k, bool with_palette, char* why, size_t n)
         snprintf(why, n, "its offset %lld is negative", (long long)off);
         return false;
     }
-    if (off + 4 > (int64_t)b.size()) {
+    if (off + TOPO_DATA_HEADER_BYTES > (int64_t)b.size()) {
         snprintf(why, n, "its offset %lld lies past the end of the file", (long long)off);
         return false;
     }
-    int L = get16(&b[off]), R = get16(&b[off + 2]);
+    int L = get_i16(&b[off]), R = get_i16(&b[off + 2]);
     if (L < 1 || L > MAP_MAX_WIDTH) {
-        snprintf(why, n, "its rows of %d bytes are not within 1 to 640", L);
+        snprintf(why, n, "its rows of %d bytes are not within 1 to %d", L, MAP_MAX_WIDTH);
         return false;
     }
     if (R < 1 || R > MAP_MAX_HEIGHT) {
-        snprintf(why, n, "its %d rows are not within 1 to 256", R);
+        snprintf(why, n, "its %d rows are not within 1 to %d", R, MAP_MAX_HEIGHT);
         return false;
     }
-    int64_t end = off + 4 + (int64_t)L * R + (with_palette ? 768 : 0);
+    int64_t end = off + TOPO_DATA_HEADER_BYTES + (int64_t)L * R + (with_palette ? TOPO_PALETTE_BYTES : 0);
     if (end > (int64_t)b.size()) {
         snprintf(why, n, "its data runs %lld bytes past the end of the file", (long long)(end - (int64_t)b.size()));
         return false;
@@ -88,7 +81,7 @@ static bool check_record_data(int k, bool with_palette, char* why, size_t n)
 static bool check_record(int k, char* why, size_t n)
 {
     int type = topology.entries[k].map_type;
-    if (is_raw(type)) {
+    if (topology_type_is_raw(type)) {
         int src = topology.entries[k].palette_source;
         if (src != 0) {
             if (src >= topology.count) {
@@ -103,7 +96,7 @@ static bool check_record(int k, char* why, size_t n)
         }
         return check_record_data(k, false, why, n);
     }
-    if (has_palette(type))
+    if (topology_type_has_palette(type))
         return check_record_data(k, true, why, n);
     return true; // types that load nothing cannot go wrong
 }
@@ -129,9 +122,9 @@ static void set_size_state(int k, int L, int R)
 static const uint8_t* copy_rows(int k, int* L, int* R)
 {
     const uint8_t* p = topo.bytes.data() + topology.offsets[k];
-    *L = get16(p);
-    *R = get16(p + 2);
-    p += 4;
+    *L = get_i16(p);
+    *R = get_i16(p + 2);
+    p += TOPO_DATA_HEADER_BYTES;
     for (int r = 0; r < *R; r++, p += *L)
         memcpy(surface_map->line[r], p, (size_t)*L);
     return p;
@@ -141,7 +134,7 @@ static void load_palette_map(int k)
 {
     int L, R;
     const uint8_t* p = copy_rows(k, &L, &R);
-    memcpy(map_palette, p, 768);
+    memcpy(map_palette, p, TOPO_PALETTE_BYTES);
     rgb_to_palette(map_palette, topo.library_palette);
     set_size_state(k, L, R);
 }
@@ -160,38 +153,38 @@ static void load_raw_map(int k)
 static bool parse_index(char* why, size_t n, std::vector<std::string>& notes)
 {
     const std::vector<uint8_t>& b = topo.bytes;
-    if (b.size() < 580) {
-        snprintf(why, n, "%d bytes, shorter than its 580-byte header", (int)b.size());
+    if (b.size() < TOPO_HEADER_BYTES) {
+        snprintf(why, n, "%d bytes, shorter than its %d-byte header", (int)b.size(), TOPO_HEADER_BYTES);
         return false;
     }
-    topology.record_limit = get16(&b[0]);
+    topology.record_limit = get_i16(&b[TOPO_RECORD_LIMIT_AT]);
     topology.planets_on_file = topology.record_limit;
-    int count = get16(&b[2]);
+    int count = get_i16(&b[TOPO_COUNT_AT]);
     if (count < 0 || count > MAX_TOPOLOGY_RECORDS) {
-        snprintf(why, n, "index of %d records (at most 48)", count);
+        snprintf(why, n, "index of %d records (at most %d)", count, MAX_TOPOLOGY_RECORDS);
         return false;
     }
-    size_t entries_end = 580 + 16 * (size_t)count;
+    size_t entries_end = TOPO_HEADER_BYTES + TOPO_ENTRY_BYTES * (size_t)count;
     if (b.size() < entries_end) {
         snprintf(why, n, "the file ends inside its index of %d records", count);
         return false;
     }
     topology.count = count;
     for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++) {
-        topology.widths[i] = get16(&b[4 + 2 * i]);
-        topology.heights[i] = get16(&b[100 + 2 * i]);
-        topology.offsets[i] = get32(&b[196 + 4 * i]);
-        topology.sizes[i] = get32(&b[388 + 4 * i]);
+        topology.widths[i] = get_i16(&b[TOPO_WIDTHS_AT + 2 * i]);
+        topology.heights[i] = get_i16(&b[TOPO_HEIGHTS_AT + 2 * i]);
+        topology.offsets[i] = get_i32(&b[TOPO_OFFSETS_AT + 4 * i]);
+        topology.sizes[i] = get_i32(&b[TOPO_SIZES_AT + 4 * i]);
     }
     for (int i = 0; i < count; i++) {
-        const uint8_t* e = &b[580 + 16 * i];
+        const uint8_t* e = &b[TOPO_HEADER_BYTES + TOPO_ENTRY_BYTES * i];
         TopologyEntry& t = topology.entries[i];
-        memcpy(t.name, e, TOPOLOGY_NAME_LEN);
+        memcpy(t.name, e + TOPO_ENTRY_NAME_AT, TOPOLOGY_NAME_LEN);
         t.name[TOPOLOGY_NAME_LEN - 1] = 0;
-        t.palette_source = e[12];
-        t.map_type = e[13];
-        t.zero_index = e[14];
-        t.dark_index = e[15];
+        t.palette_source = e[TOPO_ENTRY_PALETTE_SOURCE_AT];
+        t.map_type = e[TOPO_ENTRY_MAP_TYPE_AT];
+        t.zero_index = e[TOPO_ENTRY_ZERO_INDEX_AT];
+        t.dark_index = e[TOPO_ENTRY_DARK_INDEX_AT];
         topology.full_flags[i] = topology.widths[i] > topology.heights[i] ? 1 : 0;
     }
 
@@ -200,23 +193,23 @@ static bool parse_index(char* why, size_t n, std::vector<std::string>& notes)
     size_t pos = entries_end;
     if (b.size() >= pos + 2 && b[pos] == 'A' && (b[pos + 1] == 'H' || b[pos + 1] == 'M')) {
         bool am = b[pos + 1] == 'M';
-        size_t need = 2 + 48 + 2 + (am ? 2 + 96 : 0);
+        size_t need = am ? TOPO_TRAILER_AM_BYTES : TOPO_TRAILER_AH_BYTES;
         if (b.size() < pos + need) {
             notes.push_back(std::string(topology_file_name) + ": the trailer is cut short; it is not used.");
         } else {
-            pos += 2;
+            pos += TOPO_MARKER_BYTES;
             for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
                 topology.full_flags[i] = b[pos + i] ? 1 : 0;
-            pos += 48;
+            pos += MAX_TOPOLOGY_RECORDS;
             if (am) {
-                topology.planets_on_file = get16(&b[pos]);
+                topology.planets_on_file = get_i16(&b[pos]);
                 pos += 2;
             }
-            topology.rings_on_file = get16(&b[pos]);
+            topology.rings_on_file = get_i16(&b[pos]);
             pos += 2;
             if (am)
                 for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
-                    topology.ring_records[i] = get16(&b[pos + 2 * i]);
+                    topology.ring_records[i] = get_i16(&b[pos + 2 * i]);
             topology.trailer = am ? 2 : 1;
         }
     }
@@ -236,8 +229,8 @@ static void limit_counts(std::vector<std::string>& notes)
     }
     if (topology.rings_on_file < 0 || topology.rings_on_file > MAX_TOPOLOGY_RECORDS) {
         int kept = topology.rings_on_file < 0 ? 0 : MAX_TOPOLOGY_RECORDS;
-        snprintf(line, sizeof line, "%s: %d rings on file (at most 48); %d used.", topology_file_name,
-                 (int)topology.rings_on_file, kept);
+        snprintf(line, sizeof line, "%s: %d rings on file (at most %d); %d used.", topology_file_name,
+                 (int)topology.rings_on_file, MAX_TOPOLOGY_RECORDS, kept);
         notes.push_back(line);
         topology.rings_on_file = kept;
     }
@@ -355,9 +348,9 @@ int load_map_record(int k)
     if (k < 0 || !topo.record_ok[k] || !surface_map || topo.bytes.empty())
         return 0; // refused: nothing is loaded, as for a type that loads nothing
     int type = topology.entries[k].map_type;
-    if (is_raw(type))
+    if (topology_type_is_raw(type))
         load_raw_map(k);
-    else if (has_palette(type))
+    else if (topology_type_has_palette(type))
         load_palette_map(k);
     // Type 6 and all others: the surface map keeps what it holds.
     return type;

@@ -2,12 +2,12 @@
 // the far-to-near drawing order of the frame.
 #include <cmath> // Required for: sin, cos, sqrt
 
+#include "platform/angles.h" // Required for: DEG2RAD
 #include "render/render.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
 
 // Degrees to radians, to the digits the renderers use.
-constexpr double DEG2RAD = 0.017453292519943;
 
 double travel_offset(double D, int type, int start, int end, int frame)
 {

@@ -1,14 +1,12 @@
 // Project file: the whole parameter store and the object list in one binary
 // file named after the project, loaded only when sound and saved so that a
 // failed write never costs the previous file.
-#include <fcntl.h>    // Required for: open
-#include <sys/stat.h> // Required for: fchmod, stat, umask
-#include <unistd.h>   // Required for: write, fsync, close, unlink
-#include <cerrno>     // Required for: errno
-#include <cstdio>     // Required for: FILE, fread, rename, snprintf
-#include <cstring>    // Required for: memcpy, memset, strlen
+#include <cerrno>  // Required for: errno
+#include <cstdio>  // Required for: FILE, fread, snprintf
+#include <cstring> // Required for: memcpy, memset, strlen, strerror
 #include <string>
 
+#include "platform/atomic_file.h"
 #include "platform/bytes.h"
 #include "platform/platform.h"
 #include "shell/project_layout.h"
@@ -265,51 +263,11 @@ static std::string target_path(const char* name)
     return plain;
 }
 
-// Writes bytes to a temporary file in the target's directory and renames it
-// over the target only once every byte is on disk.
-static int replace_file(const std::string& target, const std::vector<uint8_t>& bytes)
-{
-    if (target.empty())
-        return -1;
-    size_t slash = target.rfind('/');
-    std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = dir + "." + base + ".XXXXXX";
-    int fd = mkstemp(&temp[0]);
-    if (fd < 0)
-        return -1;
-    // Keep the mode of the file being replaced; a new file gets the usual one.
-    struct stat st;
-    mode_t mode;
-    if (stat(target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = fchmod(fd, mode) == 0;
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            ok = false;
-        else
-            done += (size_t)n;
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok)
-        unlink(temp.c_str());
-    return ok ? 0 : -1;
-}
-
 int replace_file_safely(const char* path, const std::vector<uint8_t>& bytes)
 {
     if (!path || !path[0])
         return -1;
-    return replace_file(target_path(path), bytes);
+    return write_bytes_atomically(target_path(path).c_str(), bytes.data(), bytes.size());
 }
 
 int write_project_file(const char* path)
@@ -321,7 +279,7 @@ int write_project_file(const char* path)
     capture_project(image);
     std::vector<uint8_t> bytes = encode_project(*image);
     delete image;
-    return replace_file(target_path(path), bytes);
+    return write_bytes_atomically(target_path(path).c_str(), bytes.data(), bytes.size());
 }
 
 // ---------------------------------------------------------------------------

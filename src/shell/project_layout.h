@@ -52,6 +52,7 @@ int check_project(const ProjectImage& in, const char** why);
 // user "FILE: WHAT N is cut to M" for each (the first in a box, the rest on
 // the console and in the log).
 void limit_project_values(ProjectImage* p, const char* file);
-// Writes bytes to a temporary file beside path and renames it over path only
-// after a complete write; 0, or -1 with the old file (if any) untouched.
+// Replaces the file at path (found whatever the case of its directories) with
+// bytes, whole or not at all; 0, or -1 with the old file (if any) untouched
+// and errno set to the reason.
 int replace_file_safely(const char* path, const std::vector<uint8_t>& bytes);

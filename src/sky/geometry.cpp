@@ -4,8 +4,6 @@
 
 #include <cmath> // Required for: atan, asin, sin, cos
 
-// 360 / 2PI, computed with the program's own value of 2PI.
-double RAD2DEG = 360.0 / TWO_PI;
 double tilt_kc = 1.0;
 double tilt_ks = 0.0;
 

@@ -3,12 +3,7 @@
 #pragma once
 #include <cstdint> // Required for: int32_t
 
-constexpr double PI = 3.1415926535898;
-constexpr double TWO_PI = 6.2831853071796;
-constexpr double DEG2RAD = 0.017453292519943;
-constexpr double HALF_PI = 1.5707963267949;
-// 360 / 2PI, kept as the variable the program computes once at start-up.
-extern double RAD2DEG;
+#include "platform/angles.h" // Required for: PI, TWO_PI, HALF_PI, DEG2RAD, RAD2DEG
 
 constexpr int STAR_RECORDS = 5080;
 constexpr int STAR_CHUNK = 508;

@@ -9,6 +9,7 @@
 #include <cstdlib>    // Required for: realpath
 #include <cstring>
 
+#include "platform/bytes.h"    // Required for: get_i16, get_f32
 #include "platform/platform.h" // Required for: find_data_file
 #include "render/render.h"     // Required for: rs, get/put_frame_pixel, preview_plot
 #include "shell/shell.h"       // Required for: int_param, page_frames, flag_param
@@ -53,13 +54,6 @@ static inline int32_t trunc_to_int(double v)
     return (int32_t)v;
 }
 
-static float read_float_le(const uint8_t* p)
-{
-    uint32_t u = (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-    float f;
-    memcpy(&f, &u, sizeof f);
-    return f;
-}
 
 // Brings the catalogue in memory up to date with the file on disk; a missing
 // file leaves no records and a short one the records it holds whole.
@@ -95,12 +89,12 @@ static void load_catalogue()
     static uint8_t bytes[STAR_FILE_SIZE];
     size_t got = fread(bytes, 1, sizeof bytes, f);
     fclose(f);
-    catalogue.header = got >= 2 ? (int16_t)(bytes[0] | bytes[1] << 8) : 0;
+    catalogue.header = got >= 2 ? get_i16(bytes) : 0;
     int n = got >= 2 ? (int)((got - 2) / STAR_RECORD_SIZE) : 0;
     for (int k = 0; k < n; k++) {
         const uint8_t* p = bytes + 2 + STAR_RECORD_SIZE * k;
-        catalogue.record[k].longitude = read_float_le(p);
-        catalogue.record[k].latitude = read_float_le(p + 4);
+        catalogue.record[k].longitude = get_f32(p);
+        catalogue.record[k].latitude = get_f32(p + 4);
         catalogue.record[k].red = p[8];
         catalogue.record[k].green = p[9];
         catalogue.record[k].blue = p[10];

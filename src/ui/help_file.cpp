@@ -2,6 +2,7 @@
 // blocks of novamir.hlp, trusting none of its counts or offsets.
 #include "ui/ui.h"
 
+#include "platform/bytes.h"    // Required for: get_i16, get_i32
 #include "platform/platform.h" // Required for: open_data_file
 #include "shell/shell.h"       // Required for: tell_user, tell_user_lines
 
@@ -23,12 +24,6 @@ bool help_loaded = false;
 // ---------------------------------------------------------------------------
 // File-private helpers.
 
-static int16_t get16(const uint8_t* p) { return (int16_t)(uint16_t)(p[0] | p[1] << 8); }
-static int32_t get32(const uint8_t* p)
-{
-    return (int32_t)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 |
-                     (uint32_t)p[3] << 24);
-}
 
 // Tells a failure in the message box: the fixed heading, the file, the problem.
 static void help_error(const char* heading, const char* name, const char* fmt, ...)
@@ -147,7 +142,7 @@ int load_help_file(const char* name)
         help_error("Help File Error", name, "too short for a help file");
         return 27;
     }
-    int32_t n = get32(head), headlen = get32(head + 4), textlen = get32(head + 8);
+    int32_t n = get_i32(head), headlen = get_i32(head + 4), textlen = get_i32(head + 8);
     if (n < 0 || n > HELP_MAX_TOPICS) {
         fclose(f);
         help_error("Help File Error", name, "%d topics, at most %d", n, HELP_MAX_TOPICS);
@@ -174,15 +169,15 @@ int load_help_file(const char* name)
         return 27;
     }
     for (int i = 0; i < n; i++)
-        help_map[i] = get16(records + 2 * i);
+        help_map[i] = get_i16(records + 2 * i);
     for (int k = 0; k < n; k++) {
         const uint8_t* r = records + 2 * n + HELP_TOPIC_SIZE * k;
         HelpTopic& h = help_topics[k];
-        h.title = get16(r);
-        h.lines = get16(r + 2);
-        h.text = get32(r + 4);
+        h.title = get_i16(r);
+        h.lines = get_i16(r + 2);
+        h.text = get_i32(r + 4);
         for (int j = 0; j < HELP_LINKS; j++)
-            h.link[j] = get16(r + 8 + 2 * j);
+            h.link[j] = get_i16(r + 8 + 2 * j);
         h.back = 0; // the stored value means nothing; show_topic sets it
     }
 

@@ -13,6 +13,7 @@
 
 #include "images/images.h"
 #include "planets/planets.h"
+#include "platform/bytes.h"
 #include "render/render.h"
 #include "shell/shell.h"
 #include "test_support.h"
@@ -31,8 +32,8 @@ const Px black{0, 0, 0};
 Px tga_px(int x, int y) { return {(uint8_t)(x * 7 + y), (uint8_t)(y * 5 + 1), (uint8_t)(x + 3 * y + 2)}; }
 Px bmp_px(int x, int y) { return {(x + 2 * y) & 255, 255 - ((x + 2 * y) & 255), ((x + 2 * y) & 255) / 2}; }
 
-void put16(std::vector<uint8_t>& b, size_t at, int v) { b[at] = (uint8_t)v, b[at + 1] = (uint8_t)(v >> 8); }
-void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) { put16(b, at, (int)(v & 0xffff)), put16(b, at + 2, (int)(v >> 16)); }
+void put16(std::vector<uint8_t>& b, size_t at, int v) { put_u16(&b[at], (uint16_t)v); }
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) { put_u32(&b[at], v); }
 
 // A 24-bit TGA, rows from the top (descriptor 32) or the bottom.
 std::vector<uint8_t> make_tga(int w, int h, int descriptor = 32, int id_length = 0)

@@ -5,6 +5,7 @@
 #include <sys/stat.h> // Required for: mkdir
 
 #include <cstdio>
+#include <filesystem>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -166,14 +167,16 @@ TEST_F(Frame_writers, a_failed_write_keeps_the_previous_file)
     ASSERT_EQ(save_frame_bmp("KEEP.bmp"), 0);
     std::vector<uint8_t> tga = read_file_bytes("KEEP.tga");
     std::vector<uint8_t> bmp = read_file_bytes("KEEP.bmp");
-    // The temporary file cannot be created where a directory stands.
-    mkdir("KEEP.tga~", 0755);
-    mkdir("KEEP.bmp~", 0755);
     clear_to_color(frame_buffer, 0);
-    EXPECT_NE(save_frame_tga("KEEP.tga"), 0);
-    EXPECT_NE(save_frame_bmp("KEEP.bmp"), 0);
+    {
+        FileSizeLimit full_disk(1000);
+        EXPECT_NE(save_frame_tga("KEEP.tga"), 0);
+        EXPECT_NE(save_frame_bmp("KEEP.bmp"), 0);
+    }
     EXPECT_TRUE(read_file_bytes("KEEP.tga") == tga);
     EXPECT_TRUE(read_file_bytes("KEEP.bmp") == bmp);
+    auto entries = std::filesystem::directory_iterator(".");
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 2); // no temporary left
     EXPECT_NE(save_frame_tga("NO/SUCH/DIR.tga"), 0);
     EXPECT_NE(save_view(), 0); // no screen to dump
     EXPECT_TRUE(read_file_bytes("NVMRVIEW.PCX").empty());

@@ -177,11 +177,12 @@ TEST_F(Generate_frames, bmp_is_written_before_the_tga_and_the_tga_result_counts)
     flag_param[F_SAVE_BMP] = 1;
     int_param[I_THIS_FRAME] = 0;
     apply_parameters();
-    mkdir("ABCDE000.bmp~", 0755); // the BMP cannot be written
+    mkdir("ABCDE000.bmp", 0755); // the BMP cannot replace a directory
     EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
     EXPECT_TRUE(file_written("ABCDE000.tga"));
-    rmdir("ABCDE000.bmp~");
-    mkdir("ABCDE000.tga~", 0755); // now the TGA cannot
+    rmdir("ABCDE000.bmp");
+    remove("ABCDE000.tga");
+    mkdir("ABCDE000.tga", 0755); // now the TGA cannot
     EXPECT_NE(generate_frame(RENDER_FRAME), 0);
     EXPECT_TRUE(file_written("ABCDE000.bmp"));
     // A failed write does not stop the run.

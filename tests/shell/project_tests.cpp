@@ -2,24 +2,20 @@
 // malformed files with nothing changed, and saves that never lose the old file.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
 #include "scene/scene.h"
 #include "shell/project_layout.h"
+#include "platform/bytes.h"
 #include "platform/platform.h"
 #include "shell/shell.h"
 #include "test_support.h"
 
 namespace {
 
-uint32_t u32_at(const std::vector<uint8_t>& b, size_t at)
-{
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
-}
+uint32_t u32_at(const std::vector<uint8_t>& b, size_t at) { return get_u32(&b[at]); }
 
 // Everything a load may change, as bytes.
 std::vector<uint8_t> state()
@@ -258,17 +254,10 @@ TEST_F(Project_file, a_failed_save_keeps_the_old_file)
     EXPECT_EQ(save_project(), 0);
     EXPECT_EQ(read_file_bytes("NOVAMIR.CFG"), old);
     console_yes_no_key = 'Y';
-    // The system stops the 1,900-byte write after 1,000 bytes.
-    struct rlimit saved, small;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    small = saved;
-    small.rlim_cur = 1000;
-    void (*old_handler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    int result = save_project();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, old_handler);
-    EXPECT_EQ(result, 27);
+    {
+        FileSizeLimit full_disk(1000); // stops the 1,900-byte write after 1,000 bytes
+        EXPECT_EQ(save_project(), 27);
+    }
     EXPECT_TRUE(logged("Error writing NOVAMIR.CFG file!"));
     EXPECT_EQ(read_file_bytes("NOVAMIR.CFG"), old);
     auto entries = std::filesystem::directory_iterator(".");

@@ -2,10 +2,11 @@
 // the help file the build ships.
 #include "ui_test_support.h"
 
+#include "platform/bytes.h"
 #include "platform/platform.h"
 #include "shell/shell.h"
 #include "test_support.h"
-#include "ui/help_source.h"
+#include "help_source.h" // the compiler from the builders' toolkit
 
 #include <cstring>
 #include <fstream>
@@ -51,20 +52,9 @@ std::string compile_error(const std::string& source,
     return error;
 }
 
-int32_t get32(const std::vector<uint8_t>& b, size_t at)
-{
-    return (int32_t)(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24);
-}
-void set32(std::vector<uint8_t>& b, size_t at, int32_t v)
-{
-    for (int i = 0; i < 4; i++)
-        b[at + i] = (uint8_t)((uint32_t)v >> (8 * i));
-}
-void set16(std::vector<uint8_t>& b, size_t at, int v)
-{
-    b[at] = (uint8_t)(v & 0xFF);
-    b[at + 1] = (uint8_t)((v >> 8) & 0xFF);
-}
+int32_t get32(const std::vector<uint8_t>& b, size_t at) { return get_i32(&b[at]); }
+void set32(std::vector<uint8_t>& b, size_t at, int32_t v) { put_u32(&b[at], (uint32_t)v); }
+void set16(std::vector<uint8_t>& b, size_t at, int v) { put_u16(&b[at], (uint16_t)v); }
 
 // Offsets inside a compiled file.
 size_t record_at(const std::vector<uint8_t>& b, int k)

@@ -1,6 +1,7 @@
 // Shared set-up of the interface tests.
 #include "ui_test_support.h"
 
+#include "platform/bytes.h"
 #include "shell/shell.h"
 #include "test_support.h"
 
@@ -63,17 +64,6 @@ uint64_t buffer_hash()
     return fnv1a(bytes.data(), bytes.size());
 }
 
-static void put16(std::vector<uint8_t>& b, int v)
-{
-    b.push_back((uint8_t)(v & 0xff));
-    b.push_back((uint8_t)((v >> 8) & 0xff));
-}
-static void put32(std::vector<uint8_t>& b, int v)
-{
-    put16(b, v & 0xffff);
-    put16(b, (v >> 16) & 0xffff);
-}
-
 std::vector<uint8_t> help_file_bytes(const std::vector<TestTopic>& topics,
                                       const std::vector<std::pair<int, int>>& map_entries)
 {
@@ -91,25 +81,25 @@ std::vector<uint8_t> help_file_bytes(const std::vector<TestTopic>& topics,
     std::string titles, text;
     std::vector<uint8_t> records;
     for (const TestTopic& t : all) {
-        put16(records, (int)titles.size());
+        append_u16(records, (int)titles.size());
         titles += t.title;
         titles += '\0';
-        put16(records, (int)t.lines.size());
-        put32(records, (int)text.size());
+        append_u16(records, (int)t.lines.size());
+        append_u32(records, (int)text.size());
         for (const char* line : t.lines) {
             text += line;
             text += '\0';
         }
         for (int i = 0; i < 3; i++)
-            put16(records, t.link[i]);
-        put16(records, 0);
+            append_u16(records, t.link[i]);
+        append_u16(records, 0);
     }
     std::vector<uint8_t> b;
-    put32(b, n);
-    put32(b, (int)titles.size());
-    put32(b, (int)text.size());
+    append_u32(b, n);
+    append_u32(b, (int)titles.size());
+    append_u32(b, (int)text.size());
     for (int16_t m : map)
-        put16(b, m);
+        append_u16(b, m);
     b.insert(b.end(), records.begin(), records.end());
     b.insert(b.end(), titles.begin(), titles.end());
     for (char c : text)

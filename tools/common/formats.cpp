@@ -2,37 +2,17 @@
 // the parameter table they are built from.
 #include "toolkit.h"
 
-#include <cmath>   // Required for: std::isfinite, std::floor
-#include <cstdlib> // Required for: strtod, strtol
+#include "planets/topology_format.h" // Required for: the TOPO_* layout and limits
+#include "platform/bytes.h"          // Required for: append_u16, append_u32, append_f64
+
+#include <algorithm> // Required for: std::min
+#include <cmath>     // Required for: std::isfinite, std::floor
+#include <cstdlib>   // Required for: strtod, strtol
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
 namespace nmk {
-
-// ---------------------------------------------------------------------------
-// Byte output.
-
-void put16(std::vector<uint8_t>& out, int v)
-{
-    out.push_back((uint8_t)(v & 0xFF));
-    out.push_back((uint8_t)((v >> 8) & 0xFF));
-}
-
-void put32(std::vector<uint8_t>& out, int32_t v)
-{
-    uint32_t u = (uint32_t)v;
-    for (int b = 0; b < 4; b++)
-        out.push_back((uint8_t)(u >> (8 * b)));
-}
-
-void putd(std::vector<uint8_t>& out, double v)
-{
-    uint64_t bits;
-    memcpy(&bits, &v, sizeof bits);
-    for (int b = 0; b < 8; b++)
-        out.push_back((uint8_t)(bits >> (8 * b)));
-}
 
 // ---------------------------------------------------------------------------
 // Parameter table.
@@ -182,19 +162,19 @@ std::vector<uint8_t> param_block(const std::vector<ParamRow>& rows)
     }
     std::vector<uint8_t> out;
     for (double v : dv)
-        putd(out, v);
+        append_f64(out, v);
     for (double v : dmax)
-        putd(out, v);
+        append_f64(out, v);
     for (double v : dmin)
-        putd(out, v);
+        append_f64(out, v);
     for (int32_t v : iv)
-        put32(out, v);
+        append_u32(out, v);
     for (int32_t v : imax)
-        put32(out, v);
+        append_u32(out, v);
     for (int32_t v : imin)
-        put32(out, v);
+        append_u32(out, v);
     for (int32_t v : fv)
-        put32(out, v);
+        append_u32(out, v);
     return out;
 }
 
@@ -205,14 +185,14 @@ std::vector<uint8_t> database_bytes(const std::vector<uint8_t>& block, const Ind
                                     const IndexedImage& second, const uint8_t colours[768])
 {
     std::vector<uint8_t> out(block);
-    put16(out, first.width);
-    put16(out, first.height);
+    append_u16(out, first.width);
+    append_u16(out, first.height);
     out.insert(out.end(), first.pixels.begin(), first.pixels.end());
     std::vector<uint8_t> pal(first.palette);
     pal.resize(768, 0);
     out.insert(out.end(), pal.begin(), pal.end());
-    put16(out, second.width);
-    put16(out, second.height);
+    append_u16(out, second.width);
+    append_u16(out, second.height);
     out.insert(out.end(), second.pixels.begin(), second.pixels.end());
     out.insert(out.end(), colours, colours + 768);
     return out;
@@ -221,19 +201,15 @@ std::vector<uint8_t> database_bytes(const std::vector<uint8_t>& block, const Ind
 // ---------------------------------------------------------------------------
 // Topology file.
 
-static const int MAX_RECORDS = 48, HEADER = 580, ENTRY = 16;
-
-static bool type_has_palette(int t) { return t == 2 || t == 4 || t == 14 || t == 15 || t == 16; }
-static bool type_is_raw(int t) { return t == 1 || t == 3; }
 
 bool check_topology(const TopoFile& f, std::string& error)
 {
     int n = (int)f.records.size();
-    if (n > MAX_RECORDS) {
+    if (n > MAX_TOPOLOGY_RECORDS) {
         error = "more than 48 records";
         return false;
     }
-    if (f.ring_records.size() > (size_t)MAX_RECORDS || f.rings_on_file > MAX_RECORDS || f.rings_on_file < 0) {
+    if (f.ring_records.size() > (size_t)MAX_TOPOLOGY_RECORDS || f.rings_on_file > MAX_TOPOLOGY_RECORDS || f.rings_on_file < 0) {
         error = "more than 48 rings";
         return false;
     }
@@ -259,7 +235,7 @@ bool check_topology(const TopoFile& f, std::string& error)
     for (int i = 0; i < n; i++) {
         const TopoRecord& r = f.records[i];
         std::string who = "record " + std::to_string(i) + " (" + r.name + "): ";
-        if (r.name.size() > 11) {
+        if (r.name.size() > TOPOLOGY_NAME_LEN - 1) {
             error = who + "name longer than 11 characters";
             return false;
         }
@@ -268,21 +244,21 @@ bool check_topology(const TopoFile& f, std::string& error)
             error = who + "index fields must be bytes";
             return false;
         }
-        if (r.map_type == 6)
+        if (r.map_type == TOPO_TYPE_OPAQUE)
             continue;
         const IndexedImage& im = r.image;
-        if (im.width < 1 || im.width > 640 || im.height < 1 || im.height > 256 ||
+        if (im.width < 1 || im.width > MAP_MAX_WIDTH || im.height < 1 || im.height > MAP_MAX_HEIGHT ||
             im.pixels.size() != (size_t)im.width * im.height) {
             error = who + "picture must be 1..640 by 1..256 with one byte per pixel";
             return false;
         }
-        if (type_has_palette(r.map_type) && im.palette.size() != 768) {
+        if (topology_type_has_palette(r.map_type) && im.palette.size() != TOPO_PALETTE_BYTES) {
             error = who + "this type needs a 768-byte palette";
             return false;
         }
-        if (type_is_raw(r.map_type) && r.palette_source != 0) {
+        if (topology_type_is_raw(r.map_type) && r.palette_source != 0) {
             int s = r.palette_source;
-            if (s >= n || !type_has_palette(f.records[s].map_type)) {
+            if (s >= n || !topology_type_has_palette(f.records[s].map_type)) {
                 error = who + "palette source is not a record with a palette";
                 return false;
             }
@@ -294,13 +270,13 @@ bool check_topology(const TopoFile& f, std::string& error)
 // Bytes of one record's data block.
 static std::vector<uint8_t> record_data(const TopoRecord& r)
 {
-    if (r.map_type == 6)
+    if (r.map_type == TOPO_TYPE_OPAQUE)
         return r.opaque;
     std::vector<uint8_t> out;
-    put16(out, r.image.width);
-    put16(out, r.image.height);
+    append_u16(out, r.image.width);
+    append_u16(out, r.image.height);
     out.insert(out.end(), r.image.pixels.begin(), r.image.pixels.end());
-    if (type_has_palette(r.map_type))
+    if (topology_type_has_palette(r.map_type))
         out.insert(out.end(), r.image.palette.begin(), r.image.palette.end());
     return out;
 }
@@ -312,35 +288,37 @@ std::vector<uint8_t> topology_bytes(const TopoFile& f)
     for (const TopoRecord& r : f.records)
         data.push_back(record_data(r));
 
-    size_t index_size = HEADER + ENTRY * (size_t)n + 2;
+    size_t index_size = TOPO_HEADER_BYTES + TOPO_ENTRY_BYTES * (size_t)n;
     if (f.trailer == 1)
-        index_size += 48 + 2;
+        index_size += TOPO_TRAILER_AH_BYTES;
     else if (f.trailer == 2)
-        index_size += 48 + 2 + 2 + 96;
+        index_size += TOPO_TRAILER_AM_BYTES;
+    else
+        index_size += TOPO_MARKER_BYTES;
 
     std::vector<uint8_t> out;
-    put16(out, f.record_limit);
-    put16(out, n);
-    for (int i = 0; i < MAX_RECORDS; i++)
-        put16(out, i < n ? (f.records[i].map_type == 6 ? 0 : f.records[i].image.width) : 0);
-    for (int i = 0; i < MAX_RECORDS; i++)
-        put16(out, i < n ? (f.records[i].map_type == 6 ? 0 : f.records[i].image.height) : 0);
+    append_u16(out, f.record_limit);
+    append_u16(out, n);
+    for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
+        append_u16(out, i < n ? (f.records[i].map_type == TOPO_TYPE_OPAQUE ? 0 : f.records[i].image.width) : 0);
+    for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
+        append_u16(out, i < n ? (f.records[i].map_type == TOPO_TYPE_OPAQUE ? 0 : f.records[i].image.height) : 0);
     size_t offset = index_size;
-    for (int i = 0; i < MAX_RECORDS; i++) {
-        put32(out, i < n ? (int32_t)offset : 0);
+    for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++) {
+        append_u32(out, i < n ? (int32_t)offset : 0);
         if (i < n)
             offset += data[i].size();
     }
-    for (int i = 0; i < MAX_RECORDS; i++)
-        put32(out, i < n ? (int32_t)data[i].size() : 0);
+    for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
+        append_u32(out, i < n ? (int32_t)data[i].size() : 0);
     for (const TopoRecord& r : f.records) {
-        char name[12] = {};
-        memcpy(name, r.name.c_str(), r.name.size() < 11 ? r.name.size() : 11);
-        out.insert(out.end(), name, name + 12);
-        out.push_back((uint8_t)r.palette_source);
-        out.push_back((uint8_t)r.map_type);
-        out.push_back((uint8_t)r.zero_index);
-        out.push_back((uint8_t)r.dark_index);
+        uint8_t e[TOPO_ENTRY_BYTES] = {};
+        memcpy(e + TOPO_ENTRY_NAME_AT, r.name.c_str(), std::min(r.name.size(), (size_t)TOPOLOGY_NAME_LEN - 1));
+        e[TOPO_ENTRY_PALETTE_SOURCE_AT] = (uint8_t)r.palette_source;
+        e[TOPO_ENTRY_MAP_TYPE_AT] = (uint8_t)r.map_type;
+        e[TOPO_ENTRY_ZERO_INDEX_AT] = (uint8_t)r.zero_index;
+        e[TOPO_ENTRY_DARK_INDEX_AT] = (uint8_t)r.dark_index;
+        out.insert(out.end(), e, e + TOPO_ENTRY_BYTES);
     }
     if (f.trailer == 0) {
         out.push_back(0);
@@ -348,14 +326,14 @@ std::vector<uint8_t> topology_bytes(const TopoFile& f)
     } else {
         out.push_back('A');
         out.push_back(f.trailer == 2 ? 'M' : 'H');
-        for (int i = 0; i < MAX_RECORDS; i++)
+        for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
             out.push_back(i < n ? (uint8_t)(f.records[i].full_flag ? 1 : 0) : 0);
         if (f.trailer == 2)
-            put16(out, f.planets_on_file);
-        put16(out, f.rings_on_file);
+            append_u16(out, f.planets_on_file);
+        append_u16(out, f.rings_on_file);
         if (f.trailer == 2)
-            for (int i = 0; i < MAX_RECORDS; i++)
-                put16(out, i < (int)f.ring_records.size() ? f.ring_records[i] : 0);
+            for (int i = 0; i < MAX_TOPOLOGY_RECORDS; i++)
+                append_u16(out, i < (int)f.ring_records.size() ? f.ring_records[i] : 0);
     }
     for (const std::vector<uint8_t>& d : data)
         out.insert(out.end(), d.begin(), d.end());

@@ -1,12 +1,12 @@
 // Procedural planet maps and ring profiles: seeded, deterministic, drawn on
 // the sphere so maps have no seam at the date line and no pinch at the poles.
+#include "platform/angles.h" // Required for: PI_EXACT
 #include "toolkit.h"
 
 #include <cmath> // Required for: sin, cos, floor, exp
 
 namespace nmk {
 
-static const double PI_D = 3.14159265358979323846;
 
 // ---------------------------------------------------------------------------
 // Noise: integer hash of a lattice point, smoothed trilinear value noise and
@@ -85,8 +85,8 @@ struct MapPoint {
 static MapPoint map_point(int col, int row, int width, int height)
 {
     MapPoint p;
-    p.lat = PI_D / 2 - (row + 0.5) * PI_D / height;
-    p.lon = -PI_D + (col + 0.5) * 2 * PI_D / width;
+    p.lat = PI_EXACT / 2 - (row + 0.5) * PI_EXACT / height;
+    p.lon = -PI_EXACT + (col + 0.5) * 2 * PI_EXACT / width;
     p.x = std::cos(p.lat) * std::cos(p.lon);
     p.y = std::cos(p.lat) * std::sin(p.lon);
     p.z = std::sin(p.lat);
@@ -119,7 +119,7 @@ RgbImage banded_giant(uint32_t seed, int width, int height, const uint8_t light[
     RgbImage im = blank(width, height);
     Rand r{seed | 1u};
     double bands = 9.0 + 6.0 * r.unit();
-    double storm_lat = (r.unit() - 0.5) * 0.8, storm_lon = (r.unit() - 0.5) * 2 * PI_D;
+    double storm_lat = (r.unit() - 0.5) * 0.8, storm_lon = (r.unit() - 0.5) * 2 * PI_EXACT;
     for (int row = 0; row < height; row++)
         for (int col = 0; col < width; col++) {
             MapPoint p = map_point(col, row, width, height);
@@ -131,7 +131,7 @@ RgbImage banded_giant(uint32_t seed, int width, int height, const uint8_t light[
             for (int k = 0; k < 3; k++)
                 c[k] = (dark[k] + (light[k] - dark[k]) * t) * grain;
             // One long-lived storm: an oval in longitude and latitude.
-            double dlon = std::remainder(p.lon - storm_lon, 2 * PI_D);
+            double dlon = std::remainder(p.lon - storm_lon, 2 * PI_EXACT);
             double e = (dlon / 0.35) * (dlon / 0.35) + ((p.lat - storm_lat) / 0.12) * ((p.lat - storm_lat) / 0.12);
             if (e < 1.0) {
                 double w = smooth(1.0 - e);
@@ -166,12 +166,12 @@ RgbImage cratered_moon(uint32_t seed, int width, int height, const uint8_t tint[
     Rand r{seed * 2654435761u | 1u};
     const int count = 160;
     for (int c = 0; c < count; c++) {
-        double z = 2 * r.unit() - 1, lon = 2 * PI_D * r.unit();
+        double z = 2 * r.unit() - 1, lon = 2 * PI_EXACT * r.unit();
         double cx = std::sqrt(1 - z * z) * std::cos(lon), cy = std::sqrt(1 - z * z) * std::sin(lon), cz = z;
         double radius = 0.02 + 0.12 * std::pow(r.unit(), 3.0); // radians of arc
         double reach = radius * 1.5, limit = std::cos(reach), lat = std::asin(cz);
-        int row0 = (int)((PI_D / 2 - (lat + reach)) / PI_D * height) - 1;
-        int row1 = (int)((PI_D / 2 - (lat - reach)) / PI_D * height) + 1;
+        int row0 = (int)((PI_EXACT / 2 - (lat + reach)) / PI_EXACT * height) - 1;
+        int row1 = (int)((PI_EXACT / 2 - (lat - reach)) / PI_EXACT * height) + 1;
         for (int row = row0 < 0 ? 0 : row0; row < height && row <= row1; row++)
             for (int col = 0; col < width; col++) {
                 const MapPoint& p = points[(size_t)row * width + col];
@@ -203,7 +203,7 @@ RgbImage continents(uint32_t seed, int width, int height)
         for (int col = 0; col < width; col++) {
             MapPoint p = map_point(col, row, width, height);
             double h = fbm(p.x * 1.8, p.y * 1.8, p.z * 1.8, 7, seed) - 0.53;
-            double ice = std::fabs(p.lat) * 180 / PI_D + 12 * (fbm(p.x * 5, p.y * 5, p.z * 5, 3, seed + 9) - 0.5);
+            double ice = std::fabs(p.lat) * 180 / PI_EXACT + 12 * (fbm(p.x * 5, p.y * 5, p.z * 5, 3, seed + 9) - 0.5);
             double c[3];
             if (ice > 74) {
                 c[0] = 235, c[1] = 240, c[2] = 245;

@@ -9,13 +9,6 @@
 namespace nmk {
 
 // ---------------------------------------------------------------------------
-// Little-endian byte output.
-
-void put16(std::vector<uint8_t>& out, int v);
-void put32(std::vector<uint8_t>& out, int32_t v);
-void putd(std::vector<uint8_t>& out, double v);
-
-// ---------------------------------------------------------------------------
 // Parameter table (data/params.tsv): one row per integer, decimal and flag.
 // Columns, tab-separated: kind (int, dbl, flag), index, menu name, start,
 // minimum, maximum, reason. Lines starting with '#' and blank lines are skipped.

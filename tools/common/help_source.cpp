@@ -8,8 +8,9 @@
 //   links KEY|- [KEY|- [KEY|-]]   up to three links, "-" leaves a slot empty
 //   row PAGE ROW [NAME]      the menu row that opens this topic with F1
 //   | TEXT                   one line of text ("|" alone: an empty line)
-#include "ui/help_source.h"
-#include "ui/ui.h" // Required for: HELP_* limits of the file format
+#include "help_source.h"
+#include "platform/bytes.h" // Required for: append_u16, append_u32
+#include "ui/ui.h"           // Required for: HELP_* limits of the file format
 
 #include <algorithm> // Required for: std::max
 #include <cstdarg>   // Required for: va_list
@@ -95,18 +96,6 @@ static int bad_char(const std::string& s)
             return (int)i;
     }
     return -1;
-}
-
-static void put16(std::vector<uint8_t>& out, int v)
-{
-    out.push_back((uint8_t)(v & 0xFF));
-    out.push_back((uint8_t)((v >> 8) & 0xFF));
-}
-static void put32(std::vector<uint8_t>& out, int32_t v)
-{
-    uint32_t u = (uint32_t)v;
-    for (int i = 0; i < 4; i++)
-        out.push_back((uint8_t)(u >> (8 * i)));
 }
 
 // ---------------------------------------------------------------------------
@@ -448,22 +437,22 @@ void Compiler::write(std::vector<uint8_t>& out, int count)
         map[HELP_MAP_STRIDE * r.page + r.row] = topics[r.topic].number;
 
     out.clear();
-    put32(out, count);
-    put32(out, (int32_t)titles.size());
-    put32(out, (int32_t)text.size());
+    append_u32(out, count);
+    append_u32(out, (uint32_t)titles.size());
+    append_u32(out, (uint32_t)text.size());
     for (int n = 0; n < count; n++)
-        put16(out, map[n]);
+        append_u16(out, map[n]);
     for (int n = 0; n < count; n++) {
-        put16(out, title_at[n]);
-        put16(out, lines[n]);
-        put32(out, text_at[n]);
+        append_u16(out, title_at[n]);
+        append_u16(out, lines[n]);
+        append_u32(out, text_at[n]);
         for (int i = 0; i < HELP_LINKS; i++) {
             int to = 0;
             if (by_number[n] && !by_number[n]->links[i].empty())
                 to = topics[by_key[by_number[n]->links[i]]].number;
-            put16(out, to);
+            append_u16(out, to);
         }
-        put16(out, 0); // back link: set by the viewer
+        append_u16(out, 0); // back link: set by the viewer
     }
     out.insert(out.end(), titles.begin(), titles.end());
     for (unsigned char c : text)

@@ -1,5 +1,6 @@
 // Help source compiler: turns the readable help text (data/help.txt) into the
-// bytes of novamir.hlp. Used by tools/build_help and by the tests.
+// bytes of novamir.hlp. A build-time tool, not part of the program: used by
+// tools/build_help and by the tests.
 #pragma once
 #include <map>
 #include <string>
