@@ -333,7 +333,7 @@ TEST_F(Backdrop_readers, refusals_and_hostile_files)
         {"EMPTY.TGA", cut(make_tga(2, 2), 18), "Image loading error!", "holds 0 bytes"},
         {"ID.TGA", tga(0, 200), "Image loading error!", "identification field"},
         {"CUT.BMP", cut(make_bmp(4, 4), 40), "Image loading error!", "inside its header"},
-        {"PAL.BMP", cut(make_bmp(4, 4), 300), "Image loading error!", "inside its colour table"},
+        {"PAL.BMP", cut(make_bmp(4, 4), 1077), "Image loading error!", "inside its colour table"},
         {"ONLYPAL.BMP", cut(make_bmp(4, 4), 1078), "Image loading error!", "holds 0 bytes"},
         {"HUGE.BMP", bmp32(18, 0x7fffffff), "Image loading error!", "2147483647 x 4"},
         {"NEGW.BMP", bmp32(18, (uint32_t)-4), "Image loading error!", "-4 x 4"},
