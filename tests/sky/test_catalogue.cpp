@@ -198,7 +198,7 @@ TEST_F(Catalogue_reader, plots_the_built_records)
     int_param[I_STARS] = 1;
     apply_parameters();
     EXPECT_EQ(draw_stars(RENDER_FRAME), 1);
-    EXPECT_EQ(frame_pixel(320, 240), (RGB3{star.r, star.g, star.b}));
+    EXPECT_EQ(pixel(320, 240), (Rgb{star.r, star.g, star.b}));
     EXPECT_EQ(star.r, 255);
 }
 
