@@ -19,7 +19,7 @@ TEST_F(Backdrop_linear, band_rows_dither_and_clipping_in_grey)
         {640, 480, 5, 639, 107, {{4, 0, 0}, {5, 0, 2}}},  // t = 1 / 103 already
         {640, 480, -20, 639, 99, {{0, 36, 44}, {1, 36, 44}}}, // rows above still count
         {640, 480, -1000, 639, 99, {{0, 231, 232}, {3, 231, 232}}},
-        {100, 80, 0, 5000, 1000, {{76, b72, b76}, {78, b72, b76}, {79, b72, b76}}}, // END clipped
+        {100, 80, 0, 100, 1000, {{76, b72, b76}, {78, b72, b76}, {79, b72, b76}}}, // END X at the width: clipped
     };
     int_param[I_FADE_TYPE] = 1;
     for (const auto& c : cases) {
@@ -111,14 +111,14 @@ TEST_F(Backdrop_polar, preview_grey_or_colour)
 {
     set_color_depth(24);
     preview_target = create_bitmap_ex(24, 640, 480);
-    set_colour(1, 30, 60, 90);
-    set_colour(2, 30, 60, 90);
+    set_colour(1, 30, 60, 92); // grey 60.67, truncated
+    set_colour(2, 30, 60, 92);
     int_param[I_FADE_TYPE] = 2;
     set_rect(0, 0, 10, 479);
     draw_backdrop(RENDER_PREVIEW);
     EXPECT_EQ(getpixel(preview_target, 5, 5), makecol24(60, 60, 60));
     flag_param[F_PREVIEW_RGB] = 1;
     draw_backdrop(RENDER_PREVIEW);
-    EXPECT_EQ(getpixel(preview_target, 5, 5), makecol24(30, 60, 90));
-    EXPECT_EQ(pixel(5, 5), (Rgb{30, 60, 90})); // the frame is painted whatever the mode
+    EXPECT_EQ(getpixel(preview_target, 5, 5), makecol24(30, 60, 92));
+    EXPECT_EQ(pixel(5, 5), (Rgb{30, 60, 92})); // the frame is painted whatever the mode
 }
