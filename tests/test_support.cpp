@@ -1,6 +1,9 @@
 // Helpers shared by the tests.
 #include "test_support.h"
 
+#include <allegro.h>
+
+#include "planets/planets.h"
 #include "render/render.h"
 #include "shell/shell.h"
 
@@ -103,4 +106,16 @@ void fresh_render_state(int width, int height)
     rs.i[I_WIDTH] = width;
     rs.i[I_HEIGHT] = height;
     replay_only = false;
+}
+
+void fill_frame(Rgb c)
+{
+    for (int y = 0; y < frame_buffer->h; y++)
+        for (int x = 0; x < frame_buffer->w; x++)
+            put_frame_pixel(x, y, c.r, c.g, c.b);
+}
+
+void set_colour(int index, int r, int g, int b)
+{
+    colour_table[index][0] = (uint8_t)r, colour_table[index][1] = (uint8_t)g, colour_table[index][2] = (uint8_t)b;
 }

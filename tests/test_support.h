@@ -43,3 +43,7 @@ Rgb pixel(int x, int y);
 // A fresh W x H frame for a renderer test: frame buffer, an all-zero store,
 // render settings of that size, replay off.
 void fresh_render_state(int width, int height);
+// Paints the whole frame buffer in one colour.
+void fill_frame(Rgb c);
+// Colour table entry index as (r, g, b).
+void set_colour(int index, int r, int g, int b);

@@ -33,22 +33,15 @@ protected:
         int_param[I_MID_COLOUR] = MID, int_param[I_EDGE_COLOUR] = EDGE;
         set_colour(MID, 200, 100, 50);
         set_colour(EDGE, 0, 0, 0);
-        fill();
+        fill_frame(BG);
     }
     void TearDown() override { replay_only = false; }
 
-    static void set_colour(int n, int r, int g, int b) { colour_table[n][0] = r, colour_table[n][1] = g, colour_table[n][2] = b; }
-    static void fill()
-    {
-        for (int y = 0; y < H; y++)
-            for (int x = 0; x < W; x++)
-                put_frame_pixel(x, y, BG.r, BG.g, BG.b);
-    }
     // Draws on a fresh background; returns the box of the changed pixels
     // {x0, y0, x1, y1}, all -1 when nothing changed.
     static std::vector<int> draw()
     {
-        fill();
+        fill_frame(BG);
         place_comet();
         draw_comet(RENDER_FRAME);
         std::vector<int> box = {W, H, -1, -1};

@@ -79,16 +79,17 @@ using Views = Scripted;
 class Same_frames : public Scripted {
 protected:
     // The demo from frame 20 (every object in range, the ship among them)
-    // with BMP output on too, saved by the program, then FILE row `row`.
-    void run_gui(int row, int end_frame, const char* question)
+    // with BMP output on too, saved by the program, then FILE rows `rows`.
+    void run_gui(std::vector<int> rows, int end_frame, const std::vector<std::string>& questions)
     {
         std::string s = script_start() + "key Alt-O\nkey Down Down Down Enter   # SAVE AS BMP\nkey Alt-F\n";
         const int values[3] = {20, end_frame, 20}; // START, END and THIS FRAME on rows 1 to 3
         for (int k = 0; k < 3; k++)
             s += script_click_row(k + 1) + script_type_over(std::to_string(values[k]), 4) + "key Enter\n";
-        run(s + script_click_row(10) + "key y\n" + script_click_row(row) + "key y\n" +
-                (row == 12 ? "key Enter\n" : "") + "key Esc\n" + script_exit(),
-            {question});
+        s += script_click_row(10) + "key y\n";
+        for (int row : rows) // DOFRAME (12) waits for a key after the frame
+            s += script_click_row(row) + "key y\n" + (row == 12 ? "key Enter\n" : "");
+        run(s + "key Esc\n" + script_exit(), questions);
     }
     // The saved project through novamir-render in a directory of its own.
     std::string render(std::vector<std::string> args)
@@ -224,7 +225,8 @@ TEST_F(Value_editors, refused_values_leave_the_store_accepted_ones_are_stored)
                          "key Enter\nkey Insert   # the comet carries the page frames\n"
                          "key Alt-O\nkey Down Enter   # OUTPUT PATH, 30 characters at most\n" +
                          script_type_over("ABCDEFGHIJKLMNOPQRSTUVWXYZ123456789", 30) +
-                         "key Enter\nkey Down Down Enter   # SAVE AS BMP\n" + script_save_and_exit();
+                         "key Enter\nkey Down Down Enter Enter   # SAVE AS BMP on and off again\n" +
+                         script_save_and_exit();
     run(script, {"Overwrite project NOVAMIR.CFG?"});
 
     read_saved("NOVAMIR.CFG");
@@ -237,7 +239,7 @@ TEST_F(Value_editors, refused_values_leave_the_store_accepted_ones_are_stored)
     EXPECT_EQ(int_param[I_PAGE_START], 5);
     EXPECT_EQ(int_param[I_PAGE_END], demo_page_end);
     EXPECT_STREQ(str_param[S_OUTPUT_PATH], "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
-    EXPECT_EQ(flag_param[F_SAVE_BMP], 1);
+    EXPECT_EQ(flag_param[F_SAVE_BMP], 0); // a flag row toggles
     ASSERT_EQ(object_count, demo_objects + 1);
     const ObjectRecord& comet = object_slots[list_order[object_count - 1]];
     EXPECT_EQ(comet.type, OBJ_COMET);
@@ -371,15 +373,16 @@ TEST_F(Views, preview_page_view_debug_overlay_and_screen_dump)
     EXPECT_EQ(differing_pixels(dump("before_f10.bmp"), dump("NVMRVIEW.PCX"), 0, 0, W - 1, H - 1), 0);
 }
 
-TEST_F(Same_frames, doframe_writes_the_renderers_bmp_and_tga)
+TEST_F(Same_frames, doall_of_one_frame_then_doframe_write_the_renderers_bmp_and_tga)
 {
-    run_gui(12, 59, "Create frame image 020?");
+    run_gui({13, 12}, 20, {"Create frames 020 to 020?", "Create frame image 020?"});
     expect_same_frame(20, render({"--frame", "20"}));
+    EXPECT_TRUE(read_file_bytes("NOVAM021.tga").empty());
 }
 
 TEST_F(Same_frames, doall_writes_the_renderers_frames_and_no_more)
 {
-    run_gui(13, 22, "Create frames 020 to 022?");
+    run_gui({13}, 22, {"Create frames 020 to 022?"});
     std::string batch = render({});
     for (int f = 20; f <= 22; f++)
         expect_same_frame(f, batch);

@@ -30,7 +30,7 @@ protected:
         dbl_param[D_PIXELS_PER_DEGREE] = 5, dbl_param[D_BITMAP_DISTANCE] = 100;
         dbl_param[D_X_SCALE] = dbl_param[D_Y_SCALE] = dbl_param[D_BITMAP_LIGHTING] = 1;
         int_param[I_BITMAP_X] = int_param[I_BITMAP_Y] = 100;
-        clear_frame();
+        fill_frame(BACK);
     }
     void TearDown() override { replay_only = false, hold(nullptr); }
 
@@ -42,12 +42,6 @@ protected:
         object_image = bmp;
         image_width = bmp ? bmp->w : 0;
         image_height = bmp ? bmp->h : 0;
-    }
-    static void clear_frame()
-    {
-        for (int y = 0; y < H; y++)
-            for (int x = 0; x < W; x++)
-                put_frame_pixel(x, y, BG, BG, BG);
     }
     // A w x h picture of colour(x, y) (a 24-bit colour) at the given depth.
     template <class F> static BITMAP* picture(int w, int h, F colour, int depth = 24)
@@ -86,7 +80,7 @@ TEST_F(Bitmap_resampling, scale_one_copies_every_depth_exactly)
             return (x + y) % 7 == 0 ? 0 : makecol24(v & 255, (v >> 8) & 255, (v >> 16) & 255); // some pure black
         }, depth);
         hold(bmp);
-        clear_frame();
+        fill_frame(BACK);
         draw();
         // Centre (100, 100): the picture spans columns 81..118, rows 88..111.
         for (int y = 0; y < 24; y++)
@@ -175,7 +169,7 @@ TEST_F(Bitmap_light_and_black, lighting_2_saturates_and_plot_black_decides)
     putpixel(bmp, 3, 3, makecol24(1, 1, 0)); // grey level 0 but not black
     hold(bmp);
     dbl_param[D_BITMAP_LIGHTING] = 1;
-    clear_frame();
+    fill_frame(BACK);
     EXPECT_FALSE(draw(1));
     draw(0);
     EXPECT_EQ(pixel(98, 98), grey(0));
@@ -199,7 +193,7 @@ TEST_F(Bitmap_light_and_black, fades_with_and_without_plot_black)
     for (int k = 0; k < 4; k++) {
         int_param[I_BITMAP_FADE] = when[k].first;
         rs.i[I_THIS_FRAME] = when[k].second;
-        clear_frame();
+        fill_frame(BACK);
         EXPECT_EQ(draw(1), k != 3) << k;
         EXPECT_EQ(pixel(99, 99), want[k]) << k;
     }
@@ -217,7 +211,7 @@ TEST_F(Bitmap_light_and_black, edge_adjust_blends_half_black_edges)
     flag_param[F_EDGE_ADJUST] = 1;
     draw();
     EXPECT_EQ(pixel(99, 99), grey(63 + 63)) << "black weight 0.5: half over the 126 beneath";
-    clear_frame();
+    fill_frame(BACK);
     draw();
     EXPECT_EQ(pixel(99, 99), grey(63 + 50));
 }
@@ -242,7 +236,7 @@ TEST_F(Bitmap_transparency, each_function_at_its_ends)
     for (const Case& c : cases) {
         int_param[I_TRANS_FUNCTION] = c.function;
         dbl_param[D_BITMAP_TRANSPARENCY] = c.t;
-        clear_frame();
+        fill_frame(BACK);
         draw();
         EXPECT_EQ(pixel(c.x, c.y), c.want) << c.function << " at " << c.x << "," << c.y;
     }
@@ -251,7 +245,7 @@ TEST_F(Bitmap_transparency, each_function_at_its_ends)
     putpixel(bmp, 0, 0, makecol24(3, 3, 3));
     hold(bmp);
     int_param[I_TRANS_FUNCTION] = 5;
-    clear_frame();
+    fill_frame(BACK);
     draw();
     EXPECT_EQ(pixel(100, 100), grey(254));
     EXPECT_EQ(pixel(98, 98), grey(98));

@@ -14,6 +14,7 @@
 #include "images/images.h"
 #include "planets/planets.h"
 #include "platform/bytes.h"
+#include "platform/platform.h"
 #include "render/render.h"
 #include "shell/shell.h"
 #include "test_support.h"
@@ -21,16 +22,11 @@
 
 namespace {
 
-struct Px {
-    int r, g, b;
-    bool operator==(const Px& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-std::ostream& operator<<(std::ostream& os, const Px& c) { return os << c.r << "," << c.g << "," << c.b; }
-const Px black{0, 0, 0};
+const Rgb black{0, 0, 0};
 
 // Picture pixel (x, y) of the test TGAs and BMPs: each channel tells where it came from.
-Px tga_px(int x, int y) { return {(uint8_t)(x * 7 + y), (uint8_t)(y * 5 + 1), (uint8_t)(x + 3 * y + 2)}; }
-Px bmp_px(int x, int y) { return {(x + 2 * y) & 255, 255 - ((x + 2 * y) & 255), ((x + 2 * y) & 255) / 2}; }
+Rgb tga_px(int x, int y) { return {(uint8_t)(x * 7 + y), (uint8_t)(y * 5 + 1), (uint8_t)(x + 3 * y + 2)}; }
+Rgb bmp_px(int x, int y) { return {(x + 2 * y) & 255, 255 - ((x + 2 * y) & 255), ((x + 2 * y) & 255) / 2}; }
 
 void put16(std::vector<uint8_t>& b, size_t at, int v) { put_u16(&b[at], (uint16_t)v); }
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) { put_u32(&b[at], v); }
@@ -44,7 +40,7 @@ std::vector<uint8_t> make_tga(int w, int h, int descriptor = 32, int id_length =
     put16(b, 12, w), put16(b, 14, h);
     for (int row = 0; row < h; row++)
         for (int x = 0; x < w; x++) {
-            Px p = tga_px(x, descriptor == 32 ? row : h - 1 - row);
+            Rgb p = tga_px(x, descriptor == 32 ? row : h - 1 - row);
             b.insert(b.end(), {(uint8_t)p.b, (uint8_t)p.g, (uint8_t)p.r});
         }
     return b;
@@ -205,13 +201,6 @@ std::string write_sound_pcx(const char* name)
     return name;
 }
 
-Px at(int x, int y)
-{
-    Px p;
-    get_frame_pixel(x, y, &p.r, &p.g, &p.b);
-    return p;
-}
-
 class ImageTest : public ::testing::Test {
 protected:
     ScratchDir dir;
@@ -264,7 +253,7 @@ TEST_F(Backdrop_readers, orientation_centring_and_cropping)
         const char* what;
         std::vector<uint8_t> bytes;
         int w, h, kind;
-        std::vector<std::pair<std::array<int, 2>, Px>> probes;
+        std::vector<std::pair<std::array<int, 2>, Rgb>> probes;
     } cases[] = {
         {"TGA top-down", make_tga(4, 3), 640, 480, 1,
          {{{318, 238}, tga_px(0, 0)}, {{321, 240}, tga_px(3, 2)}, {{317, 238}, black}, {{318, 241}, black}}},
@@ -293,7 +282,7 @@ TEST_F(Backdrop_readers, orientation_centring_and_cropping)
         ASSERT_EQ(load_backdrop(name), 0) << c.what;
         EXPECT_EQ(backdrop_kind, c.kind) << c.what;
         for (const auto& p : c.probes)
-            EXPECT_EQ(at(p.first[0], p.first[1]), p.second) << c.what << " at " << p.first[0] << "," << p.first[1];
+            EXPECT_EQ(pixel(p.first[0], p.first[1]), p.second) << c.what << " at " << p.first[0] << "," << p.first[1];
     }
 }
 
@@ -304,7 +293,7 @@ TEST_F(Backdrop_readers, pcx_goes_through_the_surface_map)
     EXPECT_EQ(backdrop_kind, 3);
     EXPECT_EQ(full_map, 1);
     EXPECT_EQ(surface_map->line[3][5], 8);
-    EXPECT_EQ(at(170 + 5, 230 + 3), (Px{8 / 4 * 4, (63 - 8 / 4) * 4, 28})); // centred
+    EXPECT_EQ(pixel(170 + 5, 230 + 3), (Rgb{8 / 4 * 4, (63 - 8 / 4) * 4, 28})); // centred
 }
 
 TEST_F(Backdrop_readers, refusals_and_hostile_files)
@@ -334,7 +323,7 @@ TEST_F(Backdrop_readers, refusals_and_hostile_files)
         {"EMPTY.TGA", cut(make_tga(2, 2), 18), "Image loading error!", "holds 0 bytes"},
         {"ID.TGA", tga(0, 200), "Image loading error!", "identification field"},
         {"CUT.BMP", cut(make_bmp(4, 4), 40), "Image loading error!", "inside its header"},
-        {"PAL.BMP", cut(make_bmp(4, 4), 300), "Image loading error!", "inside its colour table"},
+        {"PAL.BMP", cut(make_bmp(4, 4), 1077), "Image loading error!", "inside its colour table"},
         {"ONLYPAL.BMP", cut(make_bmp(4, 4), 1078), "Image loading error!", "holds 0 bytes"},
         {"HUGE.BMP", bmp32(18, 0x7fffffff), "Image loading error!", "2147483647 x 4"},
         {"NEGW.BMP", bmp32(18, (uint32_t)-4), "Image loading error!", "-4 x 4"},
@@ -355,7 +344,7 @@ TEST_F(Backdrop_readers, refusals_and_hostile_files)
     EXPECT_EQ(load_backdrop("DOWN.BMP"), 0);
     for (int y = 0; y < 480; y += 5)
         for (int x = 0; x < 640; x += 5)
-            ASSERT_EQ(at(x, y), black);
+            ASSERT_EQ(pixel(x, y), black);
     // A broken file stops a replay exactly where it stops a real frame.
     replay_only = true;
     EXPECT_EQ(load_backdrop("SHORT.TGA"), 1);
@@ -373,7 +362,7 @@ TEST_F(Backdrop_readers, missing_file_replay_and_preview)
     EXPECT_EQ(load_backdrop("B.TGA"), 0);
     replay_only = false;
     EXPECT_EQ(image_width, 4);
-    EXPECT_EQ(at(318, 238), black);
+    EXPECT_EQ(pixel(318, 238), black);
 
     // The preview shows the top-left quarter: grey, or the nearest colour.
     BITMAP* saved = screen_buffer;
@@ -410,6 +399,11 @@ TEST_F(Frame_numbered_names, names_search_and_path)
     mkdir("SUB", 0755);
     for (const char* f : {"SHIP007.TGA", "PLANE007.TGA", "SUB/PLAN007.TGA", "SKY007"})
         write_file_bytes(f, {1});
+    // A found path must fit its buffer with its NUL; case does not matter.
+    char found[12];
+    EXPECT_EQ(resolve_path("ship007.tga", found, 11), 0);
+    ASSERT_EQ(resolve_path("ship007.tga", found, 12), 1);
+    EXPECT_STREQ(found, "SHIP007.TGA");
     const char* cases[][2] = {{"SHIP.TGA", "SHIP007.TGA"}, {"PLANETS.TGA", "PLANE007.TGA"},
                               {"SUB\\PLANETS.TGA", "SUB\\PLAN007.TGA"}, {"SKY", "SKY007"}, {"MOON.TGA", nullptr}};
     for (auto& c : cases) {
@@ -427,7 +421,7 @@ TEST_F(Frame_numbered_names, names_search_and_path)
     apply_parameters();
     ASSERT_EQ(load_backdrop("BACK.TGA"), 0);
     EXPECT_STREQ(image_path, "BACK003.TGA");
-    EXPECT_EQ(at(319, 239).b, 77);
+    EXPECT_EQ(pixel(319, 239).b, 77);
     int_param[I_THIS_FRAME] = 4;
     apply_parameters();
     ASSERT_EQ(load_backdrop("BACK.TGA"), 0);

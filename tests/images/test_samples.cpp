@@ -43,73 +43,7 @@ Rgb pixel24(BITMAP* b, int x, int y)
     return {getr24(c), getg24(c), getb24(c)};
 }
 
-bool is_black(const Rgb& c) { return c.r + c.g + c.b == 0; }
-
 } // namespace
-
-TEST(Sample_pictures, ShipIsASolidSpriteOnBlack)
-{
-    PALETTE pal;
-    BITMAP* ship = load_sample("SHIP.TGA", pal);
-    ASSERT_NE(ship, nullptr) << "build the data files first";
-    EXPECT_EQ(bitmap_color_depth(ship), 24);
-    EXPECT_EQ(ship->w, 300);
-    EXPECT_EQ(ship->h, 112);
-    // Black all round the border: nothing of the craft is cut off.
-    for (int x = 0; x < ship->w; x++) {
-        EXPECT_TRUE(is_black(pixel24(ship, x, 0))) << x;
-        EXPECT_TRUE(is_black(pixel24(ship, x, ship->h - 1))) << x;
-    }
-    for (int y = 0; y < ship->h; y++)
-        EXPECT_TRUE(is_black(pixel24(ship, ship->w - 1, y))) << y;
-    // No black holes inside: a black pixel with coloured pixels on all four
-    // sides would show the background through the hull.
-    int coloured = 0, holes = 0;
-    for (int y = 1; y < ship->h - 1; y++)
-        for (int x = 1; x < ship->w - 1; x++) {
-            if (!is_black(pixel24(ship, x, y))) {
-                coloured++;
-                continue;
-            }
-            if (!is_black(pixel24(ship, x - 1, y)) && !is_black(pixel24(ship, x + 1, y)) &&
-                !is_black(pixel24(ship, x, y - 1)) && !is_black(pixel24(ship, x, y + 1)))
-                holes++;
-        }
-    EXPECT_EQ(holes, 0);
-    EXPECT_GT(coloured, ship->w * ship->h / 5);
-    destroy_bitmap(ship);
-}
-
-TEST(Sample_pictures, FileSearchFindsTheNumberedShips)
-{
-    ScratchDir dir; // nothing in the current directory: the samples folder serves
-    memset(int_param, 0, sizeof int_param);
-    for (int frame : {0, 7, 59}) {
-        rs.i[I_THIS_FRAME] = frame;
-        ASSERT_EQ(frame_numbered_name("SHIP.TGA"), 1) << frame;
-        char want[16];
-        snprintf(want, sizeof want, "SHIP%03d.TGA", frame);
-        EXPECT_STREQ(image_path, want);
-    }
-    rs.i[I_THIS_FRAME] = 60; // past the series: the plain name is used
-    EXPECT_EQ(frame_numbered_name("SHIP.TGA"), 0);
-    rs.i[I_THIS_FRAME] = 0;
-
-    // The frames animate: beacon and flame change, the size does not.
-    PALETTE pal;
-    BITMAP* a = load_sample("SHIP000.TGA", pal);
-    BITMAP* b = load_sample("SHIP005.TGA", pal);
-    ASSERT_TRUE(a && b);
-    EXPECT_EQ(a->w, b->w);
-    EXPECT_EQ(a->h, b->h);
-    int differ = 0;
-    for (int y = 0; y < a->h; y++)
-        for (int x = 0; x < a->w; x++)
-            differ += getpixel(a, x, y) != getpixel(b, x, y);
-    EXPECT_GT(differ, 20);
-    destroy_bitmap(a);
-    destroy_bitmap(b);
-}
 
 TEST(Sample_pictures, BackdropFormatsHoldTheSamePicture)
 {

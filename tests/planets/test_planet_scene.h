@@ -33,7 +33,7 @@ inline nmk::TopoRecord plain_map(const char* name, int type, int w, int h, int i
 }
 inline void set_colour(uint8_t* rgb, int r, int g, int b) { rgb[0] = (uint8_t)r, rgb[1] = (uint8_t)g, rgb[2] = (uint8_t)b; }
 inline void set_colour(nmk::TopoRecord& m, int i, int r, int g, int b) { set_colour(&m.image.palette[3 * i], r, g, b); }
-inline void set_colour(int i, int r, int g, int b) { set_colour(colour_table[i], r, g, b); }
+using ::set_colour; // Colour table entry i
 
 // Writes novamir1.top ("AM" trailer: planets, then rings) and reads its index.
 inline void install_topology(const std::vector<nmk::TopoRecord>& planets, const std::vector<nmk::TopoRecord>& rings)

@@ -31,32 +31,6 @@ void store_ring(int slot, int lock_slot, int colour, int width, double ref)
     store_object(slot, PAGE_RING);
 }
 
-// The plain two-pass walk: each locked ring drawn with whatever ring
-// settings the store holds after restoring the planet.
-void plain_frame()
-{
-    clear_to_color(frame_buffer, 0);
-    order_frame(current_frame());
-    for (int pos = 0; pos < object_count && depth_order[pos] >= 0; pos++) {
-        const int slot = depth_order[pos];
-        restore_object(slot);
-        apply_parameters();
-        if (object_slots[slot].type == OBJ_PLANET) {
-            find_ring_locks(slot);
-            setup_planet(int_param[I_PLANET_NUMBER]);
-            if (ring_locks.count > 0) {
-                reset_ring_pass();
-                render_ring(RENDER_FRAME, slot);
-                setup_planet(int_param[I_PLANET_NUMBER]);
-                render_planet(RENDER_FRAME);
-            }
-            ring_locks.count > 0 ? render_ring(RENDER_FRAME, slot) : render_planet(RENDER_FRAME);
-        } else if (object_slots[slot].type == OBJ_RING && int_param[I_PLANET_LOCK] == 0) {
-            render_ring(RENDER_FRAME, -1);
-        }
-    }
-}
-
 std::vector<uint8_t> frame_bytes()
 {
     std::vector<uint8_t> out;
@@ -94,29 +68,6 @@ protected:
         str_param[S_BACKDROP][0] = 0;
     }
 };
-
-TEST_F(Planet_row, one_farther_ring_gives_the_plain_frames)
-{
-    store_planet(0);
-    flag_param[F_PLANET_SHADOW] = flag_param[F_SUBPIXELLATION] = 1;
-    store_ring(1, 0, 11, 300, 200.0);
-    flag_param[F_PLANET_SHADOW] = 0;
-    store_ring(2, 5, 12, 20, 50.0); // locked to no planet: never drawn
-    rebuild_list();
-    for (int frame : {0, 3}) {
-        int_param[I_THIS_FRAME] = frame;
-        dbl_param[D_RING_ROTATION_INC] = 7.0;
-        apply_parameters();
-        plain_frame();
-        const std::vector<uint8_t> plain = frame_bytes(), plain_store = store_bytes();
-        const PlanetState plain_state = planet_state;
-        apply_parameters();
-        generate_frame(RENDER_FRAME);
-        EXPECT_EQ(frame_bytes(), plain) << "frame " << frame;
-        EXPECT_EQ(store_bytes(), plain_store);
-        EXPECT_EQ(0, memcmp(&planet_state, &plain_state, sizeof plain_state));
-    }
-}
 
 TEST_F(Planet_row, every_locked_ring_is_drawn_with_its_own_settings)
 {

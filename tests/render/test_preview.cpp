@@ -146,25 +146,26 @@ TEST_F(Scene_preview, a_missing_backdrop_or_bitmap_image_abandons_the_preview)
     strcpy(str_param[S_BACKDROP], "NONE.TGA");
     EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), RESULT_ABANDON);
     EXPECT_EQ(count_pixels(0), PW * PH); // cleared, and the sky never drawn
-    EXPECT_FALSE(prompt_log.empty());
+    EXPECT_EQ(prompt_log, std::vector<std::string>{"Error reading NONE.TGA file."});
+    prompt_log.clear();
     str_param[S_BACKDROP][0] = 0;
     strcpy(str_param[S_BITMAP_FILE], "NOSHIP.TGA");
     dbl_param[D_BITMAP_DISTANCE] = 10.0;
     ASSERT_GE(insert_object(PAGE_BITMAP), 0);
     EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), RESULT_ABANDON);
+    EXPECT_EQ(prompt_log, std::vector<std::string>{"Error reading NOSHIP.TGA file."});
 }
 
 TEST_F(Scene_preview, objects_outside_their_frames_are_neither_drawn_nor_boxed)
 {
     add_sky(120, 3, 5);
-    add_planet(5, 10, 100.0);
+    add_planet(7, 10, 100.0);
     flag_param[F_PREVIEW_DEBUG] = 1;
-    int_param[I_THIS_FRAME] = 2;
-    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
-    EXPECT_EQ(count_pixels(0), PW * PH);
-    int_param[I_THIS_FRAME] = 4;
-    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
-    EXPECT_EQ(count_pixels(makecol(120, 120, 120)), PW * PH);
+    for (int frame : {2, 3, 5, 6}) { // the sky's START and END FRAME included
+        int_param[I_THIS_FRAME] = frame;
+        EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
+        EXPECT_EQ(count_pixels(frame == 2 || frame == 6 ? 0 : makecol(120, 120, 120)), PW * PH) << frame;
+    }
     EXPECT_TRUE(prompt_log.empty());
 }
 

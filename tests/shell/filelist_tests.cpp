@@ -83,6 +83,10 @@ TEST_F(File_lists, the_bitmap_path_counts_only_with_path_enable)
     char joined[80];
     join_path_prefix(str_param[S_BITMAP_PATH], image_files[0], joined, sizeof joined);
     EXPECT_TRUE(std::filesystem::is_regular_file(joined));
+    // A name its 64-byte line cannot hold with the NUL is left out.
+    touch("pics" + std::string(59, 'L') + ".TGA"); // 63 characters after the prefix
+    touch("pics" + std::string(60, 'M') + ".TGA");
+    EXPECT_EQ(scan_images(), 2);
 }
 
 } // namespace

@@ -135,24 +135,32 @@ TEST_F(Project_file, malformed_files_are_refused_with_nothing_changed)
             b[at + k] = (uint8_t)(v >> (8 * k));
         return b;
     };
-    std::vector<uint8_t> unterminated = good;
-    memset(&unterminated[640], 'A', 40);
-    std::vector<std::vector<uint8_t>> bad = {
-        std::vector<uint8_t>(good.begin(), good.begin() + 927), // short header
-        std::vector<uint8_t>(good.begin(), good.end() - 1),     // short last record
-        with_u32(920, 4), with_u32(920, 65), with_u32(920, 0xFFFFFFFF),
-        with_u32(560 + 4 * 2, 5), // comet type list has 5 labels
-        unterminated,
+    auto with_name = [&](size_t at) { // 40-byte string or 24-byte object name, no NUL
+        std::vector<uint8_t> b = good;
+        memset(&b[at], 'A', at < 928 ? 40 : OBJECT_NAME_LEN);
+        return b;
     };
-    for (size_t k = 0; k < bad.size(); k++) {
-        SCOPED_TRACE(k);
-        write_file_bytes("BAD.CFG", bad[k]);
+    const size_t last_name = good.size() - OBJECT_RECORD_SIZE + 300; // the last record's name
+    const struct {
+        std::vector<uint8_t> bytes;
+        const char* why;
+    } bad[] = {
+        {std::vector<uint8_t>(good.begin(), good.begin() + 927), "shorter than its settings blocks"},
+        {std::vector<uint8_t>(good.begin(), good.end() - 1), "shorter than its object records"},
+        {with_u32(920, 4), "shorter than its object records"},
+        {with_u32(920, 65), "object count outside 0..64"},
+        {with_u32(920, 0xFFFFFFFF), "object count outside 0..64"},
+        {with_u32(560 + 4 * 2, 5), "a choice selection outside its list"}, // comet type list has 5 labels
+        {with_name(640), "a string without its terminating NUL"},
+        {with_name(last_name), "an object name without its terminating NUL"},
+    };
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.why);
+        write_file_bytes("BAD.CFG", c.bytes);
         prompt_log.clear();
         EXPECT_EQ(load_project(), 27);
         EXPECT_TRUE(logged("Error reading BAD.CFG file."));
-        EXPECT_TRUE(std::any_of(prompt_log.begin(), prompt_log.end(), [](const std::string& l) {
-            return l.rfind("BAD.CFG: not a project file: ", 0) == 0;
-        }));
+        EXPECT_TRUE(logged(std::string("BAD.CFG: not a project file: ") + c.why));
         EXPECT_EQ(state(), before);
     }
     prompt_log.clear();

@@ -48,13 +48,13 @@ TEST(Choice_lists, every_list_feeds_its_own_integer_with_labels_in_range)
 
 TEST(Menu_tables, rows_are_packed_and_point_at_entries_that_exist)
 {
-    int counts[MENU_PAGES] = {16, 18, 18, 18, 18, 18, 5, 14};
     for (int p = 0; p < MENU_PAGES; p++) {
-        EXPECT_EQ(page_item_count(p), counts[p]) << page_names[p];
+        const int count = page_item_count(p);
+        EXPECT_GT(count, 0) << page_names[p];
         for (int r = 0; r < MENU_ROWS; r++) {
             const MenuItem& m = menu_pages[p][r];
             SCOPED_TRACE(std::string(page_names[p]) + " row " + std::to_string(r));
-            EXPECT_EQ(m.kind != ITEM_NONE, r < counts[p]);
+            EXPECT_EQ(m.kind != ITEM_NONE, r < count);
             if (m.kind == ITEM_NONE)
                 continue;
             EXPECT_NE(m.help[0], 0);

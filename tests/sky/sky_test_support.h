@@ -15,37 +15,6 @@
 #include "sky/sky.h"
 #include "test_support.h"
 
-struct RGB3 {
-    int r, g, b;
-    bool operator==(const RGB3& o) const { return r == o.r && g == o.g && b == o.b; }
-    bool operator!=(const RGB3& o) const { return !(*this == o); }
-};
-inline std::ostream& operator<<(std::ostream& os, const RGB3& c)
-{
-    return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-inline RGB3 frame_pixel(int x, int y)
-{
-    RGB3 c;
-    get_frame_pixel(x, y, &c.r, &c.g, &c.b);
-    return c;
-}
-
-inline void fill_frame(int r, int g, int b)
-{
-    for (int y = 0; y < frame_buffer->h; y++)
-        for (int x = 0; x < frame_buffer->w; x++)
-            put_frame_pixel(x, y, r, g, b);
-}
-
-inline void set_table(int index, int r, int g, int b)
-{
-    colour_table[index][0] = (uint8_t)r;
-    colour_table[index][1] = (uint8_t)g;
-    colour_table[index][2] = (uint8_t)b;
-}
-
 // A star of a test catalogue, in degrees; written as radians in floats.
 struct StarDeg {
     double lon, lat;
@@ -71,7 +40,7 @@ inline int lit_pixels()
     int n = 0;
     for (int y = 0; y < 480; y++)
         for (int x = 0; x < 640; x++)
-            n += frame_pixel(x, y) != RGB3{0, 0, 0};
+            n += pixel(x, y) != Rgb{0, 0, 0};
     return n;
 }
 
@@ -105,8 +74,8 @@ protected:
         int_param[I_COLOUR_TWO] = 2;
         dbl_param[D_ASPECT] = dbl_param[D_PIXELS_PER_DEGREE] = dbl_param[D_BRIGHTNESS] = 1.0;
         page_frames[PAGE_SKY] = {0, 100};
-        set_table(1, 0, 0, 0);
-        set_table(2, 255, 255, 255);
+        set_colour(1, 0, 0, 0);
+        set_colour(2, 255, 255, 255);
         replay_only = false;
         preview_target = nullptr;
         set_rect(0, 0, 639, 479);

@@ -135,11 +135,11 @@ TEST(Catalogue_builder, refuses_bad_tables_and_keeps_the_old_file)
         std::string table;
         const char* message;
     } cases[] = {
-        {table("", 0, STAR_RECORDS - 1), "5079 stars"},
-        {table(row, 1, STAR_RECORDS + 1), "5081 stars"},
-        {table("24:00:00.00  +10:00:00.0  3.0  0.5\n", 1), "t.txt:2:"},
-        {table("01:00:00.00  -95:00:00.0  3.0  0.5\n", 1), "t.txt:2:"},
-        {table(row, 1) + "01:00:00.00  +10:00:00.0\n", "t.txt:5082:"},
+        {table("", 0, STAR_RECORDS - 1), "t.txt: 5079 stars, the catalogue needs exactly 5080"},
+        {table(row, 1, STAR_RECORDS + 1), "t.txt: 5081 stars, the catalogue needs exactly 5080"},
+        {table("24:00:00.00  +10:00:00.0  3.0  0.5\n", 1), "t.txt:2: not a star row"},
+        {table("01:00:00.00  -95:00:00.0  3.0  0.5\n", 1), "t.txt:2: not a star row"},
+        {table(row, 1) + "01:00:00.00  +10:00:00.0\n", "t.txt:5082: not a star row"},
     };
     for (const auto& c : cases) {
         write_file_bytes("t.txt", std::vector<uint8_t>(c.table.begin(), c.table.end()));
@@ -150,7 +150,7 @@ TEST(Catalogue_builder, refuses_bad_tables_and_keeps_the_old_file)
     }
     std::string err;
     EXPECT_NE(run_builder("missing.txt", "starcats.bin", &err), 0);
-    EXPECT_NE(err.find("missing.txt"), std::string::npos);
+    EXPECT_NE(err.find("cannot open missing.txt"), std::string::npos) << err;
 }
 
 TEST(Star_catalogue, built_file_holds_the_real_bright_stars)
@@ -198,7 +198,7 @@ TEST_F(Catalogue_reader, plots_the_built_records)
     int_param[I_STARS] = 1;
     apply_parameters();
     EXPECT_EQ(draw_stars(RENDER_FRAME), 1);
-    EXPECT_EQ(frame_pixel(320, 240), (RGB3{star.r, star.g, star.b}));
+    EXPECT_EQ(pixel(320, 240), (Rgb{star.r, star.g, star.b}));
     EXPECT_EQ(star.r, 255);
 }
 

@@ -25,7 +25,7 @@ TEST_F(Star_field, projection_mirrors_scales_and_wrapping)
 {
     struct Probe {
         int x, y;
-        RGB3 want;
+        Rgb want;
     };
     struct Case {
         const char* what;
@@ -66,8 +66,8 @@ TEST_F(Star_field, projection_mirrors_scales_and_wrapping)
         EXPECT_EQ(draw(), c.count) << c.what;
         int lit = 0;
         for (const Probe& p : c.probes) {
-            EXPECT_EQ(frame_pixel(p.x, p.y), p.want) << c.what << " at " << p.x << "," << p.y;
-            lit += p.want != RGB3{0, 0, 0};
+            EXPECT_EQ(pixel(p.x, p.y), p.want) << c.what << " at " << p.x << "," << p.y;
+            lit += p.want != Rgb{0, 0, 0};
         }
         EXPECT_EQ(lit_pixels(), lit) << c.what;
     }
@@ -82,7 +82,7 @@ TEST_F(Star_field, whole_sky_leaves_columns_past_the_circle_dark)
     EXPECT_EQ(draw(), 360);
     for (int y = 0; y < 480; y++)
         for (int x = 360; x < 640; x++)
-            ASSERT_EQ(frame_pixel(x, y), (RGB3{0, 0, 0}));
+            ASSERT_EQ(pixel(x, y), (Rgb{0, 0, 0}));
 }
 
 TEST_F(Star_field, rectangle_limits_the_stars_counted_and_plotted)
@@ -101,14 +101,14 @@ TEST_F(Star_field, rectangle_limits_the_stars_counted_and_plotted)
 TEST_F(Star_field, stars_only_brighten_and_brightness_is_clamped)
 {
     write({{0.3, 0.3, 128, 127, 10}, {10.3, 0.3, 50, 50, 50}});
-    fill_frame(60, 60, 60);
+    fill_frame({60, 60, 60});
     EXPECT_EQ(draw(), 2);
-    EXPECT_EQ(frame_pixel(320, 240), (RGB3{128, 127, 60}));
-    EXPECT_EQ(frame_pixel(310, 240), (RGB3{60, 60, 60}));
+    EXPECT_EQ(pixel(320, 240), (Rgb{128, 127, 60}));
+    EXPECT_EQ(pixel(310, 240), (Rgb{60, 60, 60}));
     clear_to_color(frame_buffer, 0);
     dbl_param[D_BRIGHTNESS] = 2.0;
     draw();
-    EXPECT_EQ(frame_pixel(320, 240), (RGB3{255, 254, 20}));
+    EXPECT_EQ(pixel(320, 240), (Rgb{255, 254, 20}));
 }
 
 TEST_F(Star_field, twinkle_by_frame_and_index_within_the_chunk)
@@ -121,22 +121,22 @@ TEST_F(Star_field, twinkle_by_frame_and_index_within_the_chunk)
     write(stars);
     dbl_param[D_TWINKLE] = 0.5;
     EXPECT_EQ(draw(), 3);
-    EXPECT_EQ(frame_pixel(320, 240), (RGB3{200, 200, 200})); // phase 0 at frame 0
+    EXPECT_EQ(pixel(320, 240), (Rgb{200, 200, 200})); // phase 0 at frame 0
 
     // f = 1 - sin((20 * frame + index) / 100) * twinkle; no drift from the sky start.
     clear_to_color(frame_buffer, 0);
     int_param[I_THIS_FRAME] = page_frames[PAGE_SKY].start = 3;
     draw();
-    EXPECT_EQ(frame_pixel(320, 240).r, 143);
-    EXPECT_EQ(frame_pixel(310, 240).r, 142);
-    EXPECT_EQ(frame_pixel(300, 240).r, 143); // record 508 twinkles with record 0
+    EXPECT_EQ(pixel(320, 240).r, 143);
+    EXPECT_EQ(pixel(310, 240).r, 142);
+    EXPECT_EQ(pixel(300, 240).r, 143); // record 508 twinkles with record 0
 
     // A negative factor plots nothing, even over a backdrop.
-    fill_frame(7, 7, 7);
+    fill_frame({7, 7, 7});
     dbl_param[D_TWINKLE] = 3.0;
     int_param[I_THIS_FRAME] = page_frames[PAGE_SKY].start = 2;
     EXPECT_EQ(draw(), 3);
-    EXPECT_EQ(frame_pixel(320, 240), (RGB3{7, 7, 7}));
+    EXPECT_EQ(pixel(320, 240), (Rgb{7, 7, 7}));
 }
 
 TEST_F(Star_field, view_drifts_from_the_sky_start_frame)
@@ -148,7 +148,7 @@ TEST_F(Star_field, view_drifts_from_the_sky_start_frame)
     int_param[I_START_FRAME] = 0; // the project's start plays no part
     int_param[I_THIS_FRAME] = 15;
     draw();
-    EXPECT_EQ(frame_pixel(320, 240), (RGB3{100, 100, 100}));
+    EXPECT_EQ(pixel(320, 240), (Rgb{100, 100, 100}));
 }
 
 TEST_F(Star_field, preview_and_replay)
@@ -170,7 +170,7 @@ TEST_F(Star_field, preview_and_replay)
     EXPECT_EQ(getpixel(preview_target, 320, 240), makecol24(30, 60, 90));
     EXPECT_EQ(getpixel(preview_target, 310, 240), marker);
     // Both: the preview shows the frame pixel after the maximum.
-    fill_frame(100, 0, 0);
+    fill_frame({100, 0, 0});
     draw(RENDER_FRAME | RENDER_PREVIEW);
     EXPECT_EQ(getpixel(preview_target, 320, 240), makecol24(100, 60, 90));
     // A replay counts the stars and paints nothing.

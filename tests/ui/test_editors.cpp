@@ -18,6 +18,7 @@ TEST_F(Line_editor, cursor_keys_modes_and_a_full_field)
         // Overwrite at 0 of a full field refuses x; End goes to the last
         // character, Delete frees a place and z goes to the end.
         {"abcde", "key x End Delete z Enter\n", "", 5, "abcdz"},
+        {"abcde", "key End Right Backspace Enter\n", "", 5, "abce"}, // Right stays on the last place
         // Right stops at the end; Home; Backspace at 1 deletes Y; Left at 0 stays.
         {"abc", "key Right Right Right Right Insert X Home Y Backspace Left Delete Enter\n", "", 10,
          "bcX"},

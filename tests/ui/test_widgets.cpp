@@ -49,25 +49,6 @@ TEST_F(Widget_geometry, list_page_bottom_bar_and_keys)
     EXPECT_EQ(button_slots[35].key, KC_PGUP);
 }
 
-TEST_F(Widget_geometry, buttons_fill_their_slots_and_rows_sit_two_pixels_in)
-{
-    close_test_screen();
-    open_test_screen(800, 600, 8); // 10 by 20 pixel cells
-    clear_bitmap(screen_buffer);
-    draw_item_button(PAGE_FILE, 0, 0);
-    draw_page_buttons(PAGE_FILE, -1, 0);
-    const int white = screen_colours[UC_WHITE], grey = screen_colours[UC_GREY];
-    // {x, y, width} of raised boxes 20 pixels high: menu row 0, F1 HELP, side ESC.
-    const int boxes[][3] = {{12, 80, 118}, {10, 560, 70}, {760, 560, 30}};
-    for (auto& b : boxes) {
-        const int x = b[0], y = b[1], x2 = x + b[2] - 1, y2 = y + 19;
-        EXPECT_EQ(getpixel(screen_buffer, x, y + 1), white) << x << " left edge";
-        EXPECT_EQ(getpixel(screen_buffer, x2, y + 1), grey) << x << " right edge";
-        EXPECT_EQ(getpixel(screen_buffer, x2 + 1, y + 1), 0) << x << " beyond the right edge";
-        EXPECT_EQ(getpixel(screen_buffer, x + 1, y2), grey) << x << " bottom edge";
-    }
-}
-
 TEST_F(Widget_geometry, tab_bar_marks_the_page_and_its_cells)
 {
     clear_hit_map();
