@@ -7,12 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "comets/comets.h"   // Required for: place_comet, draw_comet
-#include "images/images.h"   // Required for: load_backdrop, load_object_image, writers
-#include "planets/planets.h" // Required for: draw_planet_object, render_ring
-#include "scene/scene.h"     // Required for: order_frame, restore_object, depth_order
-#include "shell/shell.h"     // Required for: the parameter store
-#include "sky/sky.h"         // Required for: draw_backdrop, draw_stars
+#include "images/images.h" // Required for: load_backdrop, writers
+#include "scene/scene.h"   // Required for: order_frame, restore_object, depth_order
+#include "shell/shell.h"   // Required for: the parameter store
 
 char tga_name[128];
 char bmp_name[128];
@@ -46,39 +43,6 @@ static void show_status()
     else
         snprintf(text, sizeof text, "Frame %d", current_frame());
     textout_ex(preview_target, font, text, STATUS_X, STATUS_Y, STATUS_COLOUR, -1);
-}
-
-// Calls the renderers of one object whose frame range holds the frame.
-// Returns 27 when the frame must be abandoned.
-static int draw_object(int slot, int type, int flags)
-{
-    switch (type) {
-    case OBJ_SKY:
-        draw_backdrop(flags);
-        last_star_count = rs.i[I_STARS] != 0 ? draw_stars(flags) : 0;
-        break;
-    case OBJ_PLANET:
-        draw_planet_object(slot, flags);
-        break;
-    case OBJ_RING:
-        // A locked ring is drawn with its planet, never on its own.
-        if (int_param[I_PLANET_LOCK] == 0)
-            render_ring(flags, -1);
-        break;
-    case OBJ_COMET:
-        place_comet();
-        draw_comet(flags);
-        break;
-    case OBJ_BITMAP:
-        if (load_object_image(str_param[S_BITMAP_FILE]) != 0)
-            return RESULT_ABANDON;
-        place_bitmap();
-        draw_bitmap(flag_param[F_PLOT_BLACK] ? 0 : 1, flags);
-        break;
-    default:
-        break;
-    }
-    return 0;
 }
 
 int generate_frame(int flags)

@@ -2,20 +2,14 @@
 // position overlay shown before each object when PREVIEW DEBUG is on.
 #include "render/render.h"
 
-#include <allegro.h> // Required for: clear_bitmap, textout_ex, font
+#include <allegro.h> // Required for: clear_bitmap
 
 #include <cstdio>
 
-#include "comets/comets.h"
-#include "images/images.h"
-#include "planets/planets.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
-#include "sky/sky.h"
-
-// The notice F2 VIEW shows on SKY without stars: position in pixels and the
-// colour value, the same the frame status text is drawn in.
-constexpr int NOTICE_X = 22, NOTICE_Y = 20, NOTICE_COLOUR = 200;
+#include "images/images.h" // Required for: load_backdrop
+#include "scene/scene.h"   // Required for: order_frame, depth_order, depth_name_at
+#include "shell/shell.h"   // Required for: the parameter store, tell_user_lines
+#include "sky/sky.h"       // Required for: draw_stars
 
 static void clear_buffers()
 {
@@ -83,41 +77,9 @@ int preview_all(int flags)
             present();
             continue;
         }
-        switch (type) {
-        case OBJ_SKY:
-            draw_backdrop(flags);
-            last_star_count = int_param[I_STARS] != 0 ? draw_stars(flags) : 0;
-            break;
-        case OBJ_PLANET:
-            if (debug) {
-                setup_planet(int_param[I_PLANET_NUMBER]);
-                debug_overlay(type, pos);
-            }
-            draw_planet_object(slot, flags);
-            break;
-        case OBJ_RING:
-            if (int_param[I_PLANET_LOCK] != 0)
-                break;
-            if (debug)
-                debug_overlay(type, pos);
-            // A free ring is previewed only: PREVIEW never writes frames.
-            render_ring(RENDER_PREVIEW, -1);
-            break;
-        case OBJ_COMET:
-            place_comet();
-            if (debug)
-                debug_overlay(type, pos);
-            draw_comet(flags);
-            break;
-        case OBJ_BITMAP:
-            if (load_object_image(str_param[S_BITMAP_FILE]) != 0)
-                return RESULT_ABANDON;
-            place_bitmap();
-            if (debug)
-                debug_overlay(type, pos);
-            draw_bitmap(flag_param[F_PLOT_BLACK] ? 0 : 1, flags);
-            break;
-        }
+        const DrawMode mode = debug ? DRAW_PREVIEW_DEBUG : DRAW_PREVIEW;
+        if (draw_object(slot, type, flags, pos, mode) == RESULT_ABANDON)
+            return RESULT_ABANDON;
         present();
     }
     return 0;
@@ -133,34 +95,6 @@ void page_preview(int page)
     // Every object page but SKY shows its object against the stars.
     if (page >= PAGE_PLANET && page <= PAGE_BITMAP && int_param[I_STARS] != 0)
         draw_stars(flags);
-    switch (page) {
-    case PAGE_SKY:
-        draw_backdrop(flags);
-        if (int_param[I_STARS] != 0)
-            draw_stars(flags);
-        else if (preview_target)
-            textout_ex(preview_target, font, "(No stars - STARS ENABLE is OFF)", NOTICE_X, NOTICE_Y,
-                       NOTICE_COLOUR, -1);
-        break;
-    case PAGE_PLANET:
-        setup_planet(int_param[I_PLANET_NUMBER]);
-        render_planet(flags);
-        break;
-    case PAGE_RING:
-        render_ring(flags, -1);
-        break;
-    case PAGE_COMET:
-        place_comet();
-        draw_comet(flags);
-        break;
-    case PAGE_BITMAP:
-        if (load_object_image(str_param[S_BITMAP_FILE]) == 0) {
-            place_bitmap();
-            draw_bitmap(flag_param[F_PLOT_BLACK] ? 0 : 1, flags);
-        }
-        break;
-    default:
-        break;
-    }
+    draw_object(-1, page, flags, -1, DRAW_PAGE);
     present();
 }

@@ -75,6 +75,16 @@ int generate_all(int flags);
 // Called after each frame with its number and result (progress display); may be null.
 extern void (*frame_done)(int frame, int result);
 
+// Who draws, for the few calls that differ: the frame driver; PREVIEW, which
+// plots a free ring only and, with PREVIEW DEBUG on, shows the position box
+// before each planet, free ring, comet and bitmap; F2 VIEW, which draws the
+// page's own settings (type = page) with flags 2 and ignores ring locks.
+enum DrawMode { DRAW_FRAME, DRAW_PREVIEW, DRAW_PREVIEW_DEBUG, DRAW_PAGE };
+// Calls the renderers of one object of a type (draw.cpp); slot and depth
+// position are those of the drawing order, -1 on F2 VIEW. Returns 27 when a
+// bitmap image cannot be loaded (0 on F2 VIEW), else 0; other types draw nothing.
+int draw_object(int slot, int type, int flags, int position = -1, DrawMode mode = DRAW_FRAME);
+
 // ---------------------------------------------------------------------------
 // Previews (preview.cpp). The callers save the menu screen before and wait
 // for a key, restore the palette and the screen after.
