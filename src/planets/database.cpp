@@ -12,6 +12,7 @@
 #include "platform/bytes.h"    // Required for: get_i16, get_i32, get_f64
 #include "platform/platform.h" // Required for: open_data_file
 #include "render/render.h"     // Required for: create_frame_buffer, frame_buffer
+#include "shell/param_block.h" // Required for: the block's array offsets
 #include "shell/shell.h"       // Required for: read_param_block, tell_user, scans
 #include "ui/ui.h"             // Required for: build_ui_palette, ui_palette
 
@@ -58,7 +59,8 @@ static bool read_whole_file(const char* name, std::vector<uint8_t>& out)
 static bool check_param_block(const uint8_t* b, char* why, size_t why_size)
 {
     for (int i = 0; i < DBL_PARAMS; i++) {
-        double v = get_f64(b + 8 * i), hi = get_f64(b + 320 + 8 * i), lo = get_f64(b + 640 + 8 * i);
+        double v = get_f64(b + BLOCK_DBL_PARAM + 8 * i), hi = get_f64(b + BLOCK_DBL_MAX + 8 * i),
+               lo = get_f64(b + BLOCK_DBL_MIN + 8 * i);
         if (!std::isfinite(v) || !std::isfinite(hi) || !std::isfinite(lo)) {
             snprintf(why, why_size, "decimal %d is not a number", i);
             return false;
@@ -69,7 +71,8 @@ static bool check_param_block(const uint8_t* b, char* why, size_t why_size)
         }
     }
     for (int i = 0; i < INT_PARAMS; i++) {
-        int32_t v = get_i32(b + 960 + 4 * i), hi = get_i32(b + 1120 + 4 * i), lo = get_i32(b + 1280 + 4 * i);
+        int32_t v = get_i32(b + BLOCK_INT_PARAM + 4 * i), hi = get_i32(b + BLOCK_INT_MAX + 4 * i),
+                lo = get_i32(b + BLOCK_INT_MIN + 4 * i);
         if (lo > hi || v < lo || v > hi) {
             snprintf(why, why_size, "integer %d start value %d is outside %d..%d", i, (int)v, (int)lo,
                      (int)hi);
@@ -77,7 +80,7 @@ static bool check_param_block(const uint8_t* b, char* why, size_t why_size)
         }
     }
     for (int i = 0; i < FLAG_PARAMS; i++) {
-        int32_t v = get_i32(b + 1440 + 4 * i);
+        int32_t v = get_i32(b + BLOCK_FLAG_PARAM + 4 * i);
         if (v != 0 && v != 1) {
             snprintf(why, why_size, "flag %d is %d, not 0 or 1", i, (int)v);
             return false;

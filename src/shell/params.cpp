@@ -3,6 +3,7 @@
 #include <cstring> // Required for: memcpy, memset
 
 #include "platform/bytes.h"
+#include "shell/param_block.h"
 #include "shell/shell.h"
 
 // ---------------------------------------------------------------------------
@@ -54,20 +55,6 @@ ChoiceList choice_list[CHOICE_LISTS] = {
 };
 
 PageFrames page_frames[MENU_PAGES];
-
-// ---------------------------------------------------------------------------
-// Little-endian field codec of the parameter block.
-
-
-// Byte offsets of the seven arrays in the block.
-constexpr size_t BLOCK_DBL_PARAM = 0;
-constexpr size_t BLOCK_DBL_MAX = 320;
-constexpr size_t BLOCK_DBL_MIN = 640;
-constexpr size_t BLOCK_INT_PARAM = 960;
-constexpr size_t BLOCK_INT_MAX = 1120;
-constexpr size_t BLOCK_INT_MIN = 1280;
-constexpr size_t BLOCK_FLAG_PARAM = 1440;
-static_assert(BLOCK_FLAG_PARAM + 4 * FLAG_PARAMS == PARAM_BLOCK_SIZE, "parameter block is 1,520 bytes");
 
 // ---------------------------------------------------------------------------
 // Public functions.
