@@ -165,6 +165,12 @@ TEST_F(Bitmap_light_and_black, lighting_2_saturates_and_plot_black_decides)
     dbl_param[D_BITMAP_LIGHTING] = 2;
     draw();
     EXPECT_EQ(pixel(100, 100), WHITE);
+    // Lit past the 32-bit range, green becomes the lowest integer and the three
+    // channels sum to 0: no blend, so red and blue only meet the final limit.
+    hold(flat(8, 8, 64, 128, 64));
+    dbl_param[D_BITMAP_LIGHTING] = 16777216;
+    draw();
+    EXPECT_EQ(pixel(100, 100), (Rgb{255, 0, 255}));
     BITMAP* bmp = flat(4, 4, 0, 0, 0);
     putpixel(bmp, 3, 3, makecol24(1, 1, 0)); // grey level 0 but not black
     hold(bmp);

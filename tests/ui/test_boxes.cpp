@@ -3,6 +3,7 @@
 #include "ui_test_support.h"
 
 #include "shell/shell.h"
+#include "test_support.h"
 
 using Message_boxes = UiScreen;
 
@@ -20,6 +21,16 @@ TEST_F(Message_boxes, keys_map_to_answers)
     EXPECT_EQ(ok_box("Help File Error"), 'A');
     const char* lines[] = {"one", "two"};
     EXPECT_EQ(ok_box_lines(2, lines), 27);
+    // Up to three lines, the fourth place holds "Press any key to continue.":
+    // the same picture as a box that is given that line itself.
+    ScratchDir dir;
+    const char* four[] = {"one", "two", "three", "Press any key to continue."};
+    run_script("dump three.bmp\nkey Esc\ndump four.bmp\nkey Esc\n");
+    ok_box_lines(3, four);
+    ok_box_lines(4, four);
+    const std::vector<uint8_t> three_shot = read_file_bytes("three.bmp");
+    EXPECT_FALSE(three_shot.empty());
+    EXPECT_TRUE(three_shot == read_file_bytes("four.bmp"));
     // The program's questions go through the same boxes once installed.
     PromptHooks saved = prompt_hooks;
     install_message_boxes();
