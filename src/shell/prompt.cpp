@@ -16,6 +16,17 @@ std::vector<std::string> prompt_log;
 // Longest text a message box shows; longer texts are cut.
 constexpr int PROMPT_TEXT_LEN = 256;
 
+// Formats the variadic arguments of the enclosing function into a new text
+// of PROMPT_TEXT_LEN bytes (longer texts are cut).
+#define FORMAT_PROMPT(text, fmt)                    \
+    char text[PROMPT_TEXT_LEN];                     \
+    do {                                            \
+        va_list ap_;                                \
+        va_start(ap_, fmt);                         \
+        vsnprintf(text, sizeof text, fmt, ap_);     \
+        va_end(ap_);                                \
+    } while (0)
+
 // Message boxes return letters upper-cased; the console answers do the same.
 static int upper_key(int key)
 {
@@ -31,11 +42,7 @@ static void log_text(const char* text, const char* how)
 
 int ask_yes_no(const char* fmt, ...)
 {
-    char text[PROMPT_TEXT_LEN];
-    va_list ap;
-    va_start(ap, fmt);
-    vsnprintf(text, sizeof text, fmt, ap);
-    va_end(ap);
+    FORMAT_PROMPT(text, fmt);
     if (prompt_hooks.yes_no) {
         prompt_log.emplace_back(text);
         return prompt_hooks.yes_no(text);
@@ -59,11 +66,7 @@ static int show_message(int (*box)(const char*), const char* text)
 
 int tell_user(const char* fmt, ...)
 {
-    char text[PROMPT_TEXT_LEN];
-    va_list ap;
-    va_start(ap, fmt);
-    vsnprintf(text, sizeof text, fmt, ap);
-    va_end(ap);
+    FORMAT_PROMPT(text, fmt);
     return show_message(prompt_hooks.ok, text);
 }
 
@@ -83,11 +86,7 @@ int tell_user_lines(int count, const char* const* lines)
 
 int tell_user_file(const char* file, const char* fmt, ...)
 {
-    char text[PROMPT_TEXT_LEN];
-    va_list ap;
-    va_start(ap, fmt);
-    vsnprintf(text, sizeof text, fmt, ap);
-    va_end(ap);
+    FORMAT_PROMPT(text, fmt);
     if (prompt_hooks.ok) {
         // The box keeps its own short text; the log learns which file.
         prompt_log.emplace_back(std::string(file ? file : "") + ": " + text);
@@ -101,21 +100,13 @@ int tell_user_file(const char* file, const char* fmt, ...)
 
 void log_detail(const char* fmt, ...)
 {
-    char text[PROMPT_TEXT_LEN];
-    va_list ap;
-    va_start(ap, fmt);
-    vsnprintf(text, sizeof text, fmt, ap);
-    va_end(ap);
+    FORMAT_PROMPT(text, fmt);
     log_text(text, "");
 }
 
 int tell_notice(const char* fmt, ...)
 {
-    char text[PROMPT_TEXT_LEN];
-    va_list ap;
-    va_start(ap, fmt);
-    vsnprintf(text, sizeof text, fmt, ap);
-    va_end(ap);
+    FORMAT_PROMPT(text, fmt);
     int key = show_message(prompt_hooks.ok_text, text);
     // The notice box takes Enter as a yes; on the console too.
     return !prompt_hooks.ok_text && console_ok_key == 13 ? 'Y' : key;
@@ -123,11 +114,7 @@ int tell_notice(const char* fmt, ...)
 
 int tell_screen_notice(const char* fmt, ...)
 {
-    char text[PROMPT_TEXT_LEN];
-    va_list ap;
-    va_start(ap, fmt);
-    vsnprintf(text, sizeof text, fmt, ap);
-    va_end(ap);
+    FORMAT_PROMPT(text, fmt);
     if (!prompt_hooks.ok && !console_notices) {
         prompt_log.emplace_back(text);
         return upper_key(console_ok_key);
