@@ -104,10 +104,11 @@ int frame_numbered_name(const char* path)
 {
     char numbered[sizeof image_path + 32];
     numbered_name(path, numbered, sizeof numbered);
-    FILE* f = open_data_file(numbered, "rb");
-    if (!f)
+    // The same lookup as the loaders': found only where it can be read.
+    const char* names[1] = {numbered};
+    char real[512], reason[128];
+    if (find_data_file_first(names, 1, real, sizeof real, reason, sizeof reason) != 0)
         return 0;
-    fclose(f);
     copy_text(image_path, sizeof image_path, numbered);
     return 1;
 }
