@@ -21,11 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "planets/planets.h"
-#include "platform/platform.h"
-#include "scene/scene.h"
-#include "shell/project_json.h"
-#include "shell/shell.h"
+#include "planets/planets.h"      // Required for: read_planet_database
+#include "platform/platform.h"    // Required for: init_headless
+#include "shell/project_json.h"   // Required for: PROJECT_JSON_MAX_SIZE, project_from_json, project_to_json
+#include "shell/project_layout.h" // Required for: ProjectImage, decode_project, encode_project
+#include "shell/shell.h"          // Required for: write_project_file
+#include "store/records.h"        // Required for: clear_objects
+#include "store/store.h"          // Required for: reset_store
 
 // Reads a whole file, at most cap bytes and one more to tell that it is longer.
 static bool read_bytes(const char* path, std::vector<uint8_t>* bytes, size_t cap)

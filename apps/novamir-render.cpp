@@ -1,5 +1,6 @@
 // novamir-render: renders a project's frames headless, on one or more worker
 // processes, writing exactly the files DOALL (or DOFRAME) would write.
+#include <allegro.h>  // Required for: BITMAP
 #include <sys/wait.h> // Required for: waitpid
 #include <unistd.h>   // Required for: fork, pipe, isatty, sysconf
 #include <cerrno>
@@ -10,12 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "images/images.h"
-#include "planets/planets.h"
-#include "platform/platform.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "planets/planets.h"   // Required for: init_planet_data, select_planet_map
+#include "platform/platform.h" // Required for: init_headless
+#include "render/render.h"     // Required for: generate_frame
+#include "shell/shell.h"       // Required for: read_project_file
+#include "store/canvas.h"      // Required for: RENDER_FRAME, RENDER_PREVIEW, RESULT_ABANDON
+#include "store/prompt.h"      // Required for: console_notices, console_ok_key, console_quiet
+#include "store/records.h"     // Required for: clear_objects
+#include "store/store.h"       // Required for: F_SAVE_BMP, F_SAVE_TGA, I_END_FRAME
 
 static const char USAGE[] =
     "usage: novamir-render [--frames A-B | --frame N] [--width 640|800|1024] [--jobs N] [--yes] PROJECT.CFG\n"

@@ -4,9 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "platform/platform.h" // Required for: init_headless
+#include "store/canvas.h"      // Required for: create_frame_buffer, rs
+#include "store/prompt.h"      // Required for: console_quiet
+#include "store/store.h"       // Required for: I_HEIGHT, I_WIDTH, dbl_param
 
 inline bool bench_start(int width, int height)
 {

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "images/images.h"
-#include "platform/platform.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "images/images.h" // Required for: bitmap_place, draw_bitmap, object_image
+#include "store/canvas.h"  // Required for: RENDER_FRAME
+#include "store/store.h"   // Required for: D_BITMAP_DISTANCE, D_BITMAP_LIGHTING, D_BITMAP_TRANSPARENCY
+#include "store/surface.h" // Required for: image_height, image_width
 #include "bench_support.h"
 
 // Draws the bitmap set up in the store repeatedly for about a second of processor time; objects per second.

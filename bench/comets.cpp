@@ -4,11 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "comets/comets.h"
-#include "planets/planets.h"
-#include "platform/platform.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "comets/comets.h" // Required for: comet_place, draw_comet, place_comet
+#include "store/canvas.h"  // Required for: RENDER_FRAME, rs
+#include "store/store.h"   // Required for: D_ASPECT, D_COMET_ASPECT, D_COMET_DIAMETER
+#include "store/surface.h" // Required for: colour_table
 #include "bench_support.h"
 
 static const char* const type_names[5] = {"Coma", "Tail RHS", "Tail LHS", "Halo", "Torus"};

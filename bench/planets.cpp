@@ -10,11 +10,16 @@
 #include <unistd.h>
 #include <vector>
 
-#include "planets/planets.h"
-#include "platform/platform.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "planets/planets.h"       // Required for: read_topology_index, topology_loaded
+#include "platform/platform.h"     // Required for: init_headless
+#include "render/render.h"         // Required for: generate_frame
+#include "shell/shell.h"           // Required for: store_object
+#include "store/canvas.h"          // Required for: RENDER_FRAME, apply_parameters, create_frame_buffer
+#include "store/prompt.h"          // Required for: console_quiet
+#include "store/records.h"         // Required for: clear_objects, rebuild_list
+#include "store/store.h"           // Required for: D_ASPECT, D_OBLATE, D_PHASE
+#include "store/surface.h"         // Required for: surface_map
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 
 static void put16(std::vector<uint8_t>& b, size_t at, int v)
 {

@@ -13,11 +13,14 @@
 #include <cstring>
 #include <string>
 
-#include "planets/planets.h"
-#include "platform/platform.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "planets/planets.h"   // Required for: init_planet_data, select_planet_map
+#include "platform/platform.h" // Required for: find_data_file, init_headless
+#include "render/render.h"     // Required for: generate_frame
+#include "shell/shell.h"       // Required for: insert_object, read_project_file, write_project_file
+#include "store/canvas.h"      // Required for: RENDER_FRAME, RENDER_PREVIEW, apply_parameters
+#include "store/prompt.h"      // Required for: console_quiet
+#include "store/records.h"     // Required for: clear_objects
+#include "store/store.h"       // Required for: DBL_PARAMS, D_COMET_DIAMETER, D_PLANET_DIAMETER
 
 constexpr int RUN_FRAMES = 24;
 

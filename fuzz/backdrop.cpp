@@ -1,7 +1,7 @@
 // Fuzz harness: the backdrop loader on the input, named .bmp, .pcx or .tga
 // after its first bytes as a user's file would be, painted into the frame.
 #include "fuzz_support.h"
-#include "images/images.h"
+#include "images/images.h" // Required for: load_backdrop
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

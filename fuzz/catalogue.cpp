@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "fuzz_support.h"
-#include "render/render.h"
-#include "shell/shell.h"
-#include "sky/sky.h"
+#include "sky/sky.h"      // Required for: draw_stars
+#include "store/canvas.h" // Required for: RENDER_FRAME, apply_parameters
+#include "store/store.h"  // Required for: D_ASPECT, D_BRIGHTNESS, D_PIXELS_PER_DEGREE
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -1,7 +1,7 @@
 // Fuzz harness: the planet database (parameter block, images, palettes,
 // Colour table) read from the input as novamir3.dat.
 #include "fuzz_support.h"
-#include "planets/planets.h"
+#include "planets/planets.h" // Required for: planet_database_name, read_planet_database
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -8,10 +8,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "planets/planets.h"
-#include "platform/platform.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "platform/platform.h"     // Required for: init_headless
+#include "store/canvas.h"          // Required for: RenderSettings, create_frame_buffer, rs
+#include "store/prompt.h"          // Required for: console_quiet, prompt_hooks, prompt_log
+#include "store/store.h"           // Required for: I_HEIGHT, I_WIDTH
+#include "store/surface.h"         // Required for: surface_map
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 
 // Questions answer at once: a box that waits for a key would stop the run.
 static int answer_no(const char*) { return 'N'; }

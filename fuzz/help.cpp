@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "fuzz_support.h"
-#include "shell/shell.h"
-#include "ui/ui.h"
+#include "store/store.h" // Required for: MENU_PAGES
+#include "ui/ui.h"       // Required for: HELP_LINKS, HELP_MAP_STRIDE, HELP_MAX_TOPICS
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "shell/project_json.h"
-#include "shell/project_layout.h"
+#include "shell/project_json.h"   // Required for: project_from_json
+#include "shell/project_layout.h" // Required for: ProjectImage, check_project, commit_project
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -1,7 +1,7 @@
 // Fuzz harness: the object-image loader on the input as a file of one kind;
 // built once per kind, the name's extension (NOVAMIR_FUZZ_EXT) differs.
 #include "fuzz_support.h"
-#include "images/images.h"
+#include "images/images.h" // Required for: load_object_image
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

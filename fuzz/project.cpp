@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "fuzz_support.h"
-#include "render/render.h"
-#include "shell/project_layout.h"
+#include "shell/project_layout.h" // Required for: ProjectImage, check_project, commit_project
+#include "store/canvas.h"         // Required for: apply_parameters
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "fuzz_support.h"
-#include "planets/planets.h"
+#include "planets/planets.h"       // Required for: load_map_record, read_topology_index, select_planet_map
+#include "store/surface.h"         // Required for: topology_file_name
+#include "store/topology_format.h" // Required for: MAX_TOPOLOGY_RECORDS
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

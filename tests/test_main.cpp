@@ -1,8 +1,8 @@
 // Shared test main: Allegro without a display, questions answered quietly.
 #include <gtest/gtest.h>
 
-#include "platform/platform.h"
-#include "shell/shell.h"
+#include "platform/platform.h" // Required for: init_headless
+#include "store/prompt.h"      // Required for: console_quiet
 
 int main(int argc, char** argv)
 {

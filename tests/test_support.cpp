@@ -3,9 +3,9 @@
 
 #include <allegro.h>
 
-#include "planets/planets.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "store/canvas.h"  // Required for: RenderSettings, create_frame_buffer, frame_buffer
+#include "store/store.h"   // Required for: I_HEIGHT, I_WIDTH, dbl_param
+#include "store/surface.h" // Required for: colour_table
 
 #include <sys/resource.h>
 #include <unistd.h>

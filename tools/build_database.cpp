@@ -13,12 +13,11 @@
 #include "platform/angles.h"      // Required for: PI_EXACT
 #include "platform/atomic_file.h" // Required for: write_bytes_atomically
 #include "platform/platform.h"    // Required for: init_headless
+#include "store/palette.h"        // Required for: interface_palette
 #include "toolkit.h"
-#include "ui/ui.h" // Required for: build_ui_palette, ui_palette
 
 using nmk::IndexedImage;
 using nmk::RgbImage;
-
 
 // ---------------------------------------------------------------------------
 // A small scene renderer for the two pictures: an orthographic sphere with a
@@ -235,11 +234,12 @@ int main(int argc, char** argv)
     // Colour numbers mean the same before and after the interface palette is
     // restored: the table is that palette, each component times 4, and
     // entry 255 white as the program sets it at start-up.
-    build_ui_palette();
+    uint8_t interface[256][3];
+    interface_palette(interface);
     uint8_t colours[768];
     for (int i = 0; i < 256; i++)
         for (int k = 0; k < 3; k++)
-            colours[3 * i + k] = (uint8_t)(ui_palette[i][k] * 4);
+            colours[3 * i + k] = (uint8_t)(interface[i][k] * 4);
     colours[765] = colours[766] = colours[767] = 255;
 
     IndexedImage first = title_picture();

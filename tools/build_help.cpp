@@ -5,7 +5,7 @@
 #include "help_source.h" // Required for: compile_help
 
 #include "platform/atomic_file.h" // Required for: write_bytes_atomically
-#include "shell/shell.h"          // Required for: menu_pages
+#include "store/store.h"          // Required for: menu_pages
 
 #include <cstdio>
 #include <cstring>

@@ -34,9 +34,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/angles.h"      // Required for: TWO_PI
 #include "platform/atomic_file.h" // Required for: write_bytes_atomically
-#include "platform/bytes.h"       // Required for: put_u16, put_f32
-#include "sky/sky.h"              // Required for: STAR_RECORDS, STAR_RECORD_SIZE, STAR_FILE_SIZE, TWO_PI
+#include "platform/bytes.h"       // Required for: put_f32, put_u16
+#include "sky/sky.h"              // Required for: STAR_FILE_SIZE, STAR_RECORDS, STAR_RECORD_SIZE
 
 constexpr double SATURATION_MAG = 1.0;   // stars at least this bright are at 255
 constexpr double BRIGHTNESS_GAMMA = 0.28; // compresses 7.5 magnitudes into 255..60

@@ -3,11 +3,12 @@
 #include <cmath>   // Required for: hypot, cos, sin
 #include <cstdint> // Required for: int32_t, int64_t
 
-#include "comets/comets.h"
-#include "platform/angles.h"  // DEG2RAD
-#include "planets/planets.h" // angle_deg, colour_table
-#include "render/render.h"   // frame pixels, preview_plot, rs, replay_only
-#include "shell/shell.h"     // the parameter store, page_frames
+#include "comets/comets.h"   // Required for: CometPlacement, comet_place, draw_comet
+#include "platform/angles.h" // Required for: DEG2RAD
+#include "store/canvas.h"    // Required for: RENDER_PREVIEW, current_frame, frame_height
+#include "store/geometry.h"  // Required for: angle_deg
+#include "store/store.h"     // Required for: D_ASPECT, D_COMET_ASPECT, D_ILLUMINATION
+#include "store/surface.h"   // Required for: colour_table
 
 // ---------------------------------------------------------------------------
 // Constants

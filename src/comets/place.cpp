@@ -2,12 +2,11 @@
 #include <cmath>   // Required for: tan, cos, sin, atan, hypot
 #include <cstdint> // Required for: int32_t, int64_t, INT32_MAX
 
-#include "comets/comets.h"
-#include "platform/angles.h"  // DEG2RAD
-#include "planets/planets.h" // angle_deg
-#include "render/render.h"   // rs, overlay
-#include "scene/scene.h"     // travel_offset
-#include "shell/shell.h"     // the parameter store, page_frames
+#include "comets/comets.h"   // Required for: CometPlacement, comet_place, place_comet
+#include "platform/angles.h" // Required for: DEG2RAD
+#include "store/canvas.h"    // Required for: current_frame, frame_height, frame_width
+#include "store/geometry.h"  // Required for: angle_deg, travel_offset
+#include "store/store.h"     // Required for: D_COMET_ASPECT, D_COMET_DIAMETER, D_PIXELS_PER_DEGREE
 
 // ---------------------------------------------------------------------------
 // Constants

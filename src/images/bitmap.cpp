@@ -4,12 +4,12 @@
 #include <cmath>     // Required for: tan, cos, sin, atan, hypot
 #include <cstdint>   // Required for: int32_t, uint8_t, uint16_t, uint32_t
 
-#include "images/images.h"
-#include "platform/angles.h"  // DEG2RAD
-#include "planets/planets.h" // angle_deg
-#include "render/render.h"   // frame pixels, preview_plot, rs, overlay, replay_only
-#include "scene/scene.h"     // travel_offset
-#include "shell/shell.h"     // the parameter store, page_frames
+#include "images/images.h"   // Required for: BitmapPlacement, bitmap_place, draw_bitmap
+#include "platform/angles.h" // Required for: DEG2RAD
+#include "store/canvas.h"    // Required for: RENDER_FRAME, RENDER_PREVIEW, current_frame
+#include "store/geometry.h"  // Required for: angle_deg, travel_offset
+#include "store/store.h"     // Required for: D_BITMAP_DISTANCE, D_BITMAP_LIGHTING, D_BITMAP_TRANSPARENCY
+#include "store/surface.h"   // Required for: image_height, image_width
 
 // ---------------------------------------------------------------------------
 // Constants

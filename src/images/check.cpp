@@ -2,7 +2,7 @@
 // decoding a pixel, and refuses it the moment the reader would read past the
 // end of the file or write outside the picture.
 #include "images/formats.h"
-#include "platform/bytes.h" // Required for: get_u16, get_u32, get_u16_be, get_u32_be
+#include "platform/bytes.h" // Required for: get_u16, get_u16_be, get_u32
 
 #include <strings.h>  // Required for: strcasecmp
 #include <sys/stat.h> // Required for: fstat
@@ -68,7 +68,6 @@ static int refuse(ImageCheck* out, const char* fmt, ...)
     va_end(ap);
     return 1;
 }
-
 
 static bool side_ok(int64_t v) { return v >= 1 && v <= MAX_IMAGE_SIDE; }
 

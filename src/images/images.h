@@ -9,17 +9,13 @@
 
 extern char image_path[80];
 extern BITMAP* object_image;
-extern int32_t image_width, image_height;
 extern PALETTE work_palette;
-extern PALETTE startup_palette;
 extern int32_t backdrop_kind; // -1 unknown, 1 TGA, 2 BMP, 3 PCX
 
 int frame_numbered_name(const char* path);
 int load_object_image(const char* name);
 int load_backdrop(const char* name);
 int load_map_image(const char* path);
-void palette_to_rgb(const PALETTE pal, uint8_t rgb[256][3]);
-void rgb_to_palette(const uint8_t rgb[256][3], PALETTE pal);
 
 // ---------------------------------------------------------------------------
 // Bitmap renderer (bitmap.cpp).

@@ -2,24 +2,23 @@
 // the frame backdrop through our own TGA and 8-bit BMP readers or, for PCX,
 // through the library into the surface map.
 #include "images/images.h"
-#include "images/formats.h"
+#include "images/formats.h"        // Required for: FORMAT_PCX, ImageCheck, check_backdrop_bmp
+#include "platform/bytes.h"        // Required for: get_i16, get_i32, get_u16
+#include "platform/platform.h"     // Required for: LOOKUP_NONE, LOOKUP_UNREADABLE, find_data_file
+#include "store/canvas.h"          // Required for: backdrop_preview_plot, current_frame, frame_buffer
+#include "store/palette.h"         // Required for: palette_to_rgb
+#include "store/prompt.h"          // Required for: file_error_prompt, log_detail, tell_user_file
+#include "store/store.h"           // Required for: F_BACKDROP_FILE_SEARCH, F_BITMAP_FILE_SEARCH, F_PATH_ENABLE
+#include "store/surface.h"         // Required for: full_map, image_height, image_width
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/bytes.h"     // Required for: get_i16, get_u16, get_i32
-#include "planets/planets.h"   // Required for: surface_map, map_palette, map_width, reset_surface_map
-#include "platform/platform.h" // Required for: find_data_file_first, join_path_prefix
-#include "render/render.h"     // Required for: frame_buffer, put_frame_pixel, rs, replay_only
-#include "shell/shell.h"       // Required for: str_param, flag_param, tell_user, file_error_prompt
-#include "ui/ui.h"             // Required for: screen_buffer, screen_colours
-
 char image_path[80];
 BITMAP* object_image = nullptr;
-int32_t image_width = 0, image_height = 0;
 PALETTE work_palette;
-PALETTE startup_palette;
 int32_t backdrop_kind = -1;
 
 enum BackdropKind : int { KIND_UNKNOWN = -1, KIND_TGA = 1, KIND_BMP = 2, KIND_PCX = 3 };
@@ -27,16 +26,11 @@ enum BackdropKind : int { KIND_UNKNOWN = -1, KIND_TGA = 1, KIND_BMP = 2, KIND_PC
 constexpr int TGA_HEADER_SIZE = 18;
 constexpr int BMP_HEADER_SIZE = 54;   // file header 14 + information header 40
 constexpr int BMP_PALETTE_SIZE = 1024; // 256 x (blue, green, red, reserved)
-constexpr int PREVIEW_MAX_X = 319;     // backdrop preview: top-left 320 x 240
-constexpr int PREVIEW_MAX_Y = 239;
-constexpr int PREVIEW_DARK = 216;      // screen colour of near-black RGB previews
-constexpr int PREVIEW_DARK_LIMIT = 24;
 
 // The BMP stream left open by read_bmp_header for load_backdrop.
 static FILE* bmp_stream = nullptr;
 // Set by load_map_image when the library could not load the picture.
 static bool map_image_failed = false;
-
 
 // Copies at most n bytes of a string and always terminates it.
 static void copy_text(char* out, size_t size, const char* text)
@@ -140,24 +134,6 @@ int load_object_image(const char* name)
     return 0;
 }
 
-void palette_to_rgb(const PALETTE pal, uint8_t rgb[256][3])
-{
-    for (int i = 0; i < 256; i++) {
-        rgb[i][0] = (uint8_t)(pal[i].r * 4);
-        rgb[i][1] = (uint8_t)(pal[i].g * 4);
-        rgb[i][2] = (uint8_t)(pal[i].b * 4);
-    }
-}
-
-void rgb_to_palette(const uint8_t rgb[256][3], PALETTE pal)
-{
-    for (int i = 0; i < 256; i++) {
-        pal[i].r = (unsigned char)(rgb[i][0] / 4);
-        pal[i].g = (unsigned char)(rgb[i][1] / 4);
-        pal[i].b = (unsigned char)(rgb[i][2] / 4);
-    }
-}
-
 // A backdrop file the checks refused: the box keeps the program's short
 // text, the console and the log say which file and why.
 static int refuse_backdrop(const char* why)
@@ -243,24 +219,10 @@ int load_map_image(const char* path)
     return 0;
 }
 
-// Preview colour of one backdrop pixel on the 8-bit screen buffer.
-static inline int backdrop_preview_colour(int r, int g, int b)
-{
-    if (flag_param[F_PREVIEW_RGB]) {
-        if (r + g + b == 0)
-            return 0;
-        if (r <= PREVIEW_DARK_LIMIT && g <= PREVIEW_DARK_LIMIT && b <= PREVIEW_DARK_LIMIT)
-            return screen_colours[PREVIEW_DARK];
-        return makecol(r, g, b);
-    }
-    return screen_colours[(r + g + b) / 3];
-}
-
 static void store_backdrop_pixel(int x, int y, int r, int g, int b)
 {
     put_frame_pixel(x, y, r, g, b);
-    if (screen_buffer && x <= PREVIEW_MAX_X && y <= PREVIEW_MAX_Y)
-        putpixel(screen_buffer, x, y, backdrop_preview_colour(r, g, b));
+    backdrop_preview_plot(x, y, r, g, b);
 }
 
 int load_backdrop(const char* name)

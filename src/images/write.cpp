@@ -9,8 +9,9 @@
 
 #include "platform/atomic_file.h" // Required for: write_file_atomically
 #include "platform/platform.h"    // Required for: resolve_path
-#include "render/render.h"       // Required for: frame_buffer, frame_width, frame_height, replay_only
-#include "shell/shell.h"         // Required for: log_detail
+#include "store/canvas.h"         // Required for: frame_buffer, frame_height, frame_width
+#include "store/palette.h"        // Required for: startup_palette
+#include "store/prompt.h"         // Required for: log_detail
 
 // Under this conversion mode a 256-colour image is loaded in its 8-bit form;
 // the BMP writer leaves it in force for the image loads that follow.

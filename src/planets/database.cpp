@@ -8,23 +8,20 @@
 #include <cstring>
 #include <vector>
 
-#include "images/images.h"     // Required for: startup_palette
-#include "platform/bytes.h"    // Required for: get_i16, get_i32, get_f64
-#include "platform/platform.h" // Required for: open_data_file
-#include "render/render.h"     // Required for: create_frame_buffer, frame_buffer
-#include "shell/param_block.h" // Required for: the block's array offsets
-#include "shell/shell.h"       // Required for: read_param_block, tell_user, scans
-#include "ui/ui.h"             // Required for: build_ui_palette, ui_palette
+#include "platform/bytes.h"        // Required for: get_f64, get_i16, get_i32
+#include "platform/platform.h"     // Required for: open_data_file
+#include "store/canvas.h"          // Required for: create_frame_buffer, frame_buffer
+#include "store/filelists.h"       // Required for: scan_images, scan_projects
+#include "store/palette.h"         // Required for: interface_palette, startup_palette
+#include "store/param_block.h"     // Required for: BLOCK_DBL_MAX, BLOCK_DBL_MIN, BLOCK_DBL_PARAM
+#include "store/prompt.h"          // Required for: tell_screen_notice, tell_user
+#include "store/store.h"           // Required for: DBL_PARAMS, FLAG_PARAMS, INT_PARAMS
+#include "store/surface.h"         // Required for: colour_table, map_palette, surface_map
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 
 // ---------------------------------------------------------------------------
 // Global tables.
 
-BITMAP* surface_map = nullptr;
-uint8_t map_palette[256][3];
-int32_t map_width = 512, map_height = 256;
-double map_width_d = 512.0, map_height_d = 256.0;
-int32_t full_map = 1;
-uint8_t colour_table[256][3];
 int32_t db_image1_w = 0, db_image1_h = 0, db_image2_w = 0, db_image2_h = 0;
 uint8_t db_image1_palette[256][3];
 
@@ -35,7 +32,6 @@ static int frame_limit_width = 640;
 
 // ---------------------------------------------------------------------------
 // File-private helpers.
-
 
 // Reads a whole file found through the data lookup; false when it does not open.
 static bool read_whole_file(const char* name, std::vector<uint8_t>& out)
@@ -135,10 +131,11 @@ static bool check_image_part(const std::vector<uint8_t>& d, DatabaseLayout& L, c
 // colour numbers still mean what the palette chart shows.
 static void colour_table_from_interface()
 {
-    build_ui_palette();
+    uint8_t interface[256][3];
+    interface_palette(interface);
     for (int i = 0; i < 256; i++)
         for (int c = 0; c < 3; c++)
-            colour_table[i][c] = (uint8_t)(ui_palette[i][c] * 4);
+            colour_table[i][c] = (uint8_t)(interface[i][c] * 4);
 }
 
 // ---------------------------------------------------------------------------
@@ -228,33 +225,4 @@ int init_planet_data(int width)
         get_palette(startup_palette);
     colour_table[255][0] = colour_table[255][1] = colour_table[255][2] = 255;
     return 0;
-}
-
-void reset_surface_map(int colour_index)
-{
-    if (surface_map)
-        clear_to_color(surface_map, colour_index);
-    image_width = 512;
-    image_height = 256;
-    memcpy(map_palette, colour_table, sizeof map_palette);
-}
-
-void fill_colour_map(int colour_index)
-{
-    reset_surface_map(colour_index);
-    map_width = 512;
-    map_height = 256;
-    map_width_d = 512.0;
-    map_height_d = 256.0;
-    full_map = 1;
-}
-
-void fill_lower_half(int colour_index)
-{
-    if (surface_map)
-        for (int r = 128; r < MAP_MAX_HEIGHT; r++)
-            memset(surface_map->line[r], (uint8_t)colour_index, MAP_MAX_WIDTH);
-    image_width = 512;
-    image_height = 256;
-    memcpy(map_palette, colour_table, sizeof map_palette);
 }

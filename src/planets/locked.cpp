@@ -4,10 +4,9 @@
 
 #include <cstring> // Required for: memcpy
 
-#include "scene/scene.h" // Required for: find_ring_locks, ring_locks, restore_object
-#include "shell/shell.h" // Required for: the parameter store
-
-#include "planets/render_local.h"
+#include "planets/render_local.h" // Required for: set_ring_pass
+#include "store/records.h"        // Required for: MAX_OBJECTS, find_ring_locks, restore_object
+#include "store/store.h"          // Required for: CHOICE_LISTS, ChoiceList, DBL_PARAMS
 
 // ---------------------------------------------------------------------------
 // File-private state: the store as the planet's restore left it, and the

@@ -7,12 +7,13 @@
 #include <algorithm> // Required for: std::min
 #include <cstdint>
 
-#include "platform/angles.h" // Required for: PI, TWO_PI, HALF_PI, DEG2RAD, RAD2DEG
-#include "render/render.h" // Required for: rs, put_frame_pixel, preview_plot, overlay, replay_only
-#include "shell/shell.h"   // Required for: dbl_param, flag_param, page_frames
-#include "sky/sky.h"       // Required for: tilt_rotate, tilt_kc, tilt_ks
-
-#include "planets/render_local.h"
+#include "planets/render_local.h"  // Required for: TravelPoint, plot_preview_zero, span_int
+#include "platform/angles.h"       // Required for: DEG2RAD, HALF_PI, RAD2DEG
+#include "store/canvas.h"          // Required for: RENDER_FRAME, RENDER_PREVIEW, apply_parameters
+#include "store/geometry.h"        // Required for: angle_deg, tilt_kc, tilt_ks
+#include "store/store.h"           // Required for: D_ASPECT, D_OBLATE, D_PHASE
+#include "store/surface.h"         // Required for: full_map, map_height, map_height_d
+#include "store/topology_format.h" // Required for: MAP_MAX_WIDTH, MAX_TOPOLOGY_RECORDS
 
 // ---------------------------------------------------------------------------
 // Global tables.
@@ -61,18 +62,6 @@ void plot_preview_zero(int x, int y)
 
 // ---------------------------------------------------------------------------
 // Public functions.
-
-double angle_deg(double x, double y)
-{
-    if (x == 0)
-        x = 0.00001;
-    double a = atan(y / x);
-    if (x < 0)
-        a += PI;
-    if (a < 0)
-        a += TWO_PI;
-    return a * (180 / PI);
-}
 
 void turned_box(double half_w, double half_h, double turn, double aspect, int32_t* columns,
                 int32_t* rows)

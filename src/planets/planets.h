@@ -12,17 +12,9 @@ struct BITMAP;
 
 // MAX_TOPOLOGY_RECORDS, MAP_MAX_WIDTH, MAP_MAX_HEIGHT, TOPOLOGY_NAME_LEN and
 // the layout of novamir1.top.
-#include "planets/topology_format.h"
+#include "store/surface.h"         // Required for: full_map
+#include "store/topology_format.h" // Required for: MAX_TOPOLOGY_RECORDS, TOPOLOGY_NAME_LEN
 
-// The 8-bit 640 x 256 map now loaded, its palette and size.
-extern BITMAP* surface_map;
-extern uint8_t map_palette[256][3];
-extern int32_t map_width, map_height;
-extern double map_width_d, map_height_d;
-extern int32_t full_map;
-// Colour table: palette of colour planets and rings, of COLOUR ONE/TWO and
-// MID/EDGE COLOUR; from the database, rebuilt from the interface palette.
-extern uint8_t colour_table[256][3];
 // Sizes of the two embedded database images (title picture and second image).
 extern int32_t db_image1_w, db_image1_h, db_image2_w, db_image2_h;
 extern uint8_t db_image1_palette[256][3];
@@ -51,7 +43,6 @@ struct TopologyIndex {
 };
 extern TopologyIndex topology;
 extern int32_t topology_loaded;
-extern char topology_file_name[32]; // "novamir1.top"
 extern char planet_database_name[32]; // "novamir3.dat"
 
 // Creates the frame buffer and surface map, reads both files; 0 or -1.
@@ -66,12 +57,7 @@ int read_topology_index();
 void select_planet_map(int n);
 // Loads record k (clamped to record_limit - 1); returns its map_type.
 int load_map_record(int k);
-void reset_surface_map(int colour_index);
-void fill_colour_map(int colour_index);
-void fill_lower_half(int colour_index);
-// Shared short label of the current planet ("P%d %s" or "Colour %d"),
-// also the name a planet object is stored under.
-extern char planet_name_text[32];
+// Sets planet_name_text to the short label of planet n.
 void planet_label(int n);
 int build_ring_table();
 int planet_list_page(char lines[][80], int first_line, int start, int per_page);
@@ -79,9 +65,6 @@ int ring_list_page(char lines[][80], int first_line, int start, int per_page);
 
 // ---------------------------------------------------------------------------
 // Planet renderer (planet.cpp).
-
-// Direction of (x, y) in degrees, [0, 360).
-double angle_deg(double x, double y);
 
 // What setup_planet leaves for render_planet, the ring renderer and the overlay.
 struct PlanetState {

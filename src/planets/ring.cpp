@@ -8,11 +8,13 @@
 #include <cmath>     // Required for: sin, cos, tan, atan, hypot, fabs, fmod
 #include <cstdint>
 
-#include "platform/angles.h" // Required for: DEG2RAD, RAD2DEG
-#include "render/render.h" // Required for: rs, put_frame_pixel, get_frame_pixel, preview_plot, overlay
-#include "shell/shell.h"   // Required for: int_param, dbl_param, flag_param, page_frames
-
-#include "planets/render_local.h"
+#include "planets/render_local.h"  // Required for: TravelPoint, plot_preview_zero, set_ring_pass
+#include "platform/angles.h"       // Required for: DEG2RAD, RAD2DEG
+#include "store/canvas.h"          // Required for: RENDER_PREVIEW, get_frame_pixel, overlay
+#include "store/geometry.h"        // Required for: angle_deg
+#include "store/store.h"           // Required for: D_ASPECT, D_PIXELS_PER_DEGREE, D_PLANET_DIAMETER
+#include "store/surface.h"         // Required for: fill_colour_map, fill_lower_half, full_map
+#include "store/topology_format.h" // Required for: MAP_MAX_WIDTH
 
 // ---------------------------------------------------------------------------
 // Constants.

@@ -9,18 +9,20 @@
 #include <string>
 #include <vector>
 
-#include "images/images.h"     // Required for: image_width, rgb_to_palette
-#include "platform/bytes.h"    // Required for: get_i16, get_i32
-#include "platform/platform.h" // Required for: open_data_file
-#include "shell/shell.h"       // Required for: int_param, tell_user_lines
+#include "platform/bytes.h"        // Required for: get_i16, get_i32
+#include "platform/platform.h"     // Required for: open_data_file
+#include "store/palette.h"         // Required for: rgb_to_palette
+#include "store/prompt.h"          // Required for: tell_user, tell_user_lines
+#include "store/records.h"         // Required for: planet_name_text
+#include "store/store.h"           // Required for: I_PLANET_NUMBER, I_RING_NUMBER, int_param
+#include "store/surface.h"         // Required for: fill_colour_map, full_map, image_height
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH, MAX_TOPOLOGY_RECORDS
 
 // ---------------------------------------------------------------------------
 // Global tables.
 
 TopologyIndex topology;
 int32_t topology_loaded = 0;
-char topology_file_name[32] = "novamir1.top";
-char planet_name_text[32];
 
 // ---------------------------------------------------------------------------
 // File-private state: the whole topology file as read at start-up. Every
@@ -31,7 +33,6 @@ static struct {
     uint8_t record_ok[MAX_TOPOLOGY_RECORDS]; // 1 when the record may be loaded
     PALETTE library_palette;                 // map_palette for the preview
 } topo;
-
 
 // Writes a list line of at most 76 characters (bytes 77..79 carry marks).
 static void put_line(char* line, const char* fmt, ...)
@@ -44,7 +45,6 @@ static void put_line(char* line, const char* fmt, ...)
     memset(line, 0, 80);
     memcpy(line, text, strnlen(text, 76));
 }
-
 
 // Checks that record k's data lies inside the file and fits the surface map;
 // with_palette asks for the 768 palette bytes after the rows as well.

@@ -4,12 +4,13 @@
 
 #include <allegro.h> // Required for: textout_ex, font
 
-#include "comets/comets.h"   // Required for: place_comet, draw_comet
-#include "images/images.h"   // Required for: load_object_image
-#include "planets/planets.h" // Required for: setup_planet, draw_planet_object, render_ring
-#include "scene/scene.h"     // Required for: the object types
-#include "shell/shell.h"     // Required for: the parameter store
+#include "comets/comets.h"   // Required for: draw_comet, place_comet
+#include "images/images.h"   // Required for: draw_bitmap, load_object_image, place_bitmap
+#include "planets/planets.h" // Required for: draw_planet_object, render_planet, render_ring
 #include "sky/sky.h"         // Required for: draw_backdrop, draw_stars
+#include "store/canvas.h"    // Required for: RENDER_PREVIEW, RESULT_ABANDON, last_star_count
+#include "store/records.h"   // Required for: OBJ_BITMAP, OBJ_COMET, OBJ_PLANET
+#include "store/store.h"     // Required for: F_PLOT_BLACK, I_PLANET_LOCK, I_PLANET_NUMBER
 
 // The notice F2 VIEW shows on SKY without stars: position in pixels and the
 // colour value, the same the frame status text is drawn in.

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "images/images.h" // Required for: load_backdrop, writers
-#include "scene/scene.h"   // Required for: order_frame, restore_object, depth_order
-#include "shell/shell.h"   // Required for: the parameter store
+#include "images/images.h" // Required for: load_backdrop, save_frame_bmp, save_frame_tga
+#include "scene/scene.h"   // Required for: order_frame
+#include "store/canvas.h"  // Required for: RENDER_PREVIEW, RESULT_ABANDON, apply_parameters
+#include "store/records.h" // Required for: OBJ_BITMAP, OBJ_SKY, depth_order
+#include "store/store.h"   // Required for: F_PATH_ENABLE, F_SAVE_BMP, F_SAVE_TGA
 
 char tga_name[128];
 char bmp_name[128];

@@ -7,9 +7,12 @@
 #include <cstdio>
 
 #include "images/images.h" // Required for: load_backdrop
-#include "scene/scene.h"   // Required for: order_frame, depth_order, depth_name_at
-#include "shell/shell.h"   // Required for: the parameter store, tell_user_lines
+#include "scene/scene.h"   // Required for: order_frame
 #include "sky/sky.h"       // Required for: draw_stars
+#include "store/canvas.h"  // Required for: RENDER_PREVIEW, RESULT_ABANDON, apply_parameters
+#include "store/prompt.h"  // Required for: tell_user_lines
+#include "store/records.h" // Required for: OBJ_BITMAP, OBJ_COMET, OBJ_PLANET
+#include "store/store.h"   // Required for: D_COMET_ASPECT, D_COMET_DIAMETER, D_TRAVEL_DISTANCE
 
 static void clear_buffers()
 {

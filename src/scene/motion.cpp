@@ -1,37 +1,13 @@
-// Motion over frames: the travel curve, each object's distance at a frame and
-// the far-to-near drawing order of the frame.
+// Motion over frames: each object's distance at a frame and the far-to-near
+// drawing order of the frame.
 #include <cmath> // Required for: sin, cos, sqrt
 
 #include "platform/angles.h" // Required for: DEG2RAD
-#include "render/render.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
-
-// Degrees to radians, to the digits the renderers use.
-
-double travel_offset(double D, int type, int start, int end, int frame)
-{
-    // Differences taken in double: exact for every 32-bit frame number.
-    double N = (double)end - (double)start;
-    if (N == 0)
-        N = 0.1;
-    double t = (double)frame - (double)start;
-    switch (type) {
-    case 1: { // ACCEL: reaches D at t = N
-        double A = 2 * D / (N * N);
-        return 0.5 * A * (t * t);
-    }
-    case 2: { // DECEL: D at t = 0, back to 0 at t = N
-        double A = 2 * D / (N * N);
-        return D - 0.5 * A * (t * t);
-    }
-    case 3: // SINE; 6.28 rather than 2 pi, so a run ends near but not at 0
-    case 4: // COSINE draws the same curve
-        return D * std::sin(6.28 * t / N);
-    default: // LINEAR: D is a distance per frame
-        return D * t;
-    }
-}
+#include "scene/scene.h"     // Required for: depth_sort, frame_distance, order_frame
+#include "store/canvas.h"    // Required for: rs
+#include "store/geometry.h"  // Required for: travel_offset
+#include "store/records.h"   // Required for: MAX_OBJECTS, OBJ_BITMAP, OBJ_PLANET
+#include "store/store.h"     // Required for: D_PIXELS_PER_DEGREE, F_X_PERSPECTIVE, I_WIDTH
 
 void frame_distance(int slot, int frame)
 {

@@ -7,10 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "images/images.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "ui/ui.h"
+#include "images/images.h"   // Required for: save_view
+#include "render/render.h"   // Required for: generate_all, generate_frame, page_preview
+#include "store/canvas.h"    // Required for: RENDER_FRAME, RENDER_PREVIEW, apply_parameters
+#include "store/filelists.h" // Required for: scan_images, scan_projects
+#include "store/prompt.h"    // Required for: ask_yes_no, tell_user
+#include "store/store.h"     // Required for: CHOICE_LABELS, CHOICE_LISTS, ChoiceList
+#include "ui/ui.h"           // Required for: BUTTON_SCREENS, KC_DELETE, KC_DOWN
 
 int32_t page_item[MENU_PAGES] = {0, -1, 0, 0, 0, 0, 0, 0};
 int32_t pane_first[LIST_KINDS] = {0, 0, 0, 0, 0};

@@ -6,10 +6,14 @@
 #include <cstring> // Required for: memcpy, memset, strlen, strerror
 #include <string>
 
-#include "platform/atomic_file.h"
-#include "platform/bytes.h"
-#include "platform/platform.h"
-#include "shell/project_layout.h"
+#include "platform/atomic_file.h" // Required for: write_bytes_atomically
+#include "platform/bytes.h"       // Required for: get_f64, get_u32, put_f64
+#include "platform/platform.h"    // Required for: find_data_file, open_data_file, resolve_path
+#include "shell/project_layout.h" // Required for: PROJECT_CHOICE_AT, PROJECT_COUNT_AT, PROJECT_CURRENT_AT
+#include "shell/shell.h"          // Required for: load_project, load_startup_project, project_file_name
+#include "store/prompt.h"         // Required for: ask_yes_no, file_error_prompt, log_detail
+#include "store/records.h"        // Required for: MAX_OBJECTS, OBJECT_NAME_LEN, OBJECT_RECORD_SIZE
+#include "store/store.h"          // Required for: CHOICE_LISTS, DBL_PARAMS, FLAG_PARAMS
 
 // Frame buffer size for the size check; 0 until start-up has made the frame
 // buffer, and then no check is made.
@@ -18,7 +22,6 @@ int project_frame_height = 0;
 
 // ---------------------------------------------------------------------------
 // Little-endian fields.
-
 
 // ---------------------------------------------------------------------------
 // Image codec.

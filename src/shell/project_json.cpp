@@ -10,8 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "planets/planets.h"
-#include "scene/scene.h"
+#include "shell/project_layout.h" // Required for: ProjectImage
+#include "store/records.h"        // Required for: MAP_FLAG, MAP_INT, MAP_ZERO
+#include "store/store.h"          // Required for: CHOICE_LISTS, DBL_PARAMS, FLAG_PARAMS
 
 using json = nlohmann::ordered_json;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/project_layout.h"
+#include "shell/project_layout.h" // Required for: ProjectImage
 
 // Longest JSON text taken: a project of 64 objects is about 150 KB written
 // out in full, so four megabytes leaves room for any spacing.

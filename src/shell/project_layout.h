@@ -5,8 +5,9 @@
 #include <cstdint> // Required for: int32_t, uint8_t
 #include <vector>
 
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "shell/shell.h"   // Required for: PROJECT_HEADER_SIZE
+#include "store/records.h" // Required for: MAX_OBJECTS, OBJECT_RECORD_SIZE, ObjectRecord
+#include "store/store.h"   // Required for: CHOICE_LISTS, DBL_PARAMS, FLAG_PARAMS
 
 // Byte offsets of the blocks (little-endian, no header, no padding).
 constexpr size_t PROJECT_DBL_AT = 0;       // dbl_param, 40 doubles

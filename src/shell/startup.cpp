@@ -9,12 +9,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "images/images.h"
-#include "planets/planets.h"
-#include "platform/platform.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "ui/ui.h"
+#include "images/images.h"     // Required for: save_view
+#include "planets/planets.h"   // Required for: init_planet_data, select_planet_map
+#include "platform/platform.h" // Required for: init_headless, platform_fullscreen
+#include "store/canvas.h"      // Required for: frame_buffer, present_preview, preview_colours
+#include "store/prompt.h"      // Required for: ask_yes_no, prompt_log, tell_user
+#include "store/records.h"     // Required for: clear_objects
+#include "store/store.h"       // Required for: MENU_PAGES, page_hot_key, reset_store
+#include "ui/ui.h"             // Required for: KC_ESC, KC_F1, KC_F10
 
 // What the command line asks for.
 struct StartOptions {
@@ -119,6 +121,7 @@ static int setup_screen_and_data()
     project_frame_width = frame_buffer->w;
     project_frame_height = frame_buffer->h;
     preview_target = screen_buffer;
+    preview_colours = screen_colours;
     present_preview = show_buffer;
     draw_colour_strip();
     load_help();

@@ -4,10 +4,10 @@
 
 #include <cmath> // Required for: hypot
 
-#include "planets/planets.h" // Required for: colour_table
-#include "render/render.h"   // Required for: put_frame_pixel, preview_plot, rs
-#include "shell/shell.h"     // Required for: int_param
-#include "sky/sky_local.h"
+#include "sky/sky_local.h" // Required for: sky_rectangle
+#include "store/canvas.h"  // Required for: RENDER_PREVIEW, frame_height, frame_width
+#include "store/store.h"   // Required for: I_COLOUR_ONE, I_COLOUR_TWO, I_END_X
+#include "store/surface.h" // Required for: colour_table
 
 enum FadeType : int { FADE_NONE = 0, FADE_LINEAR = 1, FADE_POLAR = 2 };
 

@@ -9,11 +9,14 @@
 #include <cstdlib>    // Required for: realpath
 #include <cstring>
 
-#include "platform/bytes.h"    // Required for: get_i16, get_f32
+#include "platform/angles.h"   // Required for: RAD2DEG
+#include "platform/bytes.h"    // Required for: get_f32, get_i16
 #include "platform/platform.h" // Required for: find_data_file
-#include "render/render.h"     // Required for: rs, get/put_frame_pixel, preview_plot
-#include "shell/shell.h"       // Required for: int_param, page_frames, flag_param
-#include "sky/sky_local.h"
+#include "sky/sky_local.h"     // Required for: sky_rectangle
+#include "store/canvas.h"      // Required for: RENDER_FRAME, RENDER_PREVIEW, frame_height
+#include "store/geometry.h"    // Required for: star_rotate
+#include "store/prompt.h"      // Required for: log_detail
+#include "store/store.h"       // Required for: D_ASPECT, D_BRIGHTNESS, D_PIXELS_PER_DEGREE
 
 static const char STAR_FILE[] = "starcats.bin";
 
@@ -53,7 +56,6 @@ static inline int32_t trunc_to_int(double v)
         return INT32_MIN;
     return (int32_t)v;
 }
-
 
 // Brings the catalogue in memory up to date with the file on disk; a missing
 // file leaves no records and a short one the records it holds whole.

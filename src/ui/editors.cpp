@@ -2,7 +2,7 @@
 // co-ordinate editors with their range checks, and the plain value fields.
 #include "ui/ui.h"
 
-#include "shell/shell.h" // Required for: menu_pages
+#include "store/store.h" // Required for: MENU_PAGES, MENU_ROWS, menu_pages
 
 #include <cerrno>
 #include <climits> // Required for: LONG_MIN

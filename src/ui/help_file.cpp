@@ -4,7 +4,7 @@
 
 #include "platform/bytes.h"    // Required for: get_i16, get_i32
 #include "platform/platform.h" // Required for: open_data_file
-#include "shell/shell.h"       // Required for: tell_user, tell_user_lines
+#include "store/prompt.h"      // Required for: log_detail, tell_screen_notice, tell_user
 
 #include <cstdarg> // Required for: va_list
 #include <cstdio>  // Required for: FILE, fread, fseek, ftell, snprintf
@@ -23,7 +23,6 @@ bool help_loaded = false;
 
 // ---------------------------------------------------------------------------
 // File-private helpers.
-
 
 // Tells a failure in the message box: the fixed heading, the file, the problem.
 static void help_error(const char* heading, const char* name, const char* fmt, ...)

@@ -3,8 +3,6 @@
 // status line and the pointer sprite.
 #include "ui/ui.h"
 
-#include "platform/platform.h" // Required for: platform_headless
-
 #include <cstdio>   // Required for: snprintf
 #include <cstring>  // Required for: strcmp, strcpy
 #include <ctime>    // Required for: time, localtime, strftime

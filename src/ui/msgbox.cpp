@@ -2,7 +2,7 @@
 // panel, through which every message and question reaches the user.
 #include "ui/ui.h"
 
-#include "shell/shell.h" // Required for: prompt_hooks
+#include "store/prompt.h" // Required for: prompt_hooks
 
 #include <cctype> // Required for: toupper
 

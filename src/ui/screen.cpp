@@ -4,8 +4,9 @@
 #include <cstdio>  // Required for: snprintf
 #include <cstring> // Required for: strcspn
 
-#include "planets/planets.h"   // Required for: colour_table
 #include "platform/platform.h" // Required for: find_data_file
+#include "store/palette.h"     // Required for: interface_palette
+#include "store/surface.h"     // Required for: colour_table
 
 BITMAP* screen_buffer = nullptr;
 BITMAP* draw_target = nullptr;
@@ -16,35 +17,6 @@ DATAFILE* ui_datafile = nullptr;
 FONT* system_font = nullptr;
 FONT* list_font = nullptr;
 int32_t list_font_number = 4;
-
-// Fills ui_palette from its fixed description (0..63 per channel).
-static void fill_ui_palette()
-{
-    static const uint8_t low[16][3] = {
-        {0, 0, 0},   {0, 0, 30},  {30, 0, 0},  {0, 30, 0},  {0, 30, 30},  {33, 0, 33},
-        {33, 33, 0}, {33, 33, 33}, {43, 43, 43}, {0, 0, 63}, {63, 0, 0}, {0, 63, 63},
-        {0, 63, 0},  {63, 0, 63}, {63, 63, 0}, {63, 63, 63}};
-    auto set = [](int i, int r, int g, int b) {
-        ui_palette[i][0] = (uint8_t)r;
-        ui_palette[i][1] = (uint8_t)g;
-        ui_palette[i][2] = (uint8_t)b;
-    };
-    for (int i = 0; i < 16; i++)
-        set(i, low[i][0], low[i][1], low[i][2]);
-    for (int k = 0; k < 16; k++)
-        set(16 + k, 4 * k + 3, 4 * k + 3, 4 * k + 3);
-    static const int cube[5] = {4, 18, 32, 46, 60};
-    for (int i = 0; i < 125; i++)
-        set(32 + i, cube[i / 25], cube[(i / 5) % 5], cube[i % 5]);
-    set(157, 0, 0, 0);
-    for (int k = 0; k < 32; k++)
-        set(158 + k, 2 * k + 1, 2 * k + 1, 2 * k + 1);
-    for (int k = 0; k < 30; k++)
-        set(190 + k, 53 - k, 33 + k, 3 + k);
-    for (int k = 0; k < 35; k++)
-        set(220 + k, 53 - k, 3 + k, 27 + k);
-    set(255, 63, 63, 63);
-}
 
 void set_text_metrics(int w)
 {
@@ -69,7 +41,7 @@ int use_buffer_target(int w)
 
 void build_ui_palette()
 {
-    fill_ui_palette();
+    interface_palette(ui_palette);
     for (int i = 0; i < 256; i++)
         screen_colours[i] = i;
     screen_colours[256] = 0;

@@ -280,9 +280,7 @@ int startup_box();
 // The colour pair of the SKY or COMET page beside a 16 x 16 palette chart.
 void colour_picker();
 void colour_swatch(int index, int pressed);
-// The real page builders and counts (hooks.cpp), and the message boxes as the
-// program's way of asking (prompt_hooks).
-void install_list_pages();
+// The message boxes as the program's way of asking (prompt_hooks).
 void install_message_boxes();
 
 // ---------------------------------------------------------------------------

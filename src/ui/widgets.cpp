@@ -3,10 +3,11 @@
 // the notes file, the pick lists, the start-up box and the colour picker.
 #include "ui/ui.h"
 
-#include "planets/planets.h"   // Required for: topology_file_name
 #include "platform/platform.h" // Required for: open_data_file
-#include "scene/scene.h"       // Required for: object_count, current_object, object_name_at
-#include "shell/shell.h"       // Required for: menu_pages, page_frames, str_param, int_param
+#include "store/filelists.h"   // Required for: choose_image_file, choose_project_file, image_file_count
+#include "store/records.h"     // Required for: current_object, object_count
+#include "store/store.h"       // Required for: I_COLOUR_ONE, I_COLOUR_TWO, I_EDGE_COLOUR
+#include "store/surface.h"     // Required for: topology_file_name
 
 #include <cstdio>  // Required for: snprintf, fprintf
 #include <cstring> // Required for: strchr, memset, strlen

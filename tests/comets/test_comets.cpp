@@ -6,10 +6,9 @@
 #include <ostream>
 #include <vector>
 
-#include "comets/comets.h"
-#include "planets/planets.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "comets/comets.h" // Required for: comet_place, draw_comet, place_comet
+#include "store/canvas.h"  // Required for: RENDER_FRAME, frame_buffer, replay_only
+#include "store/store.h"   // Required for: D_ASPECT, D_COMET_ASPECT, D_COMET_DIAMETER
 #include "test_support.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/platform.h" // Required for: find_data_file
 #include "test_support.h"
 
 std::string program_path(const char* name) { return std::string(NOVAMIR_BIN_DIR) + "/" + name; }

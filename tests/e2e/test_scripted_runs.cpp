@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "e2e_support.h"
-#include "platform/platform.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "platform/platform.h" // Required for: find_data_file
+#include "shell/shell.h"       // Required for: PROJECT_HEADER_SIZE, read_project_file
+#include "store/records.h"     // Required for: OBJ_BITMAP, OBJ_COMET, OBJ_PLANET
+#include "store/store.h"       // Required for: ChoiceList, D_PLANET_DIAMETER, D_REF_DISTANCE
 #include "test_support.h"
 
 namespace {

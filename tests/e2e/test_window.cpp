@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "e2e_support.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "shell/shell.h"   // Required for: read_project_file
+#include "store/records.h" // Required for: clear_objects
+#include "store/store.h"   // Required for: F_PREVIEW_DEBUG, flag_param
 #include "test_support.h"
 
 namespace {

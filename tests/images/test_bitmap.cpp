@@ -7,9 +7,10 @@
 #include <ostream>
 #include <vector>
 
-#include "images/images.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "images/images.h" // Required for: bitmap_place, draw_bitmap, object_image
+#include "store/canvas.h"  // Required for: RENDER_FRAME, frame_buffer, replay_only
+#include "store/store.h"   // Required for: D_BITMAP_DISTANCE, D_BITMAP_LIGHTING, D_BITMAP_TRANSPARENCY
+#include "store/surface.h" // Required for: image_height, image_width
 #include "test_support.h"
 
 namespace {

@@ -11,14 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "images/images.h"
-#include "planets/planets.h"
-#include "platform/bytes.h"
-#include "platform/platform.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "images/images.h"         // Required for: backdrop_kind, frame_numbered_name, image_path
+#include "platform/bytes.h"        // Required for: put_u16, put_u32
+#include "platform/platform.h"     // Required for: resolve_path
+#include "store/canvas.h"          // Required for: apply_parameters, create_frame_buffer, frame_buffer
+#include "store/prompt.h"          // Required for: console_ok_key, prompt_log
+#include "store/store.h"           // Required for: F_BACKDROP_FILE_SEARCH, F_BITMAP_FILE_SEARCH, F_PATH_ENABLE
+#include "store/surface.h"         // Required for: full_map, image_height, image_width
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 #include "test_support.h"
-#include "ui/ui.h"
 
 namespace {
 
@@ -365,29 +366,32 @@ TEST_F(Backdrop_readers, missing_file_replay_and_preview)
     EXPECT_EQ(pixel(318, 238), black);
 
     // The preview shows the top-left quarter: grey, or the nearest colour.
-    BITMAP* saved = screen_buffer;
-    screen_buffer = create_bitmap_ex(8, 640, 480);
-    clear_to_color(screen_buffer, 99);
-    for (int i = 0; i < 256; i++)
-        screen_colours[i] = i;
+    BITMAP* view = create_bitmap_ex(8, 640, 480);
+    clear_to_color(view, 99);
+    int32_t colours[257];
+    for (int i = 0; i < 257; i++)
+        colours[i] = i;
+    preview_target = view;
+    preview_colours = colours;
     std::vector<uint8_t> big = make_tga(640, 480);
     const uint8_t bgr[9] = {0, 0, 0, 24, 10, 20, 30, 30, 30}; // black, dark (20, 10, 24), grey 30
     memcpy(&big[18], bgr, 9);
     write_file_bytes("P.TGA", big);
     flag_param[F_PREVIEW_RGB] = 1;
     ASSERT_EQ(load_backdrop("P.TGA"), 0);
-    EXPECT_EQ(getpixel(screen_buffer, 0, 0), 0);
-    EXPECT_EQ(getpixel(screen_buffer, 1, 0), 216);
+    EXPECT_EQ(getpixel(view, 0, 0), 0);
+    EXPECT_EQ(getpixel(view, 1, 0), 216);
     flag_param[F_PREVIEW_RGB] = 0;
-    clear_to_color(screen_buffer, 99);
+    clear_to_color(view, 99);
     ASSERT_EQ(load_backdrop("P.TGA"), 0);
-    EXPECT_EQ(getpixel(screen_buffer, 1, 0), (20 + 10 + 24) / 3);
-    EXPECT_EQ(getpixel(screen_buffer, 2, 0), 30);
-    EXPECT_EQ(getpixel(screen_buffer, 320, 0), 99);
-    EXPECT_EQ(getpixel(screen_buffer, 0, 240), 99);
-    EXPECT_NE(getpixel(screen_buffer, 319, 239), 99);
-    destroy_bitmap(screen_buffer);
-    screen_buffer = saved;
+    EXPECT_EQ(getpixel(view, 1, 0), (20 + 10 + 24) / 3);
+    EXPECT_EQ(getpixel(view, 2, 0), 30);
+    EXPECT_EQ(getpixel(view, 320, 0), 99);
+    EXPECT_EQ(getpixel(view, 0, 240), 99);
+    EXPECT_NE(getpixel(view, 319, 239), 99);
+    preview_target = nullptr;
+    preview_colours = nullptr;
+    destroy_bitmap(view);
 }
 
 using Frame_numbered_names = ImageTest;

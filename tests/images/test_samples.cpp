@@ -10,11 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "images/images.h"
-#include "platform/platform.h"
-#include "planets/planets.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "platform/platform.h" // Required for: find_data_file
 #include "test_support.h"
 
 namespace {

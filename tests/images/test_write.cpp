@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "images/images.h"
-#include "render/render.h"
-#include "shell/shell.h"
+#include "images/images.h" // Required for: save_frame_bmp, save_frame_tga, save_view
+#include "store/canvas.h"  // Required for: apply_parameters, create_frame_buffer, frame_buffer
+#include "store/store.h"   // Required for: I_HEIGHT, I_WIDTH, int_param
 #include "test_support.h"
 
 namespace {

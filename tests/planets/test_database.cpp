@@ -6,7 +6,13 @@
 #include <fstream>
 
 #include "test_planet_scene.h"
-#include "ui/ui.h"
+#include "planets/planets.h"       // Required for: db_image1_w, db_image2_h, db_image2_w
+#include "store/canvas.h"          // Required for: create_frame_buffer, frame_buffer
+#include "store/prompt.h"          // Required for: prompt_log
+#include "store/store.h"           // Required for: ChoiceList, D_PHASE, F_SAVE_TGA
+#include "store/surface.h"         // Required for: colour_table, map_palette, surface_map
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
+#include "ui/ui.h"                 // Required for: build_ui_palette, ui_palette
 
 using planet_scene::logged;
 

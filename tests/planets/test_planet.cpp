@@ -4,6 +4,11 @@
 
 #include "test_planet_scene.h"
 
+#include "planets/planets.h" // Required for: planet_state, setup_planet
+#include "store/canvas.h"    // Required for: RENDER_PREVIEW, preview_target, rs
+#include "store/store.h"     // Required for: D_ASPECT, D_OBLATE, D_PHASE
+#include "store/surface.h"   // Required for: colour_table
+
 using namespace planet_scene;
 
 namespace {

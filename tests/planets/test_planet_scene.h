@@ -10,10 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "planets/planets.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "planets/planets.h"       // Required for: read_topology_index, render_planet, setup_planet
+#include "store/canvas.h"          // Required for: RENDER_FRAME, apply_parameters, create_frame_buffer
+#include "store/prompt.h"          // Required for: prompt_log
+#include "store/records.h"         // Required for: clear_objects
+#include "store/store.h"           // Required for: DBL_PARAMS, D_ASPECT, D_OBLATE
+#include "store/surface.h"         // Required for: colour_table, surface_map
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 #include "test_support.h"
 #include "toolkit.h"
 
@@ -58,7 +61,6 @@ inline bool logged(const std::string& part)
             return true;
     return false;
 }
-
 
 constexpr int SCENE_W = 64, SCENE_H = 48;
 

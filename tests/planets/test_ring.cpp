@@ -2,6 +2,10 @@
 // sub-pixel sampling, the passes around a planet and the planet's shadow.
 #include "test_planet_scene.h"
 
+#include "planets/planets.h" // Required for: render_planet, render_ring, reset_ring_pass
+#include "store/canvas.h"    // Required for: RENDER_FRAME, RENDER_PREVIEW, apply_parameters
+#include "store/store.h"     // Required for: D_PLANET_BACKLIGHT, D_PLANET_LATITUDE, D_RING_LIGHTING
+
 using namespace planet_scene;
 
 namespace {

@@ -2,6 +2,13 @@
 // planet, near half, each ring with its own record's settings.
 #include "test_planet_scene.h"
 
+#include "planets/planets.h" // Required for: draw_planet_object, render_planet, setup_planet
+#include "render/render.h"   // Required for: generate_frame
+#include "shell/shell.h"     // Required for: store_object
+#include "store/canvas.h"    // Required for: RENDER_FRAME, apply_parameters, frame_buffer
+#include "store/records.h"   // Required for: rebuild_list, restore_object
+#include "store/store.h"     // Required for: DBL_PARAMS, D_PLANET_BACKLIGHT, D_PLANET_DIAMETER
+
 using namespace planet_scene;
 
 namespace {

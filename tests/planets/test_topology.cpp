@@ -5,7 +5,12 @@
 #include <cstdlib>
 #include <functional>
 
-#include "images/images.h"
+#include "planets/planets.h"       // Required for: build_ring_table, load_map_record, planet_label
+#include "store/prompt.h"          // Required for: prompt_log
+#include "store/records.h"         // Required for: planet_name_text
+#include "store/store.h"           // Required for: I_PLANET_NUMBER, I_RING_NUMBER, int_param
+#include "store/surface.h"         // Required for: colour_table, fill_lower_half, full_map
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 #include "test_planet_scene.h"
 
 using nmk::TopoFile;

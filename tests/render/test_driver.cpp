@@ -9,11 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "images/images.h"
-#include "planets/planets.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "render/render.h" // Required for: bmp_name, frame_done, frame_names
+#include "shell/shell.h"   // Required for: insert_object
+#include "store/canvas.h"  // Required for: RENDER_FRAME, RENDER_PREVIEW, apply_parameters
+#include "store/prompt.h"  // Required for: console_ok_key, prompt_log
+#include "store/records.h" // Required for: clear_objects
+#include "store/store.h"   // Required for: D_ASPECT, D_BITMAP_DISTANCE, D_PIXELS_PER_DEGREE
+#include "store/surface.h" // Required for: colour_table
 #include "test_support.h"
 
 namespace {

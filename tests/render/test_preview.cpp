@@ -7,13 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "planets/planets.h"
-#include "planets/test_planet_scene.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "../planets/test_planet_scene.h"
+#include "planets/planets.h"       // Required for: topology, topology_loaded
+#include "render/render.h"         // Required for: page_preview, preview_all
+#include "shell/shell.h"           // Required for: insert_object
+#include "store/canvas.h"          // Required for: RENDER_FRAME, RENDER_PREVIEW, RESULT_ABANDON
+#include "store/prompt.h"          // Required for: console_ok_key, prompt_log
+#include "store/records.h"         // Required for: clear_objects
+#include "store/store.h"           // Required for: D_ASPECT, D_BITMAP_DISTANCE, D_COMET_ASPECT
+#include "store/surface.h"         // Required for: colour_table, surface_map
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
+#include "ui/ui.h"                 // Required for: screen_buffer, screen_colours
 #include "test_support.h"
-#include "ui/ui.h"
 
 namespace {
 
@@ -66,6 +71,7 @@ protected:
     void TearDown() override
     {
         preview_target = nullptr;
+        preview_colours = nullptr;
         screen_buffer = nullptr;
         if (target)
             destroy_bitmap(target);
@@ -134,6 +140,7 @@ TEST_F(Scene_preview, an_empty_list_shows_black_or_only_the_backdrop)
     write_file_bytes("BACK.TGA", plain_tga(PW, PH, 200, 100, 50));
     strcpy(str_param[S_BACKDROP], "BACK.TGA");
     screen_buffer = target; // the backdrop loader paints its preview there
+    preview_colours = screen_colours;
     apply_parameters();     // as PREVIEW does first
     EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
     EXPECT_EQ(frame_colour(), makecol(200, 100, 50));

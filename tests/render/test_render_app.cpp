@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "platform/platform.h" // Required for: find_data_file
+#include "shell/shell.h"       // Required for: read_project_file, write_project_file
+#include "store/records.h"     // Required for: OBJ_BITMAP, ObjectRecord, list_order
+#include "store/store.h"       // Required for: F_PATH_ENABLE, F_SAVE_BMP, F_SAVE_TGA
 #include "test_support.h"
 
 namespace {

@@ -2,6 +2,11 @@
 // insert, replace, delete and stepping.
 #include "scene_test_support.h"
 
+#include "shell/shell.h"   // Required for: clear_objects_command, delete_object, edit_object
+#include "store/prompt.h"  // Required for: console_yes_no_key, prompt_log
+#include "store/records.h" // Required for: MAX_OBJECTS, OBJ_BITMAP, OBJ_COMET
+#include "store/store.h"   // Required for: D_COMET_DIAMETER, D_REF_DISTANCE, dbl_param
+
 namespace {
 
 using Object_list = SceneTest;

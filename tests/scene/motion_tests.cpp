@@ -4,7 +4,11 @@
 
 #include <cmath>
 
-#include "render/render.h"
+#include "scene/scene.h"    // Required for: frame_distance, order_frame
+#include "store/canvas.h"   // Required for: rs
+#include "store/geometry.h" // Required for: travel_offset
+#include "store/records.h"  // Required for: OBJ_BITMAP, OBJ_COMET, OBJ_PLANET
+#include "store/store.h"    // Required for: D_PIXELS_PER_DEGREE, F_X_PERSPECTIVE, I_WIDTH
 
 namespace {
 

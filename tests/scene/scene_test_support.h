@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <string>
 
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "shell/shell.h"   // Required for: insert_object
+#include "store/prompt.h"  // Required for: console_yes_no_key, prompt_log
+#include "store/records.h" // Required for: clear_objects
+#include "store/store.h"   // Required for: D_BITMAP_DISTANCE, D_REF_DISTANCE, dbl_param
 
 struct SceneTest : ::testing::Test {
     void SetUp() override

@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+#include "shell/shell.h"   // Required for: store_object
+#include "store/records.h" // Required for: OBJ_FREE, clear_objects, object_slots
+#include "store/store.h"   // Required for: CHOICE_LISTS, DBL_PARAMS, D_BITMAP_DISTANCE
 
 namespace {
 

@@ -5,8 +5,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/platform.h"
-#include "shell/shell.h"
+#include "platform/platform.h" // Required for: join_path_prefix
+#include "store/filelists.h"   // Required for: MAX_IMAGE_FILES, choose_image_file, choose_project_file
+#include "store/store.h"       // Required for: F_PATH_ENABLE, S_BITMAP_FILE, S_BITMAP_PATH
 #include "test_support.h"
 
 namespace {

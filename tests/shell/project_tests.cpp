@@ -6,11 +6,13 @@
 #include <cstring>
 #include <filesystem>
 
-#include "scene/scene.h"
-#include "shell/project_layout.h"
-#include "platform/bytes.h"
-#include "platform/platform.h"
-#include "shell/shell.h"
+#include "platform/bytes.h"       // Required for: get_u32
+#include "platform/platform.h"    // Required for: find_data_file
+#include "shell/project_layout.h" // Required for: ProjectImage, capture_project, encode_project
+#include "shell/shell.h"          // Required for: insert_object, load_project, load_startup_project
+#include "store/prompt.h"         // Required for: console_yes_no_key, prompt_log
+#include "store/records.h"        // Required for: MAX_OBJECTS, OBJECT_NAME_LEN, OBJECT_RECORD_SIZE
+#include "store/store.h"          // Required for: DBL_PARAMS, D_REF_DISTANCE, I_END_FRAME
 #include "test_support.h"
 
 namespace {

@@ -8,9 +8,10 @@
 #include <filesystem>
 #include <random>
 
-#include "scene/scene.h"
-#include "shell/project_json.h"
-#include "shell/shell.h"
+#include "shell/project_json.h" // Required for: PROJECT_JSON_MAX_SIZE
+#include "shell/shell.h"        // Required for: insert_object, write_project_file
+#include "store/records.h"      // Required for: clear_objects
+#include "store/store.h"        // Required for: DBL_PARAMS, D_REF_DISTANCE, I_COMET_TYPE
 #include "test_support.h"
 
 namespace {

@@ -4,7 +4,8 @@
 
 #include <cstring>
 
-#include "shell/shell.h"
+#include "store/prompt.h" // Required for: ask_yes_no, console_ok_key, file_error_prompt
+#include "store/store.h"  // Required for: CHOICE_LABELS, CHOICE_LISTS, ChoiceList
 
 namespace {
 

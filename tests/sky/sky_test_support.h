@@ -8,11 +8,10 @@
 #include <cstring>
 #include <vector>
 
-#include "planets/planets.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
-#include "sky/sky.h"
+#include "platform/angles.h" // Required for: DEG2RAD
+#include "sky/sky.h"         // Required for: STAR_RECORDS, STAR_RECORD_SIZE
+#include "store/canvas.h"    // Required for: apply_parameters, create_frame_buffer, frame_buffer
+#include "store/store.h"     // Required for: D_ASPECT, D_BRIGHTNESS, D_PIXELS_PER_DEGREE
 #include "test_support.h"
 
 // A star of a test catalogue, in degrees; written as radians in floats.

@@ -1,6 +1,10 @@
 // Backdrop gradient: LINEAR bands and dither, clipping, POLAR fade and limits.
 #include "sky_test_support.h"
 
+#include "sky/sky.h"      // Required for: draw_backdrop
+#include "store/canvas.h" // Required for: RENDER_FRAME, RENDER_PREVIEW, apply_parameters
+#include "store/store.h"  // Required for: F_PREVIEW_RGB, I_COLOUR_ONE, I_COLOUR_TWO
+
 using Backdrop_linear = SkyTest;
 
 TEST_F(Backdrop_linear, band_rows_dither_and_clipping_in_grey)

@@ -5,7 +5,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/angles.h"   // Required for: TWO_PI
+#include "platform/platform.h" // Required for: find_data_file
+#include "sky/sky.h"           // Required for: STAR_CHUNK, STAR_FILE_SIZE, STAR_RECORDS
+#include "store/canvas.h"      // Required for: RENDER_FRAME, apply_parameters
+#include "store/prompt.h"      // Required for: prompt_log
+#include "store/store.h"       // Required for: D_PIXELS_PER_DEGREE, D_STAR_LAT, D_STAR_LONG
 #include "sky_test_support.h"
 
 namespace {

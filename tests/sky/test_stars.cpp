@@ -2,6 +2,12 @@
 // mirrors, column wrapping, the rectangle, twinkle, brightness; geometry.
 #include "sky_test_support.h"
 
+#include "platform/angles.h" // Required for: PI
+#include "sky/sky.h"         // Required for: STAR_CHUNK, draw_stars
+#include "store/canvas.h"    // Required for: RENDER_FRAME, RENDER_PREVIEW, apply_parameters
+#include "store/geometry.h"  // Required for: full_angle
+#include "store/store.h"     // Required for: D_ASPECT, D_BRIGHTNESS, D_PIXELS_PER_DEGREE
+
 namespace {
 
 class Star_field : public SkyTest {

@@ -2,7 +2,9 @@
 // the screen and hit map restored exactly on closing.
 #include "ui_test_support.h"
 
-#include "shell/shell.h"
+#include "store/prompt.h" // Required for: PromptHooks, ask_yes_no, prompt_hooks
+#include "store/store.h"  // Required for: PAGE_FILE
+#include "ui/ui.h"        // Required for: SLOT_DIALOG_CANCEL, SLOT_DIALOG_OK, TEXT_COLUMNS
 #include "test_support.h"
 
 using Message_boxes = UiScreen;

@@ -2,7 +2,8 @@
 // editor's cursor rules and the co-ordinate parser.
 #include "ui_test_support.h"
 
-#include "shell/shell.h"
+#include "store/store.h" // Required for: PAGE_FILE, PAGE_PLANET
+#include "ui/ui.h"       // Required for: KC_ESC, KC_F3, edit_coordinate
 
 using Line_editor = UiScreen;
 

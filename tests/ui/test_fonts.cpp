@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/platform.h" // Required for: find_data_file
+#include "ui/ui.h"             // Required for: list_font, select_list_font, ui_datafile
 #include "test_support.h"
-#include "ui/ui.h"
 
 namespace {
 

@@ -5,7 +5,8 @@
 // NOVAMIR_UPDATE_GOLDEN=1 to rewrite golden.txt.
 #include "ui_test_support.h"
 
-#include "shell/shell.h"
+#include "store/store.h" // Required for: I_COLOUR_ONE, I_COLOUR_TWO, I_LIST_FONT
+#include "ui/ui.h"       // Required for: LIST_LINE_LEN, LIST_PLANETS, SLOT_BOTTOM
 #include "test_support.h"
 
 #include <cstdio>

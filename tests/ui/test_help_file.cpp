@@ -2,9 +2,11 @@
 // the help file the build ships.
 #include "ui_test_support.h"
 
-#include "platform/bytes.h"
-#include "platform/platform.h"
-#include "shell/shell.h"
+#include "platform/bytes.h"    // Required for: get_i32, put_u16, put_u32
+#include "platform/platform.h" // Required for: find_data_file
+#include "store/prompt.h"      // Required for: prompt_log
+#include "store/store.h"       // Required for: ITEM_HELP, ITEM_NONE, MENU_PAGES
+#include "ui/ui.h"             // Required for: HELP_HEADER_SIZE, HELP_LINKS, HELP_MAP_STRIDE
 #include "test_support.h"
 #include "help_source.h" // the compiler from the builders' toolkit
 

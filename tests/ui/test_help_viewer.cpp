@@ -2,7 +2,8 @@
 // link buttons, and the font sheet without a help file.
 #include "ui_test_support.h"
 
-#include "shell/shell.h"
+#include "store/store.h" // Required for: PAGE_FILE, PAGE_OPTIONS
+#include "ui/ui.h"       // Required for: KC_ESC, KC_F1, KC_SPACE
 #include "test_support.h"
 
 namespace {

@@ -2,7 +2,8 @@
 // clicks on hot cells and pane lines, and script parsing.
 #include "ui_test_support.h"
 
-#include "shell/shell.h"
+#include "store/store.h" // Required for: page_item_count
+#include "ui/ui.h"       // Required for: KC_ALT_P, KC_BACKSPACE, KC_DELETE
 #include "test_support.h"
 
 TEST(Key_codes, library_keys_become_pc_codes_and_back)

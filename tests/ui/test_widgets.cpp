@@ -2,7 +2,8 @@
 // pick lists and the notes file.
 #include "ui_test_support.h"
 
-#include "shell/shell.h"
+#include "store/store.h" // Required for: I_LIST_FONT, I_PLANET_NUMBER, PAGE_LIST
+#include "ui/ui.h"       // Required for: KC_DELETE, KC_END, KC_F9
 #include "test_support.h"
 
 #include <cstring>

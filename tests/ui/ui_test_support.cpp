@@ -1,8 +1,9 @@
 // Shared set-up of the interface tests.
 #include "ui_test_support.h"
 
-#include "platform/bytes.h"
-#include "shell/shell.h"
+#include "platform/bytes.h" // Required for: append_u16, append_u32
+#include "store/prompt.h"   // Required for: prompt_log
+#include "ui/ui.h"          // Required for: UI_FONTS, close_screen, create_screen_buffer
 #include "test_support.h"
 
 #include <cstdlib> // Required for: getenv

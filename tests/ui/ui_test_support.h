@@ -3,8 +3,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include "ui/ui.h"
-
 #include <string>
 #include <utility>
 #include <vector>

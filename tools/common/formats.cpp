@@ -2,8 +2,8 @@
 // the parameter table they are built from.
 #include "toolkit.h"
 
-#include "planets/topology_format.h" // Required for: the TOPO_* layout and limits
-#include "platform/bytes.h"          // Required for: append_u16, append_u32, append_f64
+#include "platform/bytes.h"        // Required for: append_f64, append_u16, append_u32
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH, MAX_TOPOLOGY_RECORDS
 
 #include <algorithm> // Required for: std::min
 #include <cmath>     // Required for: std::isfinite, std::floor
@@ -200,7 +200,6 @@ std::vector<uint8_t> database_bytes(const std::vector<uint8_t>& block, const Ind
 
 // ---------------------------------------------------------------------------
 // Topology file.
-
 
 bool check_topology(const TopoFile& f, std::string& error)
 {

@@ -10,7 +10,8 @@
 //   | TEXT                   one line of text ("|" alone: an empty line)
 #include "help_source.h"
 #include "platform/bytes.h" // Required for: append_u16, append_u32
-#include "ui/ui.h"           // Required for: HELP_* limits of the file format
+#include "store/store.h"    // Required for: ITEM_HELP, ITEM_NONE, MENU_PAGES
+#include "ui/ui.h"          // Required for: HELP_LINKS, HELP_MAP_STRIDE, HELP_MAX_TOPICS
 
 #include <algorithm> // Required for: std::max
 #include <cstdarg>   // Required for: va_list

@@ -7,7 +7,7 @@
 #include <vector>
 #include <cstdint>
 
-#include "shell/shell.h" // Required for: MenuItem, MENU_PAGES, MENU_ROWS
+#include "store/store.h" // Required for: MENU_ROWS, MenuItem
 
 // What the help window holds; the compiler refuses a source beyond these.
 struct HelpLimits {

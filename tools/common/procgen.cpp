@@ -1,12 +1,11 @@
 // Procedural planet maps and ring profiles: seeded, deterministic, drawn on
 // the sphere so maps have no seam at the date line and no pinch at the poles.
-#include "platform/angles.h" // Required for: PI_EXACT
+#include "platform/angles.h"
 #include "toolkit.h"
 
 #include <cmath> // Required for: sin, cos, floor, exp
 
 namespace nmk {
-
 
 // ---------------------------------------------------------------------------
 // Noise: integer hash of a lattice point, smoothed trilinear value noise and

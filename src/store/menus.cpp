@@ -1,6 +1,6 @@
 // Menu tables: the eight pages of twenty rows, their names, hot keys and
 // button sets. The menu loop draws and acts from these rows alone.
-#include "shell/shell.h"
+#include "store/store.h"
 
 // Row columns: name, help line, kind, editor, store index (help topic for
 // ITEM_HELP, list number for ITEM_CHOICE), list to rescan afterwards.

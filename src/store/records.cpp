@@ -1,13 +1,11 @@
-// Object list: the 64 object records, the store map that snapshots an object
-// page into a record and back, the list order and the LIST page commands.
+// Object records: the 64 slots, the store map that snapshots an object page
+// into a record and back, the list and drawing orders, the LIST pane.
 #include <cstdio>  // Required for: snprintf
 #include <cstring> // Required for: memcpy, memset, strncpy
 
-#include "planets/planets.h"
-#include "platform/bytes.h"
-#include "render/render.h"
-#include "scene/scene.h"
-#include "shell/shell.h"
+#include "platform/bytes.h" // Required for: get_f64, get_u32, put_f64
+#include "store/records.h"  // Required for: MAP_DBL, MAP_FLAG, MAP_INT
+#include "store/store.h"    // Required for: D_BITMAP_DISTANCE, D_BITMAP_LIGHTING, D_BITMAP_SPARE
 
 // ---------------------------------------------------------------------------
 // Store map, one row per field. Field numbers count the 32-bit words from the
@@ -126,14 +124,11 @@ static const int restore_lists[6][4] = {
     {3, 5, 6, -1}, // BITMAP: fade, transparency function, travel type
 };
 
-// Object names given on store; planets and bitmaps take theirs from data.
-static const char* const comet_names[5] = {"Coma", "Tail RHS", "Tail LHS", "Halo", "Torus"};
-constexpr int STORED_NAME_CHARS = 13; // planet and bitmap names are cut to this
-
 // ---------------------------------------------------------------------------
 // Global tables.
 
 ObjectRecord object_slots[MAX_OBJECTS];
+char planet_name_text[32];
 int32_t list_order[MAX_OBJECTS];
 int32_t depth_order[MAX_OBJECTS];
 int32_t object_count;
@@ -151,16 +146,16 @@ RingLocks ring_locks;
 
 static bool valid_slot(int slot) { return slot >= 0 && slot < MAX_OBJECTS; }
 
+// Copies a record name (which a file may leave unterminated) into dst.
 // Copies at most max characters of text into a record name, NUL-padded.
-static void set_name(ObjectRecord& rec, const char* text, int max)
+void set_object_name(ObjectRecord& rec, const char* text, int max)
 {
     memset(rec.name, 0, sizeof rec.name);
     for (int i = 0; i < max && i < OBJECT_NAME_LEN - 1 && text[i]; i++)
         rec.name[i] = text[i];
 }
 
-// Copies a record name (which a file may leave unterminated) into dst.
-static void copy_name(char* dst, size_t dst_size, const ObjectRecord& rec)
+void copy_object_name(char* dst, size_t dst_size, const ObjectRecord& rec)
 {
     size_t n = 0;
     while (n < (size_t)OBJECT_NAME_LEN && n + 1 < dst_size && rec.name[n])
@@ -169,34 +164,8 @@ static void copy_name(char* dst, size_t dst_size, const ObjectRecord& rec)
     dst[n] = 0;
 }
 
-static void name_object(ObjectRecord& rec, int page)
-{
-    switch (page) {
-    case OBJ_SKY:
-        set_name(rec, "STAR FIELD", OBJECT_NAME_LEN);
-        break;
-    case OBJ_PLANET:
-        planet_label(int_param[I_PLANET_NUMBER]);
-        set_name(rec, planet_name_text, STORED_NAME_CHARS);
-        break;
-    case OBJ_RING:
-        set_name(rec, "Ring", OBJECT_NAME_LEN);
-        break;
-    case OBJ_COMET: {
-        int t = int_param[I_COMET_TYPE];
-        // A comet type no label names keeps the first label's name.
-        set_name(rec, comet_names[(t >= 0 && t < 5) ? t : 0], OBJECT_NAME_LEN);
-        break;
-    }
-    case OBJ_BITMAP:
-        set_name(rec, str_param[S_BITMAP_FILE], STORED_NAME_CHARS);
-        break;
-    }
-}
-
 // ---------------------------------------------------------------------------
 // Record bytes.
-
 
 void pack_object(const ObjectRecord& rec, uint8_t out[OBJECT_RECORD_SIZE])
 {
@@ -230,7 +199,7 @@ void clear_slot(int slot)
     memset(&rec, 0, sizeof rec);
     rec.type = OBJ_FREE;
     rec.d[24] = -1.0;
-    set_name(rec, "empty", OBJECT_NAME_LEN);
+    set_object_name(rec, "empty", OBJECT_NAME_LEN);
 }
 
 void clear_objects()
@@ -289,33 +258,6 @@ int first_free_slot()
 // ---------------------------------------------------------------------------
 // Store map.
 
-void store_object(int slot, int page)
-{
-    if (!valid_slot(slot))
-        return;
-    if (page < OBJ_SKY || page > OBJ_BITMAP) {
-        clear_slot(slot);
-        return;
-    }
-    ObjectRecord& rec = object_slots[slot];
-    rec.type = page;
-    rec.w[1] = page_frames[page].start;
-    rec.w[2] = page_frames[page].end;
-    for (int r = 0; r < STORE_MAP_ROWS; r++) {
-        const StoreMapRow& m = store_map[r];
-        if (m.type != page)
-            continue;
-        if (m.field == 'w')
-            rec.w[m.index] = m.source == MAP_INT ? int_param[m.param]
-                           : m.source == MAP_FLAG ? flag_param[m.param]
-                                                  : 0;
-        else
-            rec.d[m.index] = dbl_param[m.param];
-    }
-    rec.d[24] = rec.d[9]; // the sort distance until a frame moves it
-    name_object(rec, page);
-}
-
 void restore_object(int slot)
 {
     if (!valid_slot(slot))
@@ -344,97 +286,9 @@ void restore_object(int slot)
     for (int k = 0; k < 4 && restore_lists[type][k] >= 0; k++)
         restore_choice(restore_lists[type][k]);
     if (type == OBJ_PLANET)
-        copy_name(planet_name_text, sizeof planet_name_text, rec);
+        copy_object_name(planet_name_text, sizeof planet_name_text, rec);
     else if (type == OBJ_BITMAP)
-        copy_name(str_param[S_BITMAP_FILE], STR_LEN, rec);
-}
-
-// ---------------------------------------------------------------------------
-// Commands of the object pages and the LIST page.
-
-// List position of a slot, or object_count when it is not listed.
-static int position_of(int slot)
-{
-    for (int i = 0; i < object_count; i++)
-        if (list_order[i] == slot)
-            return i;
-    return object_count;
-}
-
-int insert_object(int page)
-{
-    if (page < OBJ_SKY || page > OBJ_BITMAP)
-        return -1;
-    int slot = first_free_slot();
-    if (slot < 0) {
-        tell_user("All %d objects are in use!", MAX_OBJECTS);
-        return -1;
-    }
-    store_object(slot, page);
-    rebuild_list();
-    current_object = position_of(slot);
-    return slot;
-}
-
-int replace_object(int page)
-{
-    if (page < OBJ_SKY || page > OBJ_BITMAP)
-        return -1;
-    if (object_count == 0 || current_object < 0 || current_object >= object_count) {
-        tell_user("No object to save!");
-        return -1;
-    }
-    int slot = list_order[current_object];
-    store_object(slot, page);
-    rebuild_list();
-    current_object = position_of(slot);
-    return slot;
-}
-
-void delete_object()
-{
-    if (object_count == 0 || current_object < 0 || current_object >= object_count) {
-        tell_user("Nothing to delete!");
-        return;
-    }
-    int slot = list_order[current_object];
-    char name[OBJECT_NAME_LEN + 1];
-    copy_name(name, sizeof name, object_slots[slot]);
-    if (ask_yes_no("Delete %s?", name) == 'Y')
-        clear_slot(slot);
-    rebuild_list();
-}
-
-void next_object()
-{
-    if (object_count > current_object)
-        current_object++;
-}
-
-void previous_object()
-{
-    if (current_object > 0)
-        current_object--;
-}
-
-int edit_object()
-{
-    if (current_object < 0)
-        current_object = 0;
-    if (current_object >= object_count || list_order[current_object] < 0) {
-        tell_user("Can't edit empty object!");
-        return -1;
-    }
-    int slot = list_order[current_object];
-    restore_object(slot);
-    apply_parameters();
-    return object_slots[slot].type;
-}
-
-void clear_objects_command()
-{
-    if (ask_yes_no("Erase ALL objects?") == 'Y')
-        clear_objects();
+        copy_object_name(str_param[S_BITMAP_FILE], STR_LEN, rec);
 }
 
 // ---------------------------------------------------------------------------
@@ -452,7 +306,7 @@ const char* object_name_at(int position, int* type)
     const ObjectRecord& rec = object_slots[list_order[position]];
     if (type)
         *type = rec.type;
-    copy_name(name, sizeof name, rec);
+    copy_object_name(name, sizeof name, rec);
     return name;
 }
 
@@ -467,7 +321,7 @@ const char* depth_name_at(int position, double* distance)
     const ObjectRecord& rec = object_slots[depth_order[position]];
     if (distance)
         *distance = rec.d[24];
-    copy_name(name, sizeof name, rec);
+    copy_object_name(name, sizeof name, rec);
     return name;
 }
 

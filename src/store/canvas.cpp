@@ -1,15 +1,16 @@
 // Frame buffer, render settings and the preview pixel shared by every renderer.
-#include "render/render.h"
+#include "store/canvas.h"
 
 #include <allegro.h> // Required for: create_bitmap_ex, putpixel, makecol
 
 #include "platform/platform.h" // Required for: fix_24bit_byte_order
-#include "shell/shell.h"       // Required for: int_param, dbl_param, flag_param
+#include "store/store.h"       // Required for: D_ASPECT, D_COMET_ASPECT, F_PREVIEW_RGB
 
 BITMAP* frame_buffer = nullptr;
 RenderSettings rs;
 BITMAP* preview_target = nullptr;
 void (*present_preview)() = nullptr;
+const int32_t* preview_colours = nullptr;
 bool replay_only = false;
 OverlayValues overlay;
 int32_t last_star_count = 0;
@@ -72,4 +73,28 @@ void preview_plot(int x, int y, int r, int g, int b)
     }
     // putpixel clips to the target, so callers need not.
     putpixel(preview_target, x, y, colour);
+}
+
+constexpr int PREVIEW_MAX_X = 319;     // backdrop preview: top-left 320 x 240
+constexpr int PREVIEW_MAX_Y = 239;
+constexpr int PREVIEW_DARK = 216;      // screen colour of near-black RGB previews
+constexpr int PREVIEW_DARK_LIMIT = 24;
+
+// Preview colour of one backdrop pixel on the 8-bit screen buffer.
+static inline int backdrop_preview_colour(int r, int g, int b)
+{
+    if (flag_param[F_PREVIEW_RGB]) {
+        if (r + g + b == 0)
+            return 0;
+        if (r <= PREVIEW_DARK_LIMIT && g <= PREVIEW_DARK_LIMIT && b <= PREVIEW_DARK_LIMIT)
+            return preview_colours[PREVIEW_DARK];
+        return makecol(r, g, b);
+    }
+    return preview_colours[(r + g + b) / 3];
+}
+
+void backdrop_preview_plot(int x, int y, int r, int g, int b)
+{
+    if (preview_target && preview_colours && x <= PREVIEW_MAX_X && y <= PREVIEW_MAX_Y)
+        putpixel(preview_target, x, y, backdrop_preview_colour(r, g, b));
 }

@@ -4,7 +4,7 @@
 #include <cstdarg> // Required for: va_list
 #include <cstdio>  // Required for: vsnprintf, fprintf
 
-#include "shell/shell.h"
+#include "store/prompt.h" // Required for: PromptHooks, ask_yes_no, console_notices
 
 PromptHooks prompt_hooks = {nullptr, nullptr, nullptr, nullptr};
 int console_yes_no_key = 'Y';

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstddef> // Required for: size_t
 
-#include "shell/shell.h" // Required for: DBL_PARAMS, INT_PARAMS, FLAG_PARAMS, PARAM_BLOCK_SIZE
+#include "store/store.h" // Required for: DBL_PARAMS, FLAG_PARAMS, INT_PARAMS
 
 // Byte offsets of the seven arrays (little-endian, no padding): decimals are
 // 8 bytes, integers and flags 4.

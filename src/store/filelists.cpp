@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-#include "shell/shell.h"
+#include "platform/platform.h" // Required for: join_path_prefix, resolve_path
+#include "store/filelists.h"   // Required for: FILE_LINE_LEN, MAX_IMAGE_FILES, MAX_PROJECT_FILES
+#include "store/store.h"       // Required for: F_PATH_ENABLE, STR_LEN, S_BITMAP_FILE
 
 char project_files[MAX_PROJECT_FILES][FILE_LINE_LEN];
 int32_t project_file_count, project_file_selected;

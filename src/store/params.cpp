@@ -2,9 +2,9 @@
 // string start values, the page frame ranges and the parameter block codec.
 #include <cstring> // Required for: memcpy, memset
 
-#include "platform/bytes.h"
-#include "shell/param_block.h"
-#include "shell/shell.h"
+#include "platform/bytes.h"    // Required for: get_f64, get_u32, put_f64
+#include "store/param_block.h" // Required for: BLOCK_DBL_MAX, BLOCK_DBL_MIN, BLOCK_DBL_PARAM
+#include "store/store.h"       // Required for: CHOICE_LISTS, ChoiceList, DBL_PARAMS
 
 // ---------------------------------------------------------------------------
 // Global tables. The numeric entries and their limits have no start values of

@@ -1,8 +1,10 @@
-// Spherical geometry of the sky: the full-circle arctangent, the star
-// rotation of the precise star mode and the tilt rotation of the planets.
-#include "sky/sky.h"
+// Geometry the renderers share: directions, the star rotation of the precise
+// star mode, the tilt rotation of the planets and the travel curve.
+#include "store/geometry.h"
 
 #include <cmath> // Required for: atan, asin, sin, cos
+
+#include "platform/angles.h" // Required for: DEG2RAD, PI, TWO_PI
 
 double tilt_kc = 1.0;
 double tilt_ks = 0.0;
@@ -44,4 +46,40 @@ void tilt_rotate(double a, double b, double* azimuth, double* altitude)
         az -= TWO_PI;
     *azimuth = az;
     *altitude = asin(tilt_kc * cos(a) * cos(b) + sin(a) * tilt_ks);
+}
+
+double angle_deg(double x, double y)
+{
+    if (x == 0)
+        x = 0.00001;
+    double a = atan(y / x);
+    if (x < 0)
+        a += PI;
+    if (a < 0)
+        a += TWO_PI;
+    return a * (180 / PI);
+}
+
+double travel_offset(double D, int type, int start, int end, int frame)
+{
+    // Differences taken in double: exact for every 32-bit frame number.
+    double N = (double)end - (double)start;
+    if (N == 0)
+        N = 0.1;
+    double t = (double)frame - (double)start;
+    switch (type) {
+    case 1: { // ACCEL: reaches D at t = N
+        double A = 2 * D / (N * N);
+        return 0.5 * A * (t * t);
+    }
+    case 2: { // DECEL: D at t = 0, back to 0 at t = N
+        double A = 2 * D / (N * N);
+        return D - 0.5 * A * (t * t);
+    }
+    case 3: // SINE; 6.28 rather than 2 pi, so a run ends near but not at 0
+    case 4: // COSINE draws the same curve
+        return D * std::sin(6.28 * t / N);
+    default: // LINEAR: D is a distance per frame
+        return D * t;
+    }
 }

@@ -3,9 +3,10 @@
 // not show the lists need none of them.
 #include "ui/ui.h"
 
-#include "planets/planets.h" // Required for: planet_list_page, ring_list_page, topology
-#include "scene/scene.h"     // Required for: object_pane_lines, object_count
-#include "shell/shell.h"     // Required for: project_pane_lines, image_pane_lines
+#include "planets/planets.h" // Required for: build_ring_table, planet_list_page, ring_list_page
+#include "shell/shell.h"     // Required for: install_list_pages
+#include "store/filelists.h" // Required for: image_file_count, image_pane_lines, project_file_count
+#include "store/records.h"   // Required for: object_count, object_pane_lines
 
 // The panes of the file and object lists count in pages, the pickers in items.
 static int page_of(int start, int per_page) { return per_page > 0 ? start / per_page : 0; }
