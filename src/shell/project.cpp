@@ -11,6 +11,7 @@
 #include "platform/platform.h"    // Required for: find_data_file, open_data_file, resolve_path
 #include "shell/project_layout.h" // Required for: PROJECT_CHOICE_AT, PROJECT_COUNT_AT, PROJECT_CURRENT_AT
 #include "shell/shell.h"          // Required for: load_project, load_startup_project, project_file_name
+#include "store/canvas.h"         // Required for: fit_frame_size
 #include "store/prompt.h"         // Required for: ask_yes_no, file_error_prompt, log_detail
 #include "store/records.h"        // Required for: MAX_OBJECTS, OBJECT_NAME_LEN, OBJECT_RECORD_SIZE
 #include "store/store.h"          // Required for: CHOICE_LISTS, DBL_PARAMS, FLAG_PARAMS
@@ -309,21 +310,6 @@ int save_project()
     return 0;
 }
 
-// A loaded frame size larger than the frame buffer is cut to the buffer.
-static void check_frame_size()
-{
-    if (project_frame_width <= 0 || project_frame_height <= 0)
-        return;
-    if (int_param[I_WIDTH] <= project_frame_width && int_param[I_HEIGHT] <= project_frame_height)
-        return;
-    char first[64];
-    snprintf(first, sizeof first, "%dx%d exceeds Page size!", int_param[I_WIDTH], int_param[I_HEIGHT]);
-    const char* lines[2] = {first, "SIZE ADJUSTED!"};
-    tell_user_lines(2, lines);
-    int_param[I_WIDTH] = project_frame_width;
-    int_param[I_HEIGHT] = project_frame_height;
-}
-
 // Opens the project file of that name in the current directory (any case).
 static FILE* open_project(const char* name)
 {
@@ -342,7 +328,7 @@ static int load_opened(FILE* f, const char* name)
     fclose(f);
     if (result != 0)
         result = file_error_prompt(0, name);
-    check_frame_size();
+    fit_frame_size(project_frame_width, project_frame_height);
     return result;
 }
 

@@ -28,8 +28,8 @@ int write_project_file(const char* path);
 // no frame could be rendered with (negative sizes, frame numbers beyond
 // 0..999), each with a message.
 int read_project_file(const char* path);
-// Frame buffer size used by the size check of load_project (set by start-up
-// and by the batch renderer); 0 skips the check.
+// Frame buffer size used by the size check of load_project (set by start-up);
+// 0 skips the check.
 extern int project_frame_width;
 extern int project_frame_height;
 

@@ -3,7 +3,10 @@
 
 #include <allegro.h> // Required for: create_bitmap_ex, putpixel, makecol
 
+#include <cstdio> // Required for: snprintf
+
 #include "platform/platform.h" // Required for: fix_24bit_byte_order
+#include "store/prompt.h"      // Required for: tell_user_lines
 #include "store/store.h"       // Required for: D_ASPECT, D_COMET_ASPECT, F_PREVIEW_RGB
 
 BITMAP* frame_buffer = nullptr;
@@ -32,6 +35,20 @@ int create_frame_buffer(int width)
         return -1;
     clear_to_color(frame_buffer, 0);
     return 0;
+}
+
+void fit_frame_size(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    if (int_param[I_WIDTH] <= width && int_param[I_HEIGHT] <= height)
+        return;
+    char first[64];
+    snprintf(first, sizeof first, "%dx%d exceeds Page size!", int_param[I_WIDTH], int_param[I_HEIGHT]);
+    const char* lines[2] = {first, "SIZE ADJUSTED!"};
+    tell_user_lines(2, lines);
+    int_param[I_WIDTH] = width;
+    int_param[I_HEIGHT] = height;
 }
 
 void apply_parameters()

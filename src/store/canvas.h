@@ -15,6 +15,10 @@ constexpr int RESULT_ABANDON = 27;
 extern BITMAP* frame_buffer;
 // Creates the frame buffer (fixing the 24-bit byte order first); 0 or -1.
 int create_frame_buffer(int width);
+// A loaded WIDTH x HEIGHT larger than width x height (the frame buffer) is
+// cut to it, saying "WxH exceeds Page size!" / "SIZE ADJUSTED!"; a zero
+// width or height skips the check.
+void fit_frame_size(int width, int height);
 
 // Working copies of the store that the renderers read, refreshed by
 // apply_parameters before every object: integers 0..18, decimals 0..32,

@@ -1,0 +1,87 @@
+// Batch rendering without a screen: start-up, the worker processes, the
+// progress line, and the state one frame leaves for the next.
+#pragma once
+#include <cstdint> // Required for: int32_t, uint8_t
+
+#include "comets/comets.h"         // Required for: CometPlacement
+#include "images/images.h"         // Required for: BitmapPlacement
+#include "planets/planets.h"       // Required for: PlanetState
+#include "store/canvas.h"          // Required for: OverlayValues, RenderSettings
+#include "store/records.h"         // Required for: MAX_OBJECTS, ObjectRecord, RingLocks
+#include "store/store.h"           // Required for: ChoiceList, PageFrames, INT_PARAMS
+#include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
+
+// ---------------------------------------------------------------------------
+// Batch run (batch.cpp).
+
+struct BatchOptions {
+    int first = -1, last = -1; // frames to render; -1: the project's START FRAME / END FRAME
+    int width = 640;           // frame buffer width: 640, 800 or 1024
+    int jobs = 0;              // worker processes, 1..256; 0: one per core
+    bool yes = false;          // answer Y where the program would ask
+    const char* project = nullptr;
+    // Reads the project file into the store and the object list; 0 on
+    // success. The reader belongs to the layer above, so it is handed in.
+    int (*read_project)(const char* path) = nullptr;
+};
+
+// Starts the library without a display and renders the frames, printing the
+// progress and the summary on stderr. Returns the exit status: 0 only when
+// every frame was written, else 1 (after a message).
+int run_batch(const BatchOptions& o);
+// The start-up of one run (also what a fresh worker holds): planet data for
+// the width, planet 3's map, the project read and its size fitted to the
+// frame buffer. Returns 0, or 1 after a message; the library must be up.
+int start_batch(const BatchOptions& o);
+
+// ---------------------------------------------------------------------------
+// Carried state (carried.cpp): everything a frame leaves that a later frame
+// reads. Restored over a fresh start-up, it puts a worker where a run from
+// START FRAME would be after the captured frame.
+//
+// Not held, because every reader loads it again first: the bitmap object's
+// picture (load_object_image runs before each bitmap is placed) and the
+// ring pass (set before every locked ring). Not held because frames never
+// change it: the Colour table, the topology index, the planet database and
+// the writer's colour fit cache. The star file's "not found" notice is said
+// once per process whatever is restored.
+struct CarriedState {
+    // The parameter store as the last object drawn left it.
+    int32_t int_param[INT_PARAMS], int_min[INT_PARAMS], int_max[INT_PARAMS];
+    double dbl_param[DBL_PARAMS], dbl_min[DBL_PARAMS], dbl_max[DBL_PARAMS];
+    int32_t flag_param[FLAG_PARAMS];
+    char str_param[STR_PARAMS][STR_LEN];
+    ChoiceList choice_list[CHOICE_LISTS];
+    PageFrames page_frames[MENU_PAGES];
+    RenderSettings rs;
+    // The object list with each object's distance d[24] on the last frame.
+    ObjectRecord object_slots[MAX_OBJECTS];
+    int32_t list_order[MAX_OBJECTS], depth_order[MAX_OBJECTS];
+    int32_t object_count, current_object;
+    RingLocks ring_locks;
+    char planet_name_text[32];
+    // What the renderers leave for each other and for the overlay.
+    double tilt_kc, tilt_ks;
+    OverlayValues overlay;
+    int32_t last_star_count;
+    PlanetState planet_state;
+    CometPlacement comet_place;
+    BitmapPlacement bitmap_place;
+    // The surface map: a planet or ring whose record is refused draws with
+    // the map already loaded, so its pixels are kept (160 KB).
+    uint8_t surface_pixels[MAP_MAX_HEIGHT][MAP_MAX_WIDTH];
+    uint8_t map_palette[256][3];
+    int32_t map_width, map_height;
+    double map_width_d, map_height_d;
+    int32_t full_map, image_width, image_height;
+    char image_path[80];
+    int32_t backdrop_kind;
+    // The image library: the conversion mode the last load or BMP write set
+    // decides how the next 256-colour picture loads; the work palette is
+    // what the last load or write left (entries 0..63 per channel).
+    int32_t color_conversion;
+    uint8_t work_palette[256][3];
+};
+
+void capture_carried_state(CarriedState* s);
+void restore_carried_state(const CarriedState& s);
