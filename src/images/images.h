@@ -11,6 +11,10 @@ extern char image_path[80];
 extern BITMAP* object_image;
 extern PALETTE work_palette;
 extern int32_t backdrop_kind; // -1 unknown, 1 TGA, 2 BMP, 3 PCX
+// Where object_image was read from ("" when none is held) and the colour
+// conversion mode it was read under, so the same picture can be read again.
+extern char object_image_file[512];
+extern int32_t object_image_conversion;
 
 int frame_numbered_name(const char* path);
 int load_object_image(const char* name);

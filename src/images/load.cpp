@@ -20,6 +20,8 @@ char image_path[80];
 BITMAP* object_image = nullptr;
 PALETTE work_palette;
 int32_t backdrop_kind = -1;
+char object_image_file[512];
+int32_t object_image_conversion = 0;
 
 enum BackdropKind : int { KIND_UNKNOWN = -1, KIND_TGA = 1, KIND_BMP = 2, KIND_PCX = 3 };
 
@@ -31,6 +33,16 @@ constexpr int BMP_PALETTE_SIZE = 1024; // 256 x (blue, green, red, reserved)
 static FILE* bmp_stream = nullptr;
 // Set by load_map_image when the library could not load the picture.
 static bool map_image_failed = false;
+
+// Reads a picture into object_image, remembering where from.
+static void read_object_image(const char* real)
+{
+    if (object_image)
+        destroy_bitmap(object_image);
+    object_image = real ? load_bitmap(real, work_palette) : nullptr;
+    snprintf(object_image_file, sizeof object_image_file, "%s", object_image ? real : "");
+    object_image_conversion = get_color_conversion();
+}
 
 // Copies at most n bytes of a string and always terminates it.
 static void copy_text(char* out, size_t size, const char* text)
@@ -122,9 +134,7 @@ int load_object_image(const char* name)
         tell_user_file(image_path, "Image loading error!");
         return 1;
     }
-    if (object_image)
-        destroy_bitmap(object_image);
-    object_image = load_bitmap(real, work_palette);
+    read_object_image(real);
     if (!object_image) {
         tell_user_file(image_path, "Image loading error!");
         return 1;
@@ -186,10 +196,8 @@ static int read_bmp_header(const char* path)
 int load_map_image(const char* path)
 {
     map_image_failed = false;
-    if (object_image)
-        destroy_bitmap(object_image);
     char real[512];
-    object_image = find_data_file(path, real, sizeof real) ? load_bitmap(real, work_palette) : nullptr;
+    read_object_image(find_data_file(path, real, sizeof real) ? real : nullptr);
     if (!object_image) {
         map_image_failed = true;
         tell_user_file(path, "Can't find image file %s\n", path);

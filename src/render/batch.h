@@ -39,12 +39,11 @@ int start_batch(const BatchOptions& o);
 // reads. Restored over a fresh start-up, it puts a worker where a run from
 // START FRAME would be after the captured frame.
 //
-// Not held, because every reader loads it again first: the bitmap object's
-// picture (load_object_image runs before each bitmap is placed) and the
-// ring pass (set before every locked ring). Not held because frames never
-// change it: the Colour table, the topology index, the planet database and
-// the writer's colour fit cache. The star file's "not found" notice is said
-// once per process whatever is restored.
+// Not held, because every reader sets it again first: the ring pass (set
+// before every locked ring). Not held because frames never change it: the
+// Colour table, the topology index, the planet database and the writer's
+// colour fit cache. The star file's "not found" notice is said once per
+// process whatever is restored.
 struct CarriedState {
     // The parameter store as the last object drawn left it.
     int32_t int_param[INT_PARAMS], int_min[INT_PARAMS], int_max[INT_PARAMS];
@@ -76,6 +75,11 @@ struct CarriedState {
     int32_t full_map, image_width, image_height;
     char image_path[80];
     int32_t backdrop_kind;
+    // The held picture, read again from its file on restore rather than kept
+    // here, so the state stays a plain record: a bitmap whose next picture
+    // cannot be loaded is drawn with it when the user goes on.
+    char held_image_file[512];
+    int32_t held_image_conversion;
     // The image library: the conversion mode the last load or BMP write set
     // decides how the next 256-colour picture loads; the work palette is
     // what the last load or write left (entries 0..63 per channel).

@@ -67,6 +67,18 @@ static void carry_all(CarriedState* s, bool capture)
     carry(image_height, s->image_height, capture);
     carry(image_path, s->image_path, capture);
     carry(backdrop_kind, s->backdrop_kind, capture);
+    carry(object_image_file, s->held_image_file, capture);
+    carry(object_image_conversion, s->held_image_conversion, capture);
+    if (!capture) {
+        if (object_image)
+            destroy_bitmap(object_image);
+        object_image = nullptr;
+        if (object_image_file[0]) {
+            PALETTE ignored; // the work palette is put back below
+            set_color_conversion(object_image_conversion);
+            object_image = load_bitmap(object_image_file, ignored);
+        }
+    }
 
     if (capture)
         s->color_conversion = get_color_conversion();

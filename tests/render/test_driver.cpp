@@ -5,13 +5,18 @@
 #include <sys/stat.h> // Required for: mkdir
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "images/images.h" // Required for: object_image, work_palette
+#include "platform/platform.h" // Required for: find_data_file
+#include "render/batch.h"  // Required for: CarriedState, start_batch
 #include "render/render.h" // Required for: bmp_name, frame_done, frame_names
 #include "shell/shell.h"   // Required for: insert_object
 #include "store/canvas.h"  // Required for: RENDER_FRAME, RENDER_PREVIEW, apply_parameters
+#include "store/geometry.h" // Required for: tilt_kc, tilt_ks
 #include "store/prompt.h"  // Required for: console_ok_key, prompt_log
 #include "store/records.h" // Required for: clear_objects
 #include "store/store.h"   // Required for: D_ASPECT, D_BITMAP_DISTANCE, D_PIXELS_PER_DEGREE
@@ -256,4 +261,78 @@ TEST_F(Generate_frames, replay_paints_and_writes_nothing)
     EXPECT_EQ(pixel_red(3, 3), 0);
     EXPECT_FALSE(file_written("ABCDE000.tga"));
     EXPECT_FALSE(file_written("ABCDE000.bmp"));
+}
+
+// A run that starts from a captured state over a fresh start-up goes on
+// exactly as the sequential run did, whichever frame it was captured after.
+TEST(Carried_state, a_resumed_run_matches_the_sequential_run)
+{
+    ScratchDir dir;
+    char path[1024], ship[1024];
+    if (!find_data_file("NOVAMIR.CFG", path, sizeof path) || !find_data_file("SHIP.TGA", ship, sizeof ship))
+        GTEST_SKIP() << "the demo project is not built";
+    BatchOptions o;
+    o.project = path;
+    o.read_project = read_project_file;
+    console_ok_key = 'Y';
+    const bool quiet = console_quiet;
+    console_quiet = true;
+    // The demo's ship takes a numbered picture on frames 5..10 only; later
+    // frames go on with the picture held from frame 10.
+    ASSERT_EQ(start_batch(o), 0);
+    for (int k = 0; k < object_count; k++)
+        if (object_slots[k].type == OBJ_BITMAP) {
+            object_slots[k].w[13] = 1; // FILE SEARCH
+            strcpy(object_slots[k].name, "GONE.TGA");
+        }
+    ASSERT_EQ(write_project_file("DEMO.CFG"), 0);
+    o.project = "DEMO.CFG";
+    for (int f = 5; f <= 10; f++)
+        write_file_bytes("GONE0" + std::to_string(f / 10) + std::to_string(f % 10) + ".TGA", read_file_bytes(ship));
+
+    // A fresh worker: start-up, and nothing a frame of this process left.
+    auto fresh_worker = [&] {
+        ASSERT_EQ(start_batch(o), 0);
+        if (object_image)
+            destroy_bitmap(object_image);
+        object_image = nullptr;
+        set_color_conversion(COLORCONV_TOTAL);
+        memset(work_palette, 0, sizeof work_palette);
+        planet_state = {};
+        comet_place = {};
+        bitmap_place = {};
+        overlay = {};
+        tilt_kc = 1.0;
+        tilt_ks = 0.0;
+        apply_parameters();
+    };
+    auto frame = [](int f) {
+        rs.i[I_THIS_FRAME] = int_param[I_THIS_FRAME] = f;
+        EXPECT_EQ(generate_frame(RENDER_FRAME | RENDER_PREVIEW), 0) << f;
+        uint64_t h = 0;
+        for (int y = 0; y < frame_height(); y++)
+            h = h * 31 + fnv1a(frame_buffer->line[y], 3 * (size_t)frame_width());
+        return h;
+    };
+    const int last = 59, splits[] = {7, 23, 47};
+    std::vector<std::unique_ptr<CarriedState>> held;
+    std::vector<uint64_t> hashes;
+    fresh_worker();
+    for (int f = 0; f <= last; f++) {
+        hashes.push_back(frame(f));
+        for (int k : splits)
+            if (k == f) {
+                held.push_back(std::make_unique<CarriedState>());
+                capture_carried_state(held.back().get());
+            }
+    }
+    EXPECT_NE(hashes[23], hashes[24]);
+    for (size_t n = 0; n < held.size(); n++) {
+        fresh_worker();
+        restore_carried_state(*held[n]);
+        for (int f = splits[n] + 1; f <= last; f++)
+            ASSERT_EQ(frame(f), hashes[f]) << "resumed after frame " << splits[n] << ", at frame " << f;
+    }
+    console_quiet = quiet;
+    console_ok_key = 13;
 }
