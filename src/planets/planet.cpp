@@ -21,6 +21,12 @@
 PlanetState planet_state;
 
 // ---------------------------------------------------------------------------
+// File-private state.
+
+// The settings of the planet last set up: render_planet draws with them.
+static PlanetSettings planet_in;
+
+// ---------------------------------------------------------------------------
 // File-private helpers.
 
 // Substitute palette indices of a planet that has no index entry (colour
@@ -164,9 +170,6 @@ void place_planet(const PlanetSettings& s)
     planet_state.scale = ref / d;
     overlay.scale = planet_state.scale;
 }
-
-// The settings of the planet last set up: render_planet draws with them.
-static PlanetSettings planet_in;
 
 // Light, spin and tilt for the frame, from the placed centre.
 static void planet_angles(const PlanetSettings& s)
