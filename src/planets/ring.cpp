@@ -446,18 +446,10 @@ RingSettings ring_settings()
 
 int render_ring(int mode, int lock) { return render_ring_from(ring_settings(), mode, lock); }
 
-int render_ring_from(const RingSettings& s, int mode, int lock)
+// What every pixel of the call shares, from the settings, the ring's place
+// and the planet last set up (its light and tilt cast the shadow).
+static RingDraw ring_draw(const RingSettings& s, const RingState& st, int type, int mode)
 {
-    const int W = s.width, H = s.height;
-    const int type = load_ring_picture(s);
-
-    RingState& st = ring_state;
-    if (lock < 0)
-        place_free_ring(s, st);
-    else
-        place_locked_ring(s, st);
-    ring_plot_box(s, st);
-
     RingDraw rd;
     rd.type = type;
     rd.mask = st.mask;
@@ -468,15 +460,6 @@ int render_ring_from(const RingSettings& s, int mode, int lock)
     rd.E = st.Wr / st.Hr;
     rd.Kx = map_width_d / 360;
     rd.Ky = map_height_d / rd.Ar;
-    const int64_t x0 = (int64_t)st.cx - st.columns / 2;
-    const int64_t y0 = (int64_t)st.cy - st.rows / 2;
-
-    // A free ring of no height has no face to show; map types other than
-    // the strip and the face-on picture give no colour and stay transparent.
-    if (replay_only || (lock < 0 && st.Hr == 0) || (type != MAP_STRIP && type != MAP_FACE_ON) ||
-        map_width <= 0 || map_height <= 0 || !surface_map)
-        return 0;
-
     rd.mw = map_width, rd.mh = map_height;
     rd.mwd = map_width_d, rd.mhd = map_height_d;
     rd.Wr = st.Wr;
@@ -491,9 +474,30 @@ int render_ring_from(const RingSettings& s, int mode, int lock)
     rd.to_preview = (mode & RENDER_PREVIEW) != 0;
     rd.cull_cos = cos(rd.Pn * DEG2RAD), rd.cull_sin = sin(rd.Pn * DEG2RAD);
     rd.cull_scale = 1 + fabs(rd.E);
+    return rd;
+}
 
-    const int64_t i0 = y0 < 0 ? -y0 : 0, i1 = std::min<int64_t>(st.rows, H - y0);
-    const int64_t j0 = x0 < 0 ? -x0 : 0, j1 = std::min<int64_t>(st.columns, W - x0);
+int render_ring_from(const RingSettings& s, int mode, int lock)
+{
+    const int type = load_ring_picture(s);
+    RingState& st = ring_state;
+    if (lock < 0)
+        place_free_ring(s, st);
+    else
+        place_locked_ring(s, st);
+    ring_plot_box(s, st);
+
+    // A free ring of no height has no face to show; map types other than
+    // the strip and the face-on picture give no colour and stay transparent.
+    if (replay_only || (lock < 0 && st.Hr == 0) || (type != MAP_STRIP && type != MAP_FACE_ON) ||
+        map_width <= 0 || map_height <= 0 || !surface_map)
+        return 0;
+
+    const RingDraw rd = ring_draw(s, st, type, mode);
+    const int64_t x0 = (int64_t)st.cx - st.columns / 2;
+    const int64_t y0 = (int64_t)st.cy - st.rows / 2;
+    const int64_t i0 = y0 < 0 ? -y0 : 0, i1 = std::min<int64_t>(st.rows, s.height - y0);
+    const int64_t j0 = x0 < 0 ? -x0 : 0, j1 = std::min<int64_t>(st.columns, s.width - x0);
     for (int64_t i = i0; i < i1; i++) {
         const int y = (int)(y0 + i);
         const double vy = (double)(st.rows / 2 - i); // screen up is positive
