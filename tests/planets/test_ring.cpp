@@ -72,16 +72,6 @@ TEST_F(Ring_free, lighting_limit_blends_with_the_background)
     EXPECT_EQ(count_not(SKY), 0) << "a free ring of height 0 draws nothing";
 }
 
-TEST_F(Ring_free, travelling_ring_halves_at_twice_the_distance)
-{
-    dbl_param[D_TRAVEL_DISTANCE] = 10.0;
-    int_param[I_THIS_FRAME] = 10;
-    apply_parameters();
-    render_ring(RENDER_FRAME, -1);
-    EXPECT_NEAR(overlay.scale, 0.5, 1e-12);
-    expect_at({{8, 0, WHITE_RING}, {12, 0, SKY}});
-}
-
 TEST_F(Ring_free, subpixel_corner_outside_the_ring_is_clear)
 {
     render_ring(RENDER_FRAME, -1);
