@@ -5,9 +5,8 @@
 
 #include "comets/comets.h"   // Required for: CometPlacement, comet_place, draw_comet
 #include "platform/angles.h" // Required for: DEG2RAD
-#include "store/canvas.h"    // Required for: RENDER_PREVIEW, current_frame, frame_height
+#include "store/canvas.h"    // Required for: RENDER_PREVIEW, get_frame_pixel, put_frame_pixel
 #include "store/geometry.h"  // Required for: angle_deg
-#include "store/store.h"     // Required for: D_ASPECT, D_COMET_ASPECT, D_ILLUMINATION
 #include "store/surface.h"   // Required for: colour_table
 
 // ---------------------------------------------------------------------------
@@ -48,18 +47,18 @@ static int base_channel(double v)
 }
 
 // Brightness factor of this frame: ILLUMINATION, faded over the frame range.
-static double comet_illumination()
+static double comet_illumination(const CometSettings& s)
 {
-    const int start = page_frames[PAGE_COMET].start;
-    const int end = page_frames[PAGE_COMET].end;
-    const int frame = current_frame();
+    const int start = s.start_frame;
+    const int end = s.end_frame;
+    const int frame = s.frame;
     int span = end - start;
     if (span <= 0)
         span = 1;
-    double i = dbl_param[D_ILLUMINATION];
-    if (int_param[I_COMET_FADE] == FADE_IN)
+    double i = s.illumination;
+    if (s.fade == FADE_IN)
         i = i * ((double)(frame - start) / span);
-    else if (int_param[I_COMET_FADE] == FADE_OUT)
+    else if (s.fade == FADE_OUT)
         i = i * ((double)(end - frame) / span);
     return i;
 }
@@ -69,11 +68,12 @@ static double comet_illumination()
 
 void draw_comet(int mode)
 {
+    const CometSettings s = comet_settings();
     const CometPlacement& p = comet_place;
-    const double screen_aspect = dbl_param[D_ASPECT];
-    const double comet_aspect = dbl_param[D_COMET_ASPECT];
-    const double tail_angle = dbl_param[D_TAIL_ANGLE];
-    const int type = int_param[I_COMET_TYPE];
+    const double screen_aspect = s.screen_aspect;
+    const double comet_aspect = s.aspect;
+    const double tail_angle = s.tail_angle;
+    const int type = s.type;
 
     // Nothing that has no size, or that has travelled to or behind the viewer,
     // is drawn (a REF DISTANCE of 0 gives a travelling comet no size).
@@ -83,11 +83,11 @@ void draw_comet(int mode)
     const double a = p.dh / 2; // horizontal semi-axis
     const double b = p.dv / 2; // vertical semi-axis
     const double k = p.dh / p.dv;
-    const double illum = comet_illumination();
+    const double illum = comet_illumination(s);
     double mid[3], edge[3];
     for (int c = 0; c < 3; c++) {
-        mid[c] = colour_table[int_param[I_MID_COLOUR] & 255][c];
-        edge[c] = colour_table[int_param[I_EDGE_COLOUR] & 255][c];
+        mid[c] = colour_table[s.mid_colour & 255][c];
+        edge[c] = colour_table[s.edge_colour & 255][c];
     }
 
     CometShape shape = SHAPE_ELLIPSE;
@@ -123,8 +123,8 @@ void draw_comet(int mode)
 
     // Only the part of the box inside the frame is visited; pixels outside it
     // would be skipped one by one anyway.
-    const int w = frame_width();
-    const int h = frame_height();
+    const int w = s.width;
+    const int h = s.height;
     const int64_t left = (int64_t)p.xc - bw / 2;
     const int64_t top = (int64_t)p.yc - bh / 2;
     const int64_t dx0 = left < 0 ? -left : 0;

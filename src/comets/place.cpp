@@ -1,11 +1,9 @@
 // Comet placement: where a comet stands on the current frame and how large it is.
-#include <cmath>   // Required for: tan, cos, sin, atan, hypot
 #include <cstdint> // Required for: int32_t, int64_t, INT32_MAX
 
 #include "comets/comets.h"   // Required for: CometPlacement, comet_place, place_comet
-#include "platform/angles.h" // Required for: DEG2RAD
 #include "store/canvas.h"    // Required for: current_frame, frame_height, frame_width
-#include "store/geometry.h"  // Required for: angle_deg, travel_offset
+#include "store/geometry.h"  // Required for: travel_offset, travel_place
 #include "store/store.h"     // Required for: D_COMET_ASPECT, D_COMET_DIAMETER, D_PIXELS_PER_DEGREE
 
 // ---------------------------------------------------------------------------
@@ -58,14 +56,44 @@ static void leave_overlay()
 // ---------------------------------------------------------------------------
 // Public functions
 
+CometSettings comet_settings()
+{
+    CometSettings s;
+    s.width = frame_width();
+    s.height = frame_height();
+    s.ppd = dbl_param[D_PIXELS_PER_DEGREE];
+    s.screen_aspect = dbl_param[D_ASPECT];
+    s.diameter = dbl_param[D_COMET_DIAMETER];
+    s.aspect = dbl_param[D_COMET_ASPECT];
+    s.ref_distance = dbl_param[D_REF_DISTANCE];
+    s.travel_distance = dbl_param[D_TRAVEL_DISTANCE];
+    s.travel_angle = dbl_param[D_TRAVEL_ANGLE];
+    s.vertical_angle = dbl_param[D_VERTICAL_ANGLE];
+    s.illumination = dbl_param[D_ILLUMINATION];
+    s.tail_angle = dbl_param[D_TAIL_ANGLE];
+    s.type = int_param[I_COMET_TYPE];
+    s.fade = int_param[I_COMET_FADE];
+    s.travel_type = int_param[I_COMET_TRAVEL];
+    s.x = int_param[I_COMET_X];
+    s.y = int_param[I_COMET_Y];
+    s.mid_colour = int_param[I_MID_COLOUR];
+    s.edge_colour = int_param[I_EDGE_COLOUR];
+    s.perspective = flag_param[F_X_PERSPECTIVE] != 0;
+    s.frame = current_frame();
+    s.start_frame = page_frames[PAGE_COMET].start;
+    s.end_frame = page_frames[PAGE_COMET].end;
+    return s;
+}
+
 void place_comet()
 {
+    const CometSettings s = comet_settings();
     CometPlacement& p = comet_place;
-    const double diameter = dbl_param[D_COMET_DIAMETER];
-    const double aspect = dbl_param[D_COMET_ASPECT];
-    const double ref = dbl_param[D_REF_DISTANCE];
-    const double travel = dbl_param[D_TRAVEL_DISTANCE];
-    const int type = int_param[I_COMET_TYPE];
+    const double diameter = s.diameter;
+    const double aspect = s.aspect;
+    const double ref = s.ref_distance;
+    const double travel = s.travel_distance;
+    const int type = s.type;
 
     p.dh = diameter * aspect;
     p.dv = diameter;
@@ -78,51 +106,30 @@ void place_comet()
     p.behind = false;
 
     if (travel == 0) {
-        p.xc = int_param[I_COMET_X];
-        p.yc = int_param[I_COMET_Y];
+        p.xc = s.x;
+        p.yc = s.y;
         p.x = p.xc;
         p.y = p.yc;
         leave_overlay();
         return;
     }
 
-    const double ppd = dbl_param[D_PIXELS_PER_DEGREE];
-    const int w = frame_width();
-    const int h = frame_height();
-    const int xperspective = flag_param[F_X_PERSPECTIVE];
-    const double d = travel_offset(travel, int_param[I_COMET_TRAVEL], page_frames[PAGE_COMET].start,
-                                   page_frames[PAGE_COMET].end, current_frame());
+    const double d = travel_offset(travel, s.travel_type, s.start_frame, s.end_frame, s.frame);
 
     // A tail travels by the centre of its head, not by the centre of its box.
-    int x = int_param[I_COMET_X];
+    int x = s.x;
     if (type == COMET_TAIL_RHS)
-        x = shifted(int_param[I_COMET_X], p.hd, p.vd, -1);
+        x = shifted(s.x, p.hd, p.vd, -1);
     else if (type == COMET_TAIL_LHS)
-        x = shifted(int_param[I_COMET_X], p.hd, p.vd, 1);
-    const int y = int_param[I_COMET_Y];
+        x = shifted(s.x, p.hd, p.vd, 1);
 
-    // Directions from the viewer to the point at rest, then its position in
-    // space: px across, pz away from the viewer, vz up.
-    const double alpha = ((double)((int64_t)(w / 2) - x) / ppd + 90) * DEG2RAD;
-    const double beta = ((h / 2 - y) / ppd) * DEG2RAD;
-    double vz = ref * tan(beta);
-    if (dbl_param[D_VERTICAL_ANGLE] != 0)
-        vz = vz + tan(dbl_param[D_VERTICAL_ANGLE] * DEG2RAD) * d;
-    double px = ref * cos(alpha);
-    double pz = xperspective ? ref * sin(alpha) : ref;
-    px = px + cos((dbl_param[D_TRAVEL_ANGLE] + 90) * DEG2RAD) * d;
-    pz = pz + sin((dbl_param[D_TRAVEL_ANGLE] + 90) * DEG2RAD) * d;
-
-    const double theta = angle_deg(px, pz);
-    double dist = xperspective ? hypot(px, pz) : pz;
-    if (dist == 0)
-        dist = ZERO_DISTANCE;
+    const TravelPlace at = travel_place(s.width, s.height, s.ppd, s.perspective, x, s.y, ref, d,
+                                        s.vertical_angle, s.travel_angle, ZERO_DISTANCE);
+    const double dist = at.depth;
     p.dist = dist;
     p.behind = !(dist > 0);
-
-    // Back onto the frame.
-    p.x = w / 2.0 - (theta - 90) * ppd;
-    p.y = h / 2.0 - (atan(vz / dist) / DEG2RAD) * ppd;
+    p.x = at.x;
+    p.y = at.y;
     p.xc = trunc_i(p.x);
     p.yc = trunc_i(p.y);
 

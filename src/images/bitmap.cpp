@@ -1,13 +1,11 @@
 // Bitmap object renderer: a picture placed with perspective, scaled by exact
 // area averaging, lit, faded and blended over the frame buffer.
 #include <allegro.h> // Required for: BITMAP, bitmap_color_depth, getpixel, getr_depth, _rgb_* shifts
-#include <cmath>     // Required for: tan, cos, sin, atan, hypot
 #include <cstdint>   // Required for: int32_t, uint8_t, uint16_t, uint32_t
 
 #include "images/images.h"   // Required for: BitmapPlacement, bitmap_place, draw_bitmap
-#include "platform/angles.h" // Required for: DEG2RAD
-#include "store/canvas.h"    // Required for: RENDER_FRAME, RENDER_PREVIEW, current_frame
-#include "store/geometry.h"  // Required for: angle_deg, travel_offset
+#include "store/canvas.h"    // Required for: RENDER_FRAME, RENDER_PREVIEW, current_frame, frame_width
+#include "store/geometry.h"  // Required for: travel_offset, travel_place
 #include "store/store.h"     // Required for: D_BITMAP_DISTANCE, D_BITMAP_LIGHTING, D_BITMAP_TRANSPARENCY
 #include "store/surface.h"   // Required for: image_height, image_width
 
@@ -241,33 +239,33 @@ static void put_bitmap_pixel(int i, int j)
 }
 
 // Per-draw settings: the fade, the transparency function and the source.
-static void prepare_draw(int skip_black, int mode)
+static void prepare_draw(const BitmapSettings& s, int skip_black, int mode)
 {
     const BitmapPlacement& p = bitmap_place;
-    const int start = page_frames[PAGE_BITMAP].start;
-    const int end = page_frames[PAGE_BITMAP].end;
-    const int frame = current_frame();
+    const int start = s.start_frame;
+    const int end = s.end_frame;
+    const int frame = s.frame;
 
-    draw.frame_w = frame_width();
-    draw.frame_h = frame_height();
+    draw.frame_w = s.width;
+    draw.frame_h = s.height;
     draw.skip_black = skip_black;
     draw.mode = mode;
-    draw.light = dbl_param[D_BITMAP_LIGHTING];
+    draw.light = s.lighting;
     draw.floor_t = 0;
-    const int fade = int_param[I_BITMAP_FADE];
+    const int fade = s.fade;
     if (fade == FADE_IN || fade == FADE_OUT) {
         int n = end - start;
         if (n < 1)
             n = 1;
         if (fade == FADE_IN)
-            draw.light = dbl_param[D_BITMAP_LIGHTING] * (frame - start) / n;
+            draw.light = s.lighting * (frame - start) / n;
         else
-            draw.light = dbl_param[D_BITMAP_LIGHTING] * (end - frame) / n;
+            draw.light = s.lighting * (end - frame) / n;
         draw.floor_t = 1 - draw.light;
     }
-    draw.edge_adjust = flag_param[F_EDGE_ADJUST];
-    draw.function = int_param[I_TRANS_FUNCTION];
-    draw.flat_t = dbl_param[D_BITMAP_TRANSPARENCY];
+    draw.edge_adjust = s.edge_adjust;
+    draw.function = s.function;
+    draw.flat_t = s.transparency;
     draw.half_sw = p.sw / 2;
     draw.half_sh = p.sh / 2;
     draw.half_iw = p.iw / 2;
@@ -311,48 +309,57 @@ static void leave_overlay()
 // ---------------------------------------------------------------------------
 // Public functions
 
+BitmapSettings bitmap_settings()
+{
+    BitmapSettings s;
+    s.width = frame_width();
+    s.height = frame_height();
+    s.ppd = dbl_param[D_PIXELS_PER_DEGREE];
+    s.x = int_param[I_BITMAP_X];
+    s.y = int_param[I_BITMAP_Y];
+    s.x_scale = dbl_param[D_X_SCALE];
+    s.y_scale = dbl_param[D_Y_SCALE];
+    s.distance = dbl_param[D_BITMAP_DISTANCE];
+    s.travel_distance = dbl_param[D_TRAVEL_DISTANCE];
+    s.travel_angle = dbl_param[D_TRAVEL_ANGLE];
+    s.vertical_angle = dbl_param[D_VERTICAL_ANGLE];
+    s.travel_type = int_param[I_BITMAP_TRAVEL];
+    s.perspective = flag_param[F_X_PERSPECTIVE] != 0;
+    s.lighting = dbl_param[D_BITMAP_LIGHTING];
+    s.fade = int_param[I_BITMAP_FADE];
+    s.edge_adjust = flag_param[F_EDGE_ADJUST];
+    s.function = int_param[I_TRANS_FUNCTION];
+    s.transparency = dbl_param[D_BITMAP_TRANSPARENCY];
+    s.frame = current_frame();
+    s.start_frame = page_frames[PAGE_BITMAP].start;
+    s.end_frame = page_frames[PAGE_BITMAP].end;
+    return s;
+}
+
 void place_bitmap()
 {
+    const BitmapSettings s = bitmap_settings();
     BitmapPlacement& p = bitmap_place;
-    const double travel = dbl_param[D_TRAVEL_DISTANCE];
+    const double travel = s.travel_distance;
     if (travel == 0) {
-        p.centre_x = int_param[I_BITMAP_X];
-        p.centre_y = int_param[I_BITMAP_Y];
-        p.sx = dbl_param[D_X_SCALE];
-        p.sy = dbl_param[D_Y_SCALE];
-        placed_depth = dbl_param[D_BITMAP_DISTANCE];
+        p.centre_x = s.x;
+        p.centre_y = s.y;
+        p.sx = s.x_scale;
+        p.sy = s.y_scale;
+        placed_depth = s.distance;
     } else {
-        const double ppd = dbl_param[D_PIXELS_PER_DEGREE];
-        const double r = dbl_param[D_BITMAP_DISTANCE];
-        const int w = frame_width();
-        const int h = frame_height();
-        const double d = travel_offset(travel, int_param[I_BITMAP_TRAVEL], page_frames[PAGE_BITMAP].start,
-                                       page_frames[PAGE_BITMAP].end, current_frame());
-        const double theta = ((w / 2 - int_param[I_BITMAP_X]) / ppd + 90) * DEG2RAD;
-        double v = tan(((h / 2 - int_param[I_BITMAP_Y]) / ppd) * DEG2RAD) * r;
-        if (dbl_param[D_VERTICAL_ANGLE] != 0)
-            v = v + tan(dbl_param[D_VERTICAL_ANGLE] * DEG2RAD) * d;
-        const double alpha = (dbl_param[D_TRAVEL_ANGLE] + 90) * DEG2RAD;
-        double x, y, depth;
-        if (flag_param[F_X_PERSPECTIVE]) {
-            x = r * cos(theta) + d * cos(alpha);
-            y = r * sin(theta) + d * sin(alpha);
-            depth = hypot(x, y);
-        } else {
-            // A flat plane at distance R: the start position lies close to,
-            // not exactly on, X CENTRE.
-            x = r * cos(theta) + d * cos(alpha);
-            y = r + d * sin(alpha);
-            depth = y;
-        }
-        const double a = angle_deg(x, y);
-        if (depth == 0)
-            depth = ZERO_DEPTH;
+        const double r = s.distance;
+        const double d = travel_offset(travel, s.travel_type, s.start_frame, s.end_frame, s.frame);
+        // Without X PERSPECTIVE the picture moves in a flat plane at distance
+        // R: the start position lies close to, not exactly on, X CENTRE.
+        const TravelPlace at = travel_place(s.width, s.height, s.ppd, s.perspective, s.x, s.y, r, d,
+                                            s.vertical_angle, s.travel_angle, ZERO_DEPTH);
+        const double depth = at.depth;
         placed_depth = depth;
-        p.centre_x = w / 2.0 - (a - 90) * ppd;
-        p.centre_y = h / 2.0 - (atan(v / depth) / DEG2RAD) * ppd;
-        p.sx = dbl_param[D_X_SCALE] * r / depth;
-        p.sy = r * dbl_param[D_Y_SCALE] / depth;
+        p.centre_x = at.x;
+        p.centre_y = at.y;
+        p.sx = s.x_scale * r / depth;
+        p.sy = r * s.y_scale / depth;
     }
     p.sh = p.sy * image_height;
     p.sw = p.sx * image_width;
@@ -368,6 +375,7 @@ void place_bitmap()
 
 void draw_bitmap(int skip_black, int mode)
 {
+    const BitmapSettings s = bitmap_settings();
     BitmapPlacement& p = bitmap_place;
     if (!object_image)
         return;
@@ -388,13 +396,13 @@ void draw_bitmap(int skip_black, int mode)
     // out mirrored or empty: it is not drawn. Neither is one that lies wholly
     // outside the frame, which saves running through its rows.
     if (replay_only || p.iw <= 0 || p.ih <= 0 || !(p.sx > 0) || !(p.sy > 0) || !(placed_depth > 0) ||
-        dbl_param[D_BITMAP_DISTANCE] == 0)
+        s.distance == 0)
         return;
-    if ((int64_t)p.ileft + p.iw <= 0 || p.ileft >= frame_width() || (int64_t)p.itop + p.ih <= 0 ||
-        p.itop >= frame_height())
+    if ((int64_t)p.ileft + p.iw <= 0 || p.ileft >= s.width || (int64_t)p.itop + p.ih <= 0 ||
+        p.itop >= s.height)
         return;
 
-    prepare_draw(skip_black, mode);
+    prepare_draw(s, skip_black, mode);
     int r = 0;        // source row being consumed
     double q = p.sy;  // height of source row r not yet given to a row
     for (int j = 0; j < p.ih; j++) {

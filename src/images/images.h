@@ -24,6 +24,29 @@ int load_map_image(const char* path);
 // ---------------------------------------------------------------------------
 // Bitmap renderer (bitmap.cpp).
 
+// Everything placement and drawing read of the render settings and the
+// store, taken in one place at the start of each.
+struct BitmapSettings {
+    int32_t width, height;   // frame size in pixels
+    double ppd;              // PIXELS/DEGREE (store)
+    int32_t x, y;            // X/Y CENTRE, pixels
+    double x_scale, y_scale; // frame pixels per picture pixel at DISTANCE
+    double distance;         // DISTANCE of the picture at rest
+    double travel_distance;  // TRAVEL DISTANCE, 0 = at rest
+    double travel_angle;     // TRAVEL ANGLE, degrees
+    double vertical_angle;   // VERTICAL ANGLE of the travel, degrees
+    int32_t travel_type;     // travel curve 0..4
+    bool perspective;        // X PERSPECTIVE
+    double lighting;         // LIGHTING, brightness factor
+    int32_t fade;            // FADE: none, in, out over the frame range
+    int32_t edge_adjust;     // EDGE ADJUST
+    int32_t function;        // TRANS FUNCTION
+    double transparency;     // TRANSPARENCY of the FLAT function
+    int32_t frame;           // current frame
+    int32_t start_frame, end_frame; // the picture's frame range (store)
+};
+BitmapSettings bitmap_settings();
+
 struct BitmapPlacement {
     double centre_x, centre_y;
     double sx, sy;        // frame pixels per source pixel

@@ -233,6 +233,150 @@ static void store_backdrop_pixel(int x, int y, int r, int g, int b)
     backdrop_preview_plot(x, y, r, g, b);
 }
 
+// What load_backdrop knows of the open picture between its stages.
+struct BackdropFile {
+    FILE* f;                       // the stream rows are read from; null for PCX
+    uint8_t head[TGA_HEADER_SIZE]; // the first bytes of the file (zero past its end)
+    int64_t row_bytes;             // bytes of one stored row
+};
+
+// Which part of the picture lands where: centred on the frame and cut to it.
+struct BackdropWindow {
+    int rows, first_row, skip;          // rows painted, first frame row, source rows passed over
+    int columns, first_col, source_col; // columns painted, first frame column, first source column
+};
+
+// Tells the kind from the first bytes and checks the whole file before a
+// pixel is painted, so that a refused file leaves the frame as it was.
+// Returns -1 when the rows can be painted, else load_backdrop's result.
+static int identify_backdrop(const char* real, BackdropFile& b)
+{
+    backdrop_kind = KIND_UNKNOWN;
+    size_t got = fread(b.head, 1, sizeof b.head, b.f);
+    ImageCheck check;
+    if (got >= 2 && get_u16(b.head) == 0x4D42) {
+        fclose(b.f);
+        b.f = nullptr;
+        backdrop_kind = KIND_BMP;
+        if (read_bmp_header(real) != 0)
+            return 1;
+        b.f = bmp_stream;
+        bmp_stream = nullptr;
+        b.row_bytes = ((int64_t)image_width + 3) / 4 * 4;
+    } else if (got >= 2 && get_u16(b.head) == 0x050A) {
+        fclose(b.f);
+        b.f = nullptr;
+        backdrop_kind = KIND_PCX;
+        if (check_library_image(real, FORMAT_PCX, &check) != 0)
+            return refuse_backdrop(check.why);
+        load_map_image(image_path);
+        b.row_bytes = image_width;
+    } else if (got == TGA_HEADER_SIZE && b.head[2] == 2 && b.head[16] == 24) {
+        backdrop_kind = KIND_TGA;
+        if (check_backdrop_tga(real, &check) != 0) {
+            fclose(b.f);
+            return refuse_backdrop(check.why);
+        }
+        image_width = get_i16(b.head + 12);
+        image_height = get_i16(b.head + 14);
+        b.row_bytes = 3 * (int64_t)image_width;
+        if (b.head[0] != 0) {
+            uint8_t skip[256];
+            if (fread(skip, 1, b.head[0], b.f) != b.head[0]) {
+                fclose(b.f);
+                return refuse_backdrop("the file ends inside its identification field");
+            }
+        }
+    }
+    if (backdrop_kind == KIND_UNKNOWN) {
+        fclose(b.f);
+        tell_user_file(image_path, "Unknown Image format error!");
+        return 1;
+    }
+    if (backdrop_kind == KIND_PCX && map_image_failed)
+        return 0; // reported by load_map_image; the frame goes on without a backdrop
+    return -1;
+}
+
+// A picture larger than the frame shows its middle; a smaller one sits in
+// the middle of the frame.
+static BackdropWindow backdrop_window(int W, int H, int w, int h)
+{
+    BackdropWindow win;
+    win.skip = 0;
+    if (h > H) {
+        win.skip = (h - H) / 2;
+        win.rows = H;
+        win.first_row = 0;
+    } else {
+        win.rows = h;
+        win.first_row = (H - h) / 2;
+    }
+    if (w > W) {
+        win.source_col = (w - W) / 2;
+        win.columns = W;
+        win.first_col = 0;
+    } else {
+        win.first_col = (W - w) / 2;
+        win.columns = w;
+        win.source_col = 0;
+    }
+    return win;
+}
+
+// One painted row from its source bytes: BGR triples for a TGA, palette
+// indices otherwise.
+static void paint_backdrop_row(const BackdropWindow& win, int y, const uint8_t* src)
+{
+    if (backdrop_kind == KIND_TGA) {
+        for (int k = 0; k < win.columns; k++)
+            store_backdrop_pixel(win.first_col + k, y, src[3 * k + 2], src[3 * k + 1], src[3 * k]);
+    } else {
+        for (int k = 0; k < win.columns; k++) {
+            const uint8_t* c = map_palette[src[k]];
+            store_backdrop_pixel(win.first_col + k, y, c[0], c[1], c[2]);
+        }
+    }
+}
+
+// Reads (or, for PCX, takes from the surface map) and paints the rows of the
+// window; 1 when the file ends before its last row.
+static int paint_backdrop_rows(const BackdropFile& b, const BackdropWindow& win, uint8_t* row)
+{
+    int result = 0;
+    if (backdrop_kind == KIND_TGA) {
+        for (int i = 0; i < win.skip && result == 0; i++)
+            if (fread(row, 1, (size_t)b.row_bytes, b.f) != (size_t)b.row_bytes)
+                result = 1;
+    }
+    const bool top_down = b.head[17] == 32;
+    for (int i = 0; i < win.rows && result == 0; i++) {
+        int y;
+        const uint8_t* src;
+        if (backdrop_kind == KIND_PCX) {
+            y = win.first_row + i;
+            int map_row = win.skip + i;
+            if (!surface_map || map_row >= MAP_MAX_HEIGHT)
+                break;
+            src = surface_map->line[map_row] + win.source_col;
+        } else {
+            if (fread(row, 1, (size_t)b.row_bytes, b.f) != (size_t)b.row_bytes) {
+                result = 1;
+                break;
+            }
+            if (backdrop_kind == KIND_TGA)
+                y = top_down ? win.first_row + i : win.first_row + win.rows - 1 - i;
+            else
+                y = win.first_row + win.rows - 1 - i;
+            src = row + (backdrop_kind == KIND_TGA ? 3 * (int64_t)win.source_col : win.source_col);
+        }
+        if (replay_only)
+            continue;
+        paint_backdrop_row(win, y, src);
+    }
+    return result;
+}
+
 int load_backdrop(const char* name)
 {
     if (!name || !name[0])
@@ -240,58 +384,12 @@ int load_backdrop(const char* name)
     char real[512];
     if (start_image_path(name, F_BACKDROP_FILE_SEARCH, real, sizeof real) != 0)
         return file_error_prompt(0, name);
-    FILE* f = fopen(real, "rb");
-    if (!f)
+    BackdropFile b = {fopen(real, "rb"), {0}, 0};
+    if (!b.f)
         return file_error_prompt(0, name);
-
-    // Every kind is checked whole before a pixel is painted, so that a
-    // refused file leaves the frame as it was.
-    backdrop_kind = KIND_UNKNOWN;
-    uint8_t head[TGA_HEADER_SIZE] = {0};
-    size_t got = fread(head, 1, sizeof head, f);
-    int64_t row_bytes = 0;
-    ImageCheck check;
-    if (got >= 2 && get_u16(head) == 0x4D42) {
-        fclose(f);
-        f = nullptr;
-        backdrop_kind = KIND_BMP;
-        if (read_bmp_header(real) != 0)
-            return 1;
-        f = bmp_stream;
-        bmp_stream = nullptr;
-        row_bytes = ((int64_t)image_width + 3) / 4 * 4;
-    } else if (got >= 2 && get_u16(head) == 0x050A) {
-        fclose(f);
-        f = nullptr;
-        backdrop_kind = KIND_PCX;
-        if (check_library_image(real, FORMAT_PCX, &check) != 0)
-            return refuse_backdrop(check.why);
-        load_map_image(image_path);
-        row_bytes = image_width;
-    } else if (got == TGA_HEADER_SIZE && head[2] == 2 && head[16] == 24) {
-        backdrop_kind = KIND_TGA;
-        if (check_backdrop_tga(real, &check) != 0) {
-            fclose(f);
-            return refuse_backdrop(check.why);
-        }
-        image_width = get_i16(head + 12);
-        image_height = get_i16(head + 14);
-        row_bytes = 3 * (int64_t)image_width;
-        if (head[0] != 0) {
-            uint8_t skip[256];
-            if (fread(skip, 1, head[0], f) != head[0]) {
-                fclose(f);
-                return refuse_backdrop("the file ends inside its identification field");
-            }
-        }
-    }
-    if (backdrop_kind == KIND_UNKNOWN) {
-        fclose(f);
-        tell_user_file(image_path, "Unknown Image format error!");
-        return 1;
-    }
-    if (backdrop_kind == KIND_PCX && map_image_failed)
-        return 0; // reported by load_map_image; the frame goes on without a backdrop
+    const int identified = identify_backdrop(real, b);
+    if (identified >= 0)
+        return identified;
 
     const int W = frame_width();
     const int H = frame_height();
@@ -299,80 +397,21 @@ int load_backdrop(const char* name)
     const int h = image_height;
     if (w <= 0 || h <= 0) {
         // A top-down BMP (negative height) paints no rows.
-        if (f)
-            fclose(f);
+        if (b.f)
+            fclose(b.f);
         return 0;
     }
-    uint8_t* row = (uint8_t*)malloc((size_t)row_bytes + 16);
+    uint8_t* row = (uint8_t*)malloc((size_t)b.row_bytes + 16);
     if (!row) {
-        if (f)
-            fclose(f);
+        if (b.f)
+            fclose(b.f);
         tell_user_file(image_path, "Image memory error!");
         return 1;
     }
-
-    int rows, first_row, skip = 0;
-    if (h > H) {
-        skip = (h - H) / 2;
-        rows = H;
-        first_row = 0;
-    } else {
-        rows = h;
-        first_row = (H - h) / 2;
-    }
-    int source_col, columns, first_col;
-    if (w > W) {
-        source_col = (w - W) / 2;
-        columns = W;
-        first_col = 0;
-    } else {
-        first_col = (W - w) / 2;
-        columns = w;
-        source_col = 0;
-    }
-
-    int result = 0;
-    if (backdrop_kind == KIND_TGA) {
-        for (int i = 0; i < skip && result == 0; i++)
-            if (fread(row, 1, (size_t)row_bytes, f) != (size_t)row_bytes)
-                result = 1;
-    }
-    const bool top_down = head[17] == 32;
-    for (int i = 0; i < rows && result == 0; i++) {
-        int y;
-        const uint8_t* src;
-        if (backdrop_kind == KIND_PCX) {
-            y = first_row + i;
-            int map_row = skip + i;
-            if (!surface_map || map_row >= MAP_MAX_HEIGHT)
-                break;
-            src = surface_map->line[map_row] + source_col;
-        } else {
-            if (fread(row, 1, (size_t)row_bytes, f) != (size_t)row_bytes) {
-                result = 1;
-                break;
-            }
-            if (backdrop_kind == KIND_TGA)
-                y = top_down ? first_row + i : first_row + rows - 1 - i;
-            else
-                y = first_row + rows - 1 - i;
-            src = row + (backdrop_kind == KIND_TGA ? 3 * (int64_t)source_col : source_col);
-        }
-        if (replay_only)
-            continue;
-        if (backdrop_kind == KIND_TGA) {
-            for (int k = 0; k < columns; k++)
-                store_backdrop_pixel(first_col + k, y, src[3 * k + 2], src[3 * k + 1], src[3 * k]);
-        } else {
-            for (int k = 0; k < columns; k++) {
-                const uint8_t* c = map_palette[src[k]];
-                store_backdrop_pixel(first_col + k, y, c[0], c[1], c[2]);
-            }
-        }
-    }
+    const int result = paint_backdrop_rows(b, backdrop_window(W, H, w, h), row);
     free(row);
-    if (f)
-        fclose(f);
+    if (b.f)
+        fclose(b.f);
     if (result != 0)
         return refuse_backdrop("the file ends before its last pixel row");
     return result;

@@ -5,13 +5,14 @@
 #include <cstring> // Required for: memcpy
 
 #include "planets/render_local.h" // Required for: set_ring_pass
+#include "store/canvas.h"         // Required for: apply_parameters
 #include "store/records.h"        // Required for: MAX_OBJECTS, find_ring_locks, restore_object
 #include "store/store.h"          // Required for: CHOICE_LISTS, ChoiceList, DBL_PARAMS
 
 // ---------------------------------------------------------------------------
-// File-private state: the store as the planet's restore left it, and the
-// rings of the row, so that restoring a ring for its own settings can be
-// undone before the planet is set up again and before the row ends.
+// File-private state: the store as the planet's restore left it, kept while
+// the rings of the row are restored over it to read their settings, and
+// those settings, one per ring.
 static struct {
     int32_t ints[INT_PARAMS];
     double dbls[DBL_PARAMS];
@@ -19,7 +20,7 @@ static struct {
     char strs[STR_PARAMS][STR_LEN];
     ChoiceList choices[CHOICE_LISTS];
     PageFrames frames[MENU_PAGES];
-    int32_t rings[MAX_OBJECTS];
+    RingSettings rings[MAX_OBJECTS];
     int ring_count;
 } row;
 
@@ -43,6 +44,21 @@ static void put_back_store()
     memcpy(page_frames, row.frames, sizeof row.frames);
 }
 
+// Each ring's settings: its record restored over the planet's store, the
+// rings in list order, so an entry a ring record does not carry is the one
+// the ring before it left. Restoring does not touch the render settings,
+// which stay the planet's. Later objects and the pages see the store the
+// planet's restore left, so it is put back.
+static void read_ring_settings(const int32_t* slots, int count)
+{
+    keep_store();
+    for (int k = 0; k < count; k++) {
+        restore_object(slots[k]);
+        row.rings[k] = ring_settings();
+    }
+    put_back_store();
+}
+
 // ---------------------------------------------------------------------------
 // Public functions.
 
@@ -56,30 +72,23 @@ void draw_planet_object(int slot, int flags)
         return;
     }
     row.ring_count = ring_locks.count < MAX_OBJECTS ? ring_locks.count : MAX_OBJECTS;
-    memcpy(row.rings, ring_locks.slot, sizeof(int32_t) * row.ring_count);
 
-    // Every ring is drawn with its own record's ring settings, restored over
-    // the planet's store; the render settings keep the planet's placement,
-    // because nothing refreshes them until the planet is set up again.
-    keep_store();
-    setup_planet(number);
+    apply_parameters();
+    const PlanetSettings planet = planet_settings();
+    read_ring_settings(ring_locks.slot, row.ring_count);
+
+    setup_planet_from(planet, number);
     for (int k = 0; k < row.ring_count; k++) {
-        restore_object(row.rings[k]);
         reset_ring_pass();
-        render_ring(flags, slot);
+        render_ring_from(row.rings[k], flags, slot);
     }
 
-    // The rings replaced the planet's picture and some shared entries
-    // (REF DISTANCE, the travel): the planet is set up again from its own store.
-    put_back_store();
-    setup_planet(number);
+    // The rings replaced the planet's picture in the surface map.
+    setup_planet_from(planet, number);
     render_planet(flags);
 
     for (int k = 0; k < row.ring_count; k++) {
-        restore_object(row.rings[k]);
         set_ring_pass(1);
-        render_ring(flags, slot);
+        render_ring_from(row.rings[k], flags, slot);
     }
-    // Later objects and the pages see the store the planet's restore left.
-    put_back_store();
 }

@@ -21,6 +21,12 @@
 PlanetState planet_state;
 
 // ---------------------------------------------------------------------------
+// File-private state.
+
+// The settings of the planet last set up: render_planet draws with them.
+static PlanetSettings planet_in;
+
+// ---------------------------------------------------------------------------
 // File-private helpers.
 
 // Substitute palette indices of a planet that has no index entry (colour
@@ -83,91 +89,114 @@ void turned_box(double half_w, double half_h, double turn, double aspect, int32_
     *rows = span_int((int64_t)max_y - min_y);
 }
 
-TravelPoint travel_point(int xc, int yc, double ref, double td, double ta, int f, double zero_d)
+TravelPoint travel_point(const TravelView& view, int xc, int yc, double ref, double td, double ta, int f,
+                         double zero_d)
 {
-    const int W = rs.i[I_WIDTH], H = rs.i[I_HEIGHT];
-    const double ppd = rs.d[D_PIXELS_PER_DEGREE];
-    const bool perspective = flag_param[F_X_PERSPECTIVE] != 0;
+    const int W = view.width, H = view.height;
+    const double ppd = view.ppd;
     TravelPoint p;
     double theta = ((double)(W / 2 - xc) / ppd + 90) * DEG2RAD;
     p.Z = ref * tan(((double)(H / 2 - yc) / ppd) * DEG2RAD);
     double X = ref * cos(theta);
-    double Y = perspective ? ref * sin(theta) : ref;
+    double Y = view.perspective ? ref * sin(theta) : ref;
     double tau = (ta + 90) * DEG2RAD;
     X += cos(tau) * (td * f);
     Y += sin(tau) * (td * f);
     p.a = angle_deg(X, Y);
-    p.d = perspective ? hypot(X, Y) : Y;
+    p.d = view.perspective ? hypot(X, Y) : Y;
     if (p.d == 0)
         p.d = zero_d;
     return p;
 }
 
-void place_planet()
+PlanetSettings planet_settings()
 {
-    const int W = rs.i[I_WIDTH], H = rs.i[I_HEIGHT];
-    const double ppd = rs.d[D_PIXELS_PER_DEGREE];
-    const double ref = rs.d[D_REF_DISTANCE];
-    const double td = rs.d[D_TRAVEL_DISTANCE];
-    const double ta = rs.d[D_TRAVEL_ANGLE];
-    const int xc = rs.i[I_PLANET_X], yc = rs.i[I_PLANET_Y];
+    PlanetSettings s;
+    s.width = rs.i[I_WIDTH];
+    s.height = rs.i[I_HEIGHT];
+    s.aspect = rs.d[D_ASPECT];
+    s.ppd = rs.d[D_PIXELS_PER_DEGREE];
+    s.x = rs.i[I_PLANET_X];
+    s.y = rs.i[I_PLANET_Y];
+    s.diameter = rs.d[D_PLANET_DIAMETER];
+    s.oblate = rs.d[D_OBLATE];
+    s.polar_angle = rs.d[D_POLAR_ANGLE];
+    s.phase = rs.d[D_PHASE];
+    s.latitude = rs.d[D_PLANET_LATITUDE];
+    s.rotation_init = dbl_param[D_ROTATION_INIT];
+    s.rotation_inc = rs.d[D_ROTATION_INC];
+    s.shading = rs.d[D_SHADING];
+    s.backlight = rs.d[D_PLANET_BACKLIGHT];
+    s.lighting_limit = dbl_param[D_PLANET_LIGHTING];
+    s.ref_distance = rs.d[D_REF_DISTANCE];
+    s.travel_distance = rs.d[D_TRAVEL_DISTANCE];
+    s.travel_angle = rs.d[D_TRAVEL_ANGLE];
+    s.phase_adjust = flag_param[F_PHASE_ADJUST] != 0;
+    s.perspective = flag_param[F_X_PERSPECTIVE] != 0;
+    s.preview_rgb = flag_param[F_PREVIEW_RGB] != 0;
+    s.frame = rs.i[I_THIS_FRAME];
+    s.start_frame = page_frames[PAGE_PLANET].start;
+    return s;
+}
 
+void place_planet(const PlanetSettings& s)
+{
+    const int W = s.width, H = s.height;
+    const double ppd = s.ppd;
+    const double ref = s.ref_distance;
+    const double td = s.travel_distance;
+    const double ta = s.travel_angle;
+    const int xc = s.x, yc = s.y;
+
+    planet_state.xc = xc;
+    planet_state.yc = yc;
+    planet_state.diameter = s.diameter;
     if (td == 0) {
         planet_state.x = xc;
         planet_state.y = yc;
         return;
     }
-    const int f = rs.i[I_THIS_FRAME] - page_frames[PAGE_PLANET].start;
-    double S = ref * rs.d[D_PLANET_DIAMETER] * DEG2RAD / ppd;
-    TravelPoint p = travel_point(xc, yc, ref, td, ta, f, -1.0);
+    const int f = s.frame - s.start_frame;
+    double S = ref * s.diameter * DEG2RAD / ppd;
+    TravelPoint p = travel_point(TravelView{W, H, ppd, s.perspective}, xc, yc, ref, td, ta, f, -1.0);
     const double d = p.d;
-    rs.d[D_PLANET_DIAMETER] = (S / d) / DEG2RAD * ppd;
+    planet_state.diameter = (S / d) / DEG2RAD * ppd;
     double x = W / 2.0 - ppd * (p.a - 90);
     double y = H / 2.0 - ppd * (atan(p.Z / d) / DEG2RAD);
-    rs.i[I_PLANET_X] = trunc_int(x);
-    rs.i[I_PLANET_Y] = trunc_int(y);
+    planet_state.xc = trunc_int(x);
+    planet_state.yc = trunc_int(y);
     planet_state.x = x;
     planet_state.y = y;
     planet_state.scale = ref / d;
     overlay.scale = planet_state.scale;
 }
 
-void setup_planet(int n)
+// Light, spin and tilt for the frame, from the placed centre.
+static void planet_angles(const PlanetSettings& s)
 {
-    apply_parameters();
-    select_planet_map(n);
-    planet_label(n);
-    place_planet();
-
-    const int W = rs.i[I_WIDTH];
-    if (flag_param[F_PHASE_ADJUST])
-        rs.d[D_PHASE] += (double)(W / 2 - rs.i[I_PLANET_X]) / rs.d[D_PIXELS_PER_DEGREE];
-    planet_state.terminator_angle = (rs.d[D_PHASE] - 90) * DEG2RAD;
+    double phase = s.phase;
+    if (s.phase_adjust)
+        phase += (double)(s.width / 2 - planet_state.xc) / s.ppd;
+    planet_state.terminator_angle = (phase - 90) * DEG2RAD;
 
     if (full_map) {
-        planet_state.planet_rotation =
-            dbl_param[D_ROTATION_INIT] -
-            (rs.i[I_THIS_FRAME] - page_frames[PAGE_PLANET].start) * rs.d[D_ROTATION_INC];
+        planet_state.planet_rotation = s.rotation_init - (s.frame - s.start_frame) * s.rotation_inc;
         if (planet_state.planet_rotation < 0)
             planet_state.planet_rotation += 360;
-        planet_state.planet_latitude = rs.d[D_PLANET_LATITUDE] * DEG2RAD;
+        planet_state.planet_latitude = s.latitude * DEG2RAD;
+        planet_state.polar_angle = s.polar_angle;
     } else {
         planet_state.planet_latitude = 0;
-        rs.d[D_POLAR_ANGLE] = 90;
+        planet_state.polar_angle = 90;
         planet_state.planet_rotation = 0;
     }
+}
 
-    planet_state.full_map = full_map;
-    if (rs.d[D_PLANET_DIAMETER] < 2.0)
-        rs.d[D_PLANET_DIAMETER] = 2.0;
-    const double D = rs.d[D_PLANET_DIAMETER];
-    planet_state.rows = trunc_int(D);
-    planet_state.equatorial_diameter = D * rs.d[D_OBLATE];
-    planet_state.columns = trunc_int(planet_state.equatorial_diameter);
-
-    // Index 0 of a map is never drawn as itself: it shows the former entry-0
-    // colour through the zero index, and entry 0 turns black. Half maps draw
-    // their dark side in the dark index, a near-black grey.
+// Index 0 of a map is never drawn as itself: it shows the former entry-0
+// colour through the zero index, and entry 0 turns black. Half maps draw
+// their dark side in the dark index, a near-black grey.
+static void planet_colours(int n)
+{
     const bool indexed = n >= 0 && n < topology.record_limit && n < MAX_TOPOLOGY_RECORDS;
     int zero, dark;
     if (indexed) {
@@ -184,6 +213,31 @@ void setup_planet(int n)
     map_palette[zero & 255][2] = b0;
     planet_state.zero_colour = zero;
     planet_state.dark_colour = dark;
+}
+
+void setup_planet(int n)
+{
+    apply_parameters();
+    setup_planet_from(planet_settings(), n);
+}
+
+void setup_planet_from(const PlanetSettings& s, int n)
+{
+    planet_in = s;
+    select_planet_map(n);
+    planet_label(n);
+    place_planet(s);
+    planet_angles(s);
+
+    planet_state.full_map = full_map;
+    if (planet_state.diameter < 2.0)
+        planet_state.diameter = 2.0;
+    const double D = planet_state.diameter;
+    planet_state.rows = trunc_int(D);
+    planet_state.equatorial_diameter = D * s.oblate;
+    planet_state.columns = trunc_int(planet_state.equatorial_diameter);
+
+    planet_colours(n);
 
     tilt_kc = cos(-planet_state.planet_latitude);
     tilt_ks = sin(-planet_state.planet_latitude);
@@ -194,149 +248,210 @@ void setup_planet(int n)
     overlay.plot_h = planet_state.rows;
 }
 
+// ---------------------------------------------------------------------------
+// Drawing stages of render_planet.
+
+// What every pixel of one render_planet call shares.
+struct PlanetDraw {
+    bool full;
+    double K;             // map columns per degree of longitude
+    double A;             // equatorial radius, pixels
+    double Q;             // equatorial over polar diameter
+    double P;             // turn of the disc, degrees
+    double aspect;
+    int32_t rows, columns;
+    int64_t top, left;    // frame position of the plot box
+    double terminator;    // radians
+    double rotation;      // degrees
+    double shading, backlight, limit;
+    int mw, mh;
+    double mwd, mhd;
+    int zero_index, dark_index;
+    int half_offset;      // map columns the half map's lit side is moved by
+    bool to_frame, to_preview, preview_rgb;
+};
+
+// The plot box: the disc's rows and columns, turned by the polar angle.
+static void planet_plot_box(PlanetDraw& pd, double D, double eq)
+{
+    pd.rows = planet_state.rows;
+    if (pd.P == 0) {
+        pd.columns = trunc_int(eq * pd.aspect);
+    } else {
+        turned_box(pd.A, D / 2, pd.P, pd.aspect, &pd.columns, &pd.rows);
+    }
+    planet_state.rows = pd.rows;
+    planet_state.columns = pd.columns;
+    overlay.plot_w = pd.columns;
+    overlay.plot_h = pd.rows;
+}
+
+// Disc test in the turned and squashed frame: false outside the disc.
+static inline bool planet_disc_point(const PlanetDraw& pd, double dx, double dy, double* u, double* v,
+                                     double* rho)
+{
+    double r = hypot(dx, dy);
+    double a = angle_deg(dx, dy) - pd.P;
+    *u = cos(a * DEG2RAD) * r;
+    *v = sin(a * DEG2RAD) * r * pd.Q;
+    *rho = hypot(*u, *v);
+    return *rho < pd.A;
+}
+
+// Light, measured in screen directions from the right limb: the angle from
+// the terminator (radians) and whether the pixel lies on the dark side.
+static inline double planet_light(const PlanetDraw& pd, double dx, double kappa, bool* dark_side)
+{
+    double t2 = asin(unit_clamp(dx / (pd.A * kappa)));
+    double e = 90 - (t2 + pd.terminator - HALF_PI) * RAD2DEG;
+    int64_t g = trunc_int(e * pd.K + 0.45);
+    int64_t m = pd.mw / 2 - g;
+    if (m < 0) {
+        m %= pd.mw;
+        if (m < 0)
+            m += pd.mw;
+    }
+    *dark_side = m >= pd.mw / 2;
+    return ((double)m / pd.K) * DEG2RAD;
+}
+
+// Surface point under the pixel, then its map index (0 shown as the zero index).
+static inline int planet_texel(const PlanetDraw& pd, double u, double v, double rho)
+{
+    double beta = angle_deg(u, v);
+    double gamma = asin(rho / pd.A);
+    double longitude, latitude;
+    tilt_rotate(HALF_PI - gamma, (beta - 90) * DEG2RAD, &longitude, &latitude);
+    int row = trunc_int((latitude * RAD2DEG + 90) * pd.mhd / 180 + 0.45);
+    if (row < 0)
+        row += pd.mh;
+    row %= pd.mh;
+    if (row < 0)
+        row += pd.mh;
+    double mu = longitude * RAD2DEG * pd.K;
+    int64_t column;
+    if (pd.full) {
+        mu += pd.K * pd.rotation;
+        if (mu >= pd.mwd)
+            mu -= pd.mwd;
+        if (mu < 0)
+            mu += pd.mwd;
+        column = trunc_int(mu);
+    } else {
+        column = (int64_t)trunc_int(mu) + pd.half_offset;
+    }
+    column %= pd.mw;
+    if (column < 0)
+        column += pd.mw;
+    int index = map_texel(row, (int)column);
+    return index == 0 ? pd.zero_index : index;
+}
+
+// Brightness of the pixel; a half map's dark side also changes its index.
+static inline double planet_brightness(const PlanetDraw& pd, bool dark_side, double kappa, double lambda,
+                                       int* index)
+{
+    double b;
+    if (dark_side) {
+        if (pd.full) {
+            b = pd.backlight;
+        } else {
+            b = 0.5;
+            *index = pd.dark_index;
+        }
+    } else {
+        b = kappa * pd.shading * sin(lambda);
+        if (pd.backlight > b)
+            b = pd.backlight;
+        if (pd.limit < b)
+            b = pd.limit;
+    }
+    if (b < 0)
+        b = 0; // a negative BACKLIGHT or SHADING gives black, not wrapped channels
+    return b;
+}
+
+static inline void plot_planet_pixel(const PlanetDraw& pd, int x, int y, int index, double b)
+{
+    int red = trunc_int(map_palette[index][0] * b);
+    int green = trunc_int(map_palette[index][1] * b);
+    int blue = trunc_int(map_palette[index][2] * b);
+    if (red > 255) red = 255;
+    if (green > 255) green = 255;
+    if (blue > 255) blue = 255;
+    if (pd.to_frame)
+        put_frame_pixel(x, y, red, green, blue);
+    if (pd.to_preview) {
+        if (pd.preview_rgb && red + green + blue == 0)
+            plot_preview_zero(x, y);
+        else
+            preview_plot(x, y, red, green, blue);
+    }
+}
+
+// One row i of the plot box, columns j0 .. j1 - 1 (those inside the frame).
+static void draw_planet_row(const PlanetDraw& pd, int64_t i, int64_t j0, int64_t j1)
+{
+    const int y = (int)(pd.top + i);
+    const double dy = (double)(i - pd.rows / 2);
+    // Lighting across the row: the latitude of the light on this row.
+    const double t1 = asin(unit_clamp(dy / pd.A));
+    const double kappa = cos(t1);
+    for (int64_t j = j0; j < j1; j++) {
+        const int x = (int)(pd.left + j);
+        const double dx = (double)(j - pd.columns / 2) / pd.aspect;
+        double u, v, rho;
+        if (!planet_disc_point(pd, dx, dy, &u, &v, &rho))
+            continue;
+        bool dark_side;
+        const double lambda = planet_light(pd, dx, kappa, &dark_side);
+        int index = planet_texel(pd, u, v, rho);
+        const double b = planet_brightness(pd, dark_side, kappa, lambda, &index);
+        plot_planet_pixel(pd, x, y, index, b);
+    }
+}
+
 int render_planet(int mode)
 {
-    const bool full = planet_state.full_map != 0;
-    if (!full) {
+    const PlanetSettings& s = planet_in;
+    PlanetDraw pd;
+    pd.full = planet_state.full_map != 0;
+    if (!pd.full) {
         // The half map's columns cover 180 degrees of a doubled circumference.
         map_width *= 2;
         map_width_d *= 2;
     }
-    const double K = map_width_d / 360; // map columns per degree of longitude
-    const double D = rs.d[D_PLANET_DIAMETER];
+    pd.K = map_width_d / 360;
+    const double D = planet_state.diameter;
     const double eq = planet_state.equatorial_diameter;
-    const double A = eq / 2;
-    const double Q = eq / D;
-    const double P = rs.d[D_POLAR_ANGLE] - 90;
-    const double aspect = rs.d[D_ASPECT];
-
-    int32_t rows = planet_state.rows, columns;
-    if (P == 0) {
-        columns = trunc_int(eq * aspect);
-    } else {
-        turned_box(A, D / 2, P, aspect, &columns, &rows);
-    }
-    planet_state.rows = rows;
-    planet_state.columns = columns;
-    overlay.plot_w = columns;
-    overlay.plot_h = rows;
+    pd.A = eq / 2;
+    pd.Q = eq / D;
+    pd.P = planet_state.polar_angle - 90;
+    pd.aspect = s.aspect;
+    planet_plot_box(pd, D, eq);
 
     if (replay_only || map_width <= 0 || map_height <= 0 || !surface_map)
         return 0;
 
-    const int W = rs.i[I_WIDTH], H = rs.i[I_HEIGHT];
-    const int64_t top = (int64_t)rs.i[I_PLANET_Y] - rows / 2;
-    const int64_t left = (int64_t)rs.i[I_PLANET_X] - columns / 2;
-    const int64_t i0 = top < 0 ? -top : 0, i1 = std::min<int64_t>(rows, H - top);
-    const int64_t j0 = left < 0 ? -left : 0, j1 = std::min<int64_t>(columns, W - left);
-    const double terminator = planet_state.terminator_angle;
-    const double rotation = planet_state.planet_rotation;
-    const double shading = rs.d[D_SHADING];
-    const double backlight = rs.d[D_PLANET_BACKLIGHT];
-    const double limit = dbl_param[D_PLANET_LIGHTING];
-    const int mw = map_width, mh = map_height;
-    const double mwd = map_width_d, mhd = map_height_d;
-    const int zero_index = planet_state.zero_colour & 255;
-    const int dark_index = planet_state.dark_colour & 255;
-    const int half_offset = full ? 0 : trunc_int(terminator * RAD2DEG * K);
-    const bool to_frame = (mode & RENDER_FRAME) != 0, to_preview = (mode & RENDER_PREVIEW) != 0;
-    const bool preview_rgb = flag_param[F_PREVIEW_RGB] != 0;
+    const int W = s.width, H = s.height;
+    pd.top = (int64_t)planet_state.yc - pd.rows / 2;
+    pd.left = (int64_t)planet_state.xc - pd.columns / 2;
+    const int64_t i0 = pd.top < 0 ? -pd.top : 0, i1 = std::min<int64_t>(pd.rows, H - pd.top);
+    const int64_t j0 = pd.left < 0 ? -pd.left : 0, j1 = std::min<int64_t>(pd.columns, W - pd.left);
+    pd.terminator = planet_state.terminator_angle;
+    pd.rotation = planet_state.planet_rotation;
+    pd.shading = s.shading;
+    pd.backlight = s.backlight;
+    pd.limit = s.lighting_limit;
+    pd.mw = map_width, pd.mh = map_height;
+    pd.mwd = map_width_d, pd.mhd = map_height_d;
+    pd.zero_index = planet_state.zero_colour & 255;
+    pd.dark_index = planet_state.dark_colour & 255;
+    pd.half_offset = pd.full ? 0 : trunc_int(pd.terminator * RAD2DEG * pd.K);
+    pd.to_frame = (mode & RENDER_FRAME) != 0, pd.to_preview = (mode & RENDER_PREVIEW) != 0;
+    pd.preview_rgb = s.preview_rgb;
 
-    for (int64_t i = i0; i < i1; i++) {
-        const int y = (int)(top + i);
-        const double dy = (double)(i - rows / 2);
-        // Lighting across the row: the latitude of the light on this row.
-        const double t1 = asin(unit_clamp(dy / A));
-        const double kappa = cos(t1);
-        for (int64_t j = j0; j < j1; j++) {
-            const int x = (int)(left + j);
-            const double dx = (double)(j - columns / 2) / aspect;
-
-            // Disc test in the turned and squashed frame.
-            double r = hypot(dx, dy);
-            double a = angle_deg(dx, dy) - P;
-            double u = cos(a * DEG2RAD) * r;
-            double v = sin(a * DEG2RAD) * r * Q;
-            double rho = hypot(u, v);
-            if (!(rho < A))
-                continue;
-
-            // Light, measured in screen directions from the right limb.
-            double t2 = asin(unit_clamp(dx / (A * kappa)));
-            double e = 90 - (t2 + terminator - HALF_PI) * RAD2DEG;
-            int64_t g = trunc_int(e * K + 0.45);
-            int64_t m = mw / 2 - g;
-            if (m < 0) {
-                m %= mw;
-                if (m < 0)
-                    m += mw;
-            }
-            double lambda = ((double)m / K) * DEG2RAD;
-            bool dark_side = m >= mw / 2;
-
-            // Surface point under the pixel, then its map texel.
-            double beta = angle_deg(u, v);
-            double gamma = asin(rho / A);
-            double longitude, latitude;
-            tilt_rotate(HALF_PI - gamma, (beta - 90) * DEG2RAD, &longitude, &latitude);
-            int row = trunc_int((latitude * RAD2DEG + 90) * mhd / 180 + 0.45);
-            if (row < 0)
-                row += mh;
-            row %= mh;
-            if (row < 0)
-                row += mh;
-            double mu = longitude * RAD2DEG * K;
-            int64_t column;
-            if (full) {
-                mu += K * rotation;
-                if (mu >= mwd)
-                    mu -= mwd;
-                if (mu < 0)
-                    mu += mwd;
-                column = trunc_int(mu);
-            } else {
-                column = (int64_t)trunc_int(mu) + half_offset;
-            }
-            column %= mw;
-            if (column < 0)
-                column += mw;
-            int index = map_texel(row, (int)column);
-            if (index == 0)
-                index = zero_index;
-
-            double b;
-            if (dark_side) {
-                if (full) {
-                    b = backlight;
-                } else {
-                    b = 0.5;
-                    index = dark_index;
-                }
-            } else {
-                b = kappa * shading * sin(lambda);
-                if (backlight > b)
-                    b = backlight;
-                if (limit < b)
-                    b = limit;
-            }
-            if (b < 0)
-                b = 0; // a negative BACKLIGHT or SHADING gives black, not wrapped channels
-
-            int red = trunc_int(map_palette[index][0] * b);
-            int green = trunc_int(map_palette[index][1] * b);
-            int blue = trunc_int(map_palette[index][2] * b);
-            if (red > 255) red = 255;
-            if (green > 255) green = 255;
-            if (blue > 255) blue = 255;
-            if (to_frame)
-                put_frame_pixel(x, y, red, green, blue);
-            if (to_preview) {
-                if (preview_rgb && red + green + blue == 0)
-                    plot_preview_zero(x, y);
-                else
-                    preview_plot(x, y, red, green, blue);
-            }
-        }
-    }
+    for (int64_t i = i0; i < i1; i++)
+        draw_planet_row(pd, i, j0, j1);
     return 0;
 }

@@ -66,9 +66,41 @@ int ring_list_page(char lines[][80], int first_line, int start, int per_page);
 // ---------------------------------------------------------------------------
 // Planet renderer (planet.cpp).
 
+// Everything the planet renderer reads, taken in one place when the planet
+// is set up: the render settings as apply_parameters left them, and the few
+// entries read from the store itself.
+struct PlanetSettings {
+    int32_t width, height;      // frame size in pixels
+    double aspect;              // screen ASPECT RATIO (column stretch)
+    double ppd;                 // PIXELS/DEGREE
+    int32_t x, y;               // X CENTRE, Y CENTRE at rest, pixels
+    double diameter;            // DIAMETER pole to pole at rest, pixels
+    double oblate;              // OBLATE RATIO, equator over pole
+    double polar_angle;         // POLAR ANGLE, degrees (90 = north up)
+    double phase;               // PHASE, degrees (180 = full)
+    double latitude;            // LATITUDE of the view, degrees
+    double rotation_init;       // ROTATION INIT, degrees (store)
+    double rotation_inc;        // ROTATION INC, degrees per frame
+    double shading;             // SHADING, brightness factor of the lit side
+    double backlight;           // BACKLIGHT, least brightness
+    double lighting_limit;      // LIGHTING LIMIT, greatest brightness (store)
+    double ref_distance;        // REF DISTANCE
+    double travel_distance;     // TRAVEL DISTANCE per frame, 0 = at rest
+    double travel_angle;        // TRAVEL ANGLE, degrees
+    bool phase_adjust;          // PHASE ADJUST (store)
+    bool perspective;           // X PERSPECTIVE (store)
+    bool preview_rgb;           // PREVIEW RGB (store)
+    int32_t frame;              // current frame
+    int32_t start_frame;        // the planet's START FRAME (store)
+};
+PlanetSettings planet_settings();
+
 // What setup_planet leaves for render_planet, the ring renderer and the overlay.
 struct PlanetState {
     double x, y;                // fractional placed centre
+    int32_t xc, yc;             // placed centre, truncated
+    double diameter;            // placed pole-to-pole diameter, at least 2
+    double polar_angle;         // degrees; 90 for a half map
     double equatorial_diameter;
     int32_t rows, columns;      // plot size
     double terminator_angle;    // radians
@@ -80,15 +112,60 @@ struct PlanetState {
 };
 extern PlanetState planet_state;
 
-void place_planet();
+void place_planet(const PlanetSettings& s);
+// Refreshes the render settings, then sets the planet up from them.
 void setup_planet(int n);
+// Sets planet n up from settings taken earlier (the planet row sets the
+// planet up twice from one filling).
+void setup_planet_from(const PlanetSettings& s, int n);
 int render_planet(int mode);
 
 // ---------------------------------------------------------------------------
 // Ring renderer (ring.cpp).
 
+// Everything the ring renderer reads of the render settings and the store,
+// taken in one place.
+struct RingSettings {
+    int32_t width, height;   // frame size in pixels
+    double aspect;           // screen ASPECT RATIO
+    double ppd;              // PIXELS/DEGREE
+    int32_t frame;           // current frame
+    int32_t start_frame;     // the ring's START FRAME (store)
+    // From the store itself:
+    int32_t number;          // RING NUMBER: picture record, or a colour past the pictures
+    int32_t ring_width;      // RING WIDTH: pixels, or % of the planet's equator when locked
+    int32_t ring_height;     // RING HEIGHT: likewise
+    int32_t x, y;            // RING X/Y CENTRE, pixels (free rings)
+    double rotation_init;    // ROTATION INIT, degrees
+    double rotation_inc;     // ROTATION INC, degrees per frame
+    double lighting_limit;   // LIGHTING LIMIT, how far bright texels cover the background
+    double ref_distance;     // REF DISTANCE
+    double travel_distance;  // TRAVEL DISTANCE per frame, 0 = at rest
+    double travel_angle;     // TRAVEL ANGLE, degrees
+    bool perspective;        // X PERSPECTIVE
+    bool shadow;             // PLANET SHADOW
+    bool subpixel;           // SUBPIXELLATION
+    bool preview_rgb;        // PREVIEW RGB
+};
+RingSettings ring_settings();
+
+// Where the last render_ring call put its ring.
+struct RingState {
+    int32_t cx, cy;          // centre, pixels
+    double Wr, Hr;           // width and height of the ellipse, pixels
+    int32_t rows, columns;   // plot size
+    int mask;                // halves drawn: 1 the upper, 2 the lower, 3 both
+    double Rs;               // reach of the planet's shadow
+    double Pn;               // turn of the ring, degrees
+    double half_eq;          // half the shadowing width: the planet's, or the free ring's own
+    double scale;            // REF DISTANCE / distance of a travelling ring
+};
+extern RingState ring_state;
+
 void reset_ring_pass();
+// Reads the ring settings, then draws the ring.
 int render_ring(int mode, int lock);
+int render_ring_from(const RingSettings& s, int mode, int lock);
 
 // The driver's PLANET row (locked.cpp): the planet at slot with every ring
 // locked to it, far halves before the planet and near halves after, each

@@ -39,6 +39,14 @@ inline double unit_clamp(double v)
 void turned_box(double half_w, double half_h, double turn, double aspect, int32_t* columns,
                 int32_t* rows);
 
+// The view a travelling planet or ring is seen in: frame size in pixels,
+// PIXELS/DEGREE and X PERSPECTIVE.
+struct TravelView {
+    int32_t width, height;
+    double ppd;
+    bool perspective;
+};
+
 // Where a travelling planet or ring stands on frame f of its range, seen from
 // the viewer: the direction a (degrees) and distance d of the moved point and
 // the height Z of the start point. A zero distance becomes zero_d (-1.0 for
@@ -46,7 +54,8 @@ void turned_box(double half_w, double half_h, double turn, double aspect, int32_
 struct TravelPoint {
     double a, d, Z;
 };
-TravelPoint travel_point(int xc, int yc, double ref, double td, double ta, int f, double zero_d);
+TravelPoint travel_point(const TravelView& view, int xc, int yc, double ref, double td, double ta, int f,
+                         double zero_d);
 
 // Plots palette index 0 on the preview target: the planet's and the ring's
 // preview colour for a black pixel when PREVIEW RGB is on.

@@ -31,6 +31,8 @@ constexpr int MAP_FACE_ON = 15;        // face-on picture of the whole ring
 
 static int ring_pass = 0; // 0 before the far half around a planet, 1 between the halves
 
+RingState ring_state;
+
 // ---------------------------------------------------------------------------
 // File-private helpers.
 
@@ -62,9 +64,9 @@ static inline void order_span(int64_t* lo, int64_t* hi)
 // into [0, 360] by whole turns. Each added or taken turn is exact in doubles,
 // so fmod gives the very value the turn-by-turn loop would, without looping
 // over a huge setting.
-static double ring_rotation()
+static double ring_rotation(const RingSettings& s)
 {
-    double rot = dbl_param[D_RING_ROTATION_INIT] - dbl_param[D_RING_ROTATION_INC] * rs.i[I_THIS_FRAME];
+    double rot = s.rotation_init - s.rotation_inc * s.frame;
     if (rot < 0) {
         rot = fmod(rot, 360.0);
         if (rot < 0)
@@ -79,9 +81,9 @@ static double ring_rotation()
 }
 
 // Loads the ring's picture into the surface map; returns its map type.
-static int load_ring_picture()
+static int load_ring_picture(const RingSettings& s)
 {
-    const int number = int_param[I_RING_NUMBER];
+    const int number = s.number;
     if (number >= topology.rings_on_file) {
         // A colour ring: the colour over the outer half of the radius, black
         // (fully transparent) over the inner half.
@@ -97,6 +99,317 @@ static int load_ring_picture()
     return type == 4 ? MAP_STRIP : type;
 }
 
+// A free ring at its own place, travelling as a planet does.
+static void place_free_ring(const RingSettings& s, RingState& st)
+{
+    st.cx = s.x;
+    st.cy = s.y;
+    const double td = s.travel_distance;
+    if (td == 0) {
+        st.Wr = s.ring_width;
+        st.Hr = s.ring_height;
+        st.rows = s.ring_height;
+    } else {
+        const double ref = s.ref_distance;
+        const double ppd = s.ppd;
+        const int f = s.frame - s.start_frame;
+        const TravelView view{s.width, s.height, ppd, s.perspective};
+        TravelPoint p = travel_point(view, st.cx, st.cy, ref, td, s.travel_angle, f, -0.1);
+        const double d = p.d;
+        double x = s.width / 2.0 - ppd * (p.a - 90);
+        double y = s.height / 2.0 - ppd * (atan(p.Z / d) / DEG2RAD);
+        st.cx = trunc_int(x);
+        st.cy = trunc_int(y);
+        double scale = ref / d;
+        st.Wr = scale * s.ring_width;
+        st.Hr = scale * s.ring_height;
+        st.rows = trunc_int(st.Hr);
+        st.scale = scale;
+        overlay.scale = scale;
+    }
+    if (st.rows < 2)
+        st.rows = 2;
+    // The free ring lies flat and unturned; what shadow there is, it casts
+    // with its own width.
+    st.half_eq = st.Wr / 2;
+    st.Pn = 0;
+    st.mask = 3;
+    st.Rs = 0.1;
+}
+
+// Locked: the planet's centre, tilt and polar angle; the width a percentage
+// of its equatorial diameter. Each call draws one half, alternately.
+static void place_locked_ring(const RingSettings& s, RingState& st)
+{
+    const PlanetState& planet = planet_state;
+    st.cx = planet.xc;
+    st.cy = planet.yc;
+    const double eq = planet.equatorial_diameter;
+    st.Wr = eq * s.ring_width / 100;
+    if (planet.full_map)
+        st.Hr = sin(planet.planet_latitude) * st.Wr;
+    else
+        st.Hr = eq * s.ring_height / 100;
+    const double D = planet.diameter;
+    const double tilt = planet.polar_angle - 90;
+    if (fabs(tilt) < 0.1)
+        st.Rs = D * 100;
+    else
+        st.Rs = fabs((D / 2) / sin(tilt * DEG2RAD));
+    if (st.Hr == 0)
+        st.Hr = 2.0;
+    bool from_below = false; // the planet is tilted away: the halves swap roles
+    if (st.Hr < 0) {
+        st.Hr = -st.Hr;
+        from_below = true;
+    }
+    st.rows = trunc_int(st.Hr);
+    if (st.rows < 2)
+        st.rows = 2;
+    if (ring_pass == 0) {
+        st.mask = from_below ? 2 : 1;
+        ring_pass = 1;
+    } else {
+        st.mask = from_below ? 1 : 2;
+        ring_pass = 0;
+    }
+    st.half_eq = eq / 2;
+    st.Pn = 90 - planet.polar_angle;
+}
+
+// Plot box, turned with the planet's polar angle.
+static void ring_plot_box(const RingSettings& s, RingState& st)
+{
+    if (st.Pn == 0) {
+        st.columns = trunc_int(st.Wr * s.aspect);
+    } else {
+        turned_box(st.Wr / 2, st.Hr / 2, st.Pn, s.aspect, &st.columns, &st.rows);
+    }
+    overlay.plot_w = st.columns;
+    overlay.plot_h = st.rows;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing stages of render_ring.
+
+// What every pixel of one render_ring call shares.
+struct RingDraw {
+    int type;                    // MAP_STRIP or MAP_FACE_ON
+    int mask;
+    double Pn, aspect;
+    double rot;                  // ring rotation, degrees
+    double Ar, E;                // outer radius; width over height
+    double Kx, Ky;               // map columns per degree, map rows per pixel of radius
+    int64_t mw, mh;
+    double mwd, mhd, Wr;
+    bool subpixel, shadow_on, from_south, preview_rgb, to_preview;
+    double terminator_deg, half_eq, Rs;
+    double limit;
+    double cull_cos, cull_sin, cull_scale;
+};
+
+// Into the ring plane: turn back by the polar angle. False for a pixel that
+// the quick look shows to lie surely outside the ellipse or in the other half.
+static inline bool ring_plane_point(const RingDraw& rd, double vx, double vy, double* u, double* w)
+{
+    if (rd.Pn == 0) {
+        *u = vx;
+        *w = vy;
+        return true;
+    }
+    // Turned rings: a quick look with a plain rotation skips the pixels that
+    // lie surely outside the ellipse or in the other half. The margin is far
+    // wider than anything the turn through angle_deg can differ by (1e-5 of
+    // a pixel where a zero x is replaced), so every pixel the exact test
+    // would draw is still drawn, from the exact values.
+    const double qu = vx * rd.cull_cos + vy * rd.cull_sin;
+    const double qw = vy * rd.cull_cos - vx * rd.cull_sin;
+    const double margin = 1e-3 + 1e-9 * (fabs(vx) + fabs(vy));
+    const double reach = rd.Ar + margin * rd.cull_scale;
+    if (qu * qu + (qw * rd.E) * (qw * rd.E) > reach * reach)
+        return false;
+    if ((rd.mask == 1 && qw < -margin) || (rd.mask == 2 && qw > margin))
+        return false;
+    double r = hypot(vx, vy);
+    double a = angle_deg(vx, vy) - rd.Pn;
+    *u = cos(a * DEG2RAD) * r;
+    *w = sin(a * DEG2RAD) * r;
+    return true;
+}
+
+// The corner sample, turned the same way (w2 already stretched by E).
+static inline void ring_corner_point(const RingDraw& rd, double vx2, double vy2, double* u2, double* w2)
+{
+    if (rd.Pn == 0) {
+        *u2 = vx2;
+        *w2 = vy2 * rd.E;
+    } else {
+        double r2 = hypot(vx2, vy2);
+        double a2 = angle_deg(vx2, vy2) - rd.Pn;
+        *u2 = cos(a2 * DEG2RAD) * r2;
+        *w2 = sin(a2 * DEG2RAD) * r2 * rd.E;
+    }
+}
+
+// The planet's shadow falls on the part of the ring behind it.
+static inline bool ring_shadowed(const RingDraw& rd, double rho, double beta)
+{
+    double sigma = 225 - (rd.terminator_deg + beta);
+    if (rd.from_south)
+        sigma = 360 - sigma;
+    if (sigma < 0)
+        sigma += 360;
+    if (sigma > 360)
+        sigma -= 360;
+    if (fabs(sigma - 45) < 45 && rho < rd.Rs) {
+        double t = (sigma - 40) * DEG2RAD;
+        double us = cos(t) * rho;
+        double ws = sin(t) * rho * rd.Rs / rd.half_eq;
+        return hypot(us, ws) < rd.Rs;
+    }
+    return false;
+}
+
+// Face-on picture: the mean of the texels between the pixel's point and its
+// corner sample.
+static inline void face_on_colour(const RingDraw& rd, double rho, double beta1, double u2, double w2,
+                                  int rgb[3])
+{
+    double up = cos(beta1 * DEG2RAD) * rho;
+    double wp = sin(beta1 * DEG2RAD) * rho;
+    int64_t r1 = trunc_int((rd.Ar - wp) * rd.mhd / rd.Wr);
+    int64_t c1 = trunc_int((rd.Ar + up) * rd.mwd / rd.Wr);
+    int64_t r2 = r1, c2 = c1;
+    if (rd.subpixel) {
+        double rho2 = hypot(u2, w2);
+        double beta2 = angle_deg(u2, w2) + rd.rot;
+        double up2 = cos(beta2 * DEG2RAD) * rho2;
+        double wp2 = sin(beta2 * DEG2RAD) * rho2;
+        r2 = trunc_int((rd.Ar - wp2) * rd.mhd / rd.Wr);
+        c2 = trunc_int((rd.Ar + up2) * rd.mwd / rd.Wr);
+    }
+    order_span(&r1, &r2);
+    order_span(&c1, &c2);
+    int sum[3] = {0, 0, 0}, count = 0;
+    for (int64_t tr = r1; tr <= r2 && count < FACE_ON_SAMPLES; tr++) {
+        int64_t row = tr >= rd.mh ? tr - rd.mh : tr;
+        if (row < 0)
+            row = 0;
+        for (int64_t tc = c1; tc <= c2 && count < FACE_ON_SAMPLES; tc++) {
+            const uint8_t* p = map_palette[ring_texel(row, wrap(tc, rd.mw))];
+            sum[0] += p[0];
+            sum[1] += p[1];
+            sum[2] += p[2];
+            count++;
+        }
+    }
+    rgb[0] = sum[0] / count;
+    rgb[1] = sum[1] / count;
+    rgb[2] = sum[2] / count;
+}
+
+// Strip: angle across the map, radius down it; with the corner sample the
+// texels between the two are averaged in.
+static inline void strip_colour(const RingDraw& rd, double rho, double beta1, double u2, double w2, int rgb[3])
+{
+    int64_t c1 = wrap(trunc_int(rd.Kx * beta1), rd.mw);
+    int64_t r1 = trunc_int(rd.mhd - rho * rd.Ky);
+    if (r1 < 0)
+        r1 = 0;
+    const uint8_t* first = map_palette[ring_texel(r1 % rd.mh, c1)];
+    int R = first[0], G = first[1], B = first[2];
+    if (rd.subpixel) {
+        double rho2 = hypot(u2, w2);
+        if (rho2 < rd.Ar) {
+            int64_t c2 = wrap(trunc_int((angle_deg(u2, w2) + rd.rot) * rd.Kx), rd.mw);
+            int64_t r2 = trunc_int(rd.mhd - rho2 * rd.Ky);
+            order_span(&c1, &c2);
+            order_span(&r1, &r2);
+            int count = 1;
+            for (int64_t tr = r1; tr <= r2 && count < STRIP_SAMPLES; tr++) {
+                int64_t row = tr >= rd.mh ? tr - rd.mh : tr;
+                for (int64_t tc = c1; tc <= c2 && count < STRIP_SAMPLES; tc++) {
+                    const uint8_t* p = map_palette[ring_texel(row, wrap(tc, rd.mw))];
+                    R += p[0];
+                    G += p[1];
+                    B += p[2];
+                    count++;
+                }
+            }
+            R /= count;
+            G /= count;
+            B /= count;
+        } else {
+            R = G = B = 0; // the corner falls outside the ring: transparent
+        }
+    }
+    rgb[0] = R;
+    rgb[1] = G;
+    rgb[2] = B;
+}
+
+// Blend: black texels let all the background through, bright ones cover it
+// in proportion to LIGHTING LIMIT.
+static inline void blend_ring_pixel(const RingDraw& rd, int x, int y, const int rgb[3], bool shadowed)
+{
+    const int R = rgb[0] & 255, G = rgb[1] & 255, B = rgb[2] & 255;
+    int m = std::max(R, std::max(G, B));
+    double k = 1 - rd.limit * m / 256;
+    if (k < 0)
+        k = 0;
+    if (k > 1)
+        k = 1;
+    int Rp = trunc_int((1 - k) * R);
+    int Gp = trunc_int((1 - k) * G);
+    int Bp = trunc_int((1 - k) * B);
+    if (shadowed) {
+        Rp = std::min(Rp, 10);
+        Gp = std::min(Gp, 10);
+        Bp = std::min(Bp, 10);
+    }
+    int Fr, Fg, Fb;
+    get_frame_pixel(x, y, &Fr, &Fg, &Fb);
+    Rp = std::min(Rp + trunc_int(k * Fr), 255);
+    Gp = std::min(Gp + trunc_int(k * Fg), 255);
+    Bp = std::min(Bp + trunc_int(k * Fb), 255);
+    put_frame_pixel(x, y, Rp, Gp, Bp);
+    if (rd.to_preview) {
+        if (rd.preview_rgb && (Rp + Gp + Bp) / 3 == 0)
+            plot_preview_zero(x, y);
+        else
+            preview_plot(x, y, Rp, Gp, Bp);
+    }
+}
+
+// One pixel of the plot box: (vx, vy) from the centre, screen up positive.
+static inline void draw_ring_pixel(const RingDraw& rd, int x, int y, double vx, double vy)
+{
+    double u, w;
+    if (!ring_plane_point(rd, vx, vy, &u, &w))
+        return;
+    const double wE = w * rd.E;
+    const double rho = hypot(u, wE); // radius in the ring plane
+    if (!(rho < rd.Ar))
+        return;
+    if (!(rd.mask & (w < 0 ? 2 : 1)))
+        return;
+    const double beta = angle_deg(u, wE); // angle in the ring plane
+
+    // The corner sample; only the colour uses it.
+    double u2 = 0, w2 = 0;
+    if (rd.subpixel)
+        ring_corner_point(rd, vx + 0.95, vy - 0.95, &u2, &w2);
+    const bool shadowed = rd.shadow_on && ring_shadowed(rd, rho, beta);
+    const double beta1 = rd.rot + beta;
+
+    int rgb[3];
+    if (rd.type == MAP_FACE_ON)
+        face_on_colour(rd, rho, beta1, u2, w2, rgb);
+    else
+        strip_colour(rd, rho, beta1, u2, w2, rgb);
+    blend_ring_pixel(rd, x, y, rgb, shadowed);
+}
+
 // ---------------------------------------------------------------------------
 // Public functions.
 
@@ -104,305 +417,94 @@ void reset_ring_pass() { ring_pass = 0; }
 
 void set_ring_pass(int pass) { ring_pass = pass; }
 
-int render_ring(int mode, int lock)
+RingSettings ring_settings()
 {
-    const int W = rs.i[I_WIDTH], H = rs.i[I_HEIGHT];
-    const double aspect = rs.d[D_ASPECT];
-    const double ppd = rs.d[D_PIXELS_PER_DEGREE];
-    const int type = load_ring_picture();
+    RingSettings s;
+    s.width = rs.i[I_WIDTH];
+    s.height = rs.i[I_HEIGHT];
+    s.aspect = rs.d[D_ASPECT];
+    s.ppd = rs.d[D_PIXELS_PER_DEGREE];
+    s.frame = rs.i[I_THIS_FRAME];
+    s.start_frame = page_frames[PAGE_RING].start;
+    s.number = int_param[I_RING_NUMBER];
+    s.ring_width = int_param[I_RING_WIDTH];
+    s.ring_height = int_param[I_RING_HEIGHT];
+    s.x = int_param[I_RING_X];
+    s.y = int_param[I_RING_Y];
+    s.rotation_init = dbl_param[D_RING_ROTATION_INIT];
+    s.rotation_inc = dbl_param[D_RING_ROTATION_INC];
+    s.lighting_limit = dbl_param[D_RING_LIGHTING];
+    s.ref_distance = dbl_param[D_REF_DISTANCE];
+    s.travel_distance = dbl_param[D_TRAVEL_DISTANCE];
+    s.travel_angle = dbl_param[D_TRAVEL_ANGLE];
+    s.perspective = flag_param[F_X_PERSPECTIVE] != 0;
+    s.shadow = flag_param[F_PLANET_SHADOW] != 0;
+    s.subpixel = flag_param[F_SUBPIXELLATION] != 0;
+    s.preview_rgb = flag_param[F_PREVIEW_RGB] != 0;
+    return s;
+}
 
-    int cx, cy;
-    double Wr, Hr, Rs;
-    int32_t rows;
-    int mask;
-    if (lock < 0) {
-        // A free ring at its own place, travelling as a planet does.
-        cx = int_param[I_RING_X];
-        cy = int_param[I_RING_Y];
-        const double td = dbl_param[D_TRAVEL_DISTANCE];
-        if (td == 0) {
-            Wr = int_param[I_RING_WIDTH];
-            Hr = int_param[I_RING_HEIGHT];
-            rows = int_param[I_RING_HEIGHT];
-        } else {
-            const double ref = dbl_param[D_REF_DISTANCE];
-            const double ta = dbl_param[D_TRAVEL_ANGLE];
-            const int f = rs.i[I_THIS_FRAME] - page_frames[PAGE_RING].start;
-            TravelPoint p = travel_point(cx, cy, ref, td, ta, f, -0.1);
-            const double d = p.d;
-            double x = W / 2.0 - ppd * (p.a - 90);
-            double y = H / 2.0 - ppd * (atan(p.Z / d) / DEG2RAD);
-            cx = trunc_int(x);
-            cy = trunc_int(y);
-            double s = ref / d;
-            Wr = s * int_param[I_RING_WIDTH];
-            Hr = s * int_param[I_RING_HEIGHT];
-            rows = trunc_int(Hr);
-            planet_state.scale = s;
-            overlay.scale = s;
-        }
-        if (rows < 2)
-            rows = 2;
-        planet_state.equatorial_diameter = Wr;
-        rs.d[D_POLAR_ANGLE] = 90;
-        mask = 3;
-        Rs = 0.1;
-    } else {
-        // Locked: the planet's centre, tilt and polar angle; the width a
-        // percentage of its equatorial diameter.
-        cx = rs.i[I_PLANET_X];
-        cy = rs.i[I_PLANET_Y];
-        const double eq = planet_state.equatorial_diameter;
-        Wr = eq * int_param[I_RING_WIDTH] / 100;
-        if (planet_state.full_map)
-            Hr = sin(planet_state.planet_latitude) * Wr;
-        else
-            Hr = eq * int_param[I_RING_HEIGHT] / 100;
-        const double D = rs.d[D_PLANET_DIAMETER];
-        const double tilt = rs.d[D_POLAR_ANGLE] - 90;
-        if (fabs(tilt) < 0.1)
-            Rs = D * 100;
-        else
-            Rs = fabs((D / 2) / sin(tilt * DEG2RAD));
-        if (Hr == 0)
-            Hr = 2.0;
-        bool from_below = false; // the planet is tilted away: the halves swap roles
-        if (Hr < 0) {
-            Hr = -Hr;
-            from_below = true;
-        }
-        rows = trunc_int(Hr);
-        if (rows < 2)
-            rows = 2;
-        if (ring_pass == 0) {
-            mask = from_below ? 2 : 1;
-            ring_pass = 1;
-        } else {
-            mask = from_below ? 1 : 2;
-            ring_pass = 0;
-        }
-    }
+int render_ring(int mode, int lock) { return render_ring_from(ring_settings(), mode, lock); }
 
-    // Plot box, turned with the planet's polar angle.
-    const double Pn = 90 - rs.d[D_POLAR_ANGLE];
-    int32_t columns;
-    if (Pn == 0) {
-        columns = trunc_int(Wr * aspect);
-    } else {
-        turned_box(Wr / 2, Hr / 2, Pn, aspect, &columns, &rows);
-    }
-    planet_state.rows = rows;
-    planet_state.columns = columns;
-    overlay.plot_w = columns;
-    overlay.plot_h = rows;
+// What every pixel of the call shares, from the settings, the ring's place
+// and the planet last set up (its light and tilt cast the shadow).
+static RingDraw ring_draw(const RingSettings& s, const RingState& st, int type, int mode)
+{
+    RingDraw rd;
+    rd.type = type;
+    rd.mask = st.mask;
+    rd.Pn = st.Pn;
+    rd.aspect = s.aspect;
+    rd.rot = ring_rotation(s);
+    rd.Ar = st.Wr / 2;
+    rd.E = st.Wr / st.Hr;
+    rd.Kx = map_width_d / 360;
+    rd.Ky = map_height_d / rd.Ar;
+    rd.mw = map_width, rd.mh = map_height;
+    rd.mwd = map_width_d, rd.mhd = map_height_d;
+    rd.Wr = st.Wr;
+    rd.subpixel = s.subpixel;
+    rd.shadow_on = s.shadow;
+    rd.terminator_deg = planet_state.terminator_angle * RAD2DEG;
+    rd.from_south = planet_state.planet_latitude < 0;
+    rd.half_eq = st.half_eq;
+    rd.Rs = st.Rs;
+    rd.limit = s.lighting_limit;
+    rd.preview_rgb = s.preview_rgb;
+    rd.to_preview = (mode & RENDER_PREVIEW) != 0;
+    rd.cull_cos = cos(rd.Pn * DEG2RAD), rd.cull_sin = sin(rd.Pn * DEG2RAD);
+    rd.cull_scale = 1 + fabs(rd.E);
+    return rd;
+}
 
-    const double rot = ring_rotation();
-    const double Ar = Wr / 2;
-    const double E = Wr / Hr;
-    const double Kx = map_width_d / 360;
-    const double Ky = map_height_d / Ar;
-    const int64_t x0 = (int64_t)cx - columns / 2;
-    const int64_t y0 = (int64_t)cy - rows / 2;
+int render_ring_from(const RingSettings& s, int mode, int lock)
+{
+    const int type = load_ring_picture(s);
+    RingState& st = ring_state;
+    if (lock < 0)
+        place_free_ring(s, st);
+    else
+        place_locked_ring(s, st);
+    ring_plot_box(s, st);
 
     // A free ring of no height has no face to show; map types other than
     // the strip and the face-on picture give no colour and stay transparent.
-    if (replay_only || (lock < 0 && Hr == 0) || (type != MAP_STRIP && type != MAP_FACE_ON) ||
+    if (replay_only || (lock < 0 && st.Hr == 0) || (type != MAP_STRIP && type != MAP_FACE_ON) ||
         map_width <= 0 || map_height <= 0 || !surface_map)
         return 0;
 
-    const int64_t mw = map_width, mh = map_height;
-    const double mwd = map_width_d, mhd = map_height_d;
-    const bool subpixel = flag_param[F_SUBPIXELLATION] != 0;
-    const bool shadow_on = flag_param[F_PLANET_SHADOW] != 0;
-    const double terminator_deg = planet_state.terminator_angle * RAD2DEG;
-    const bool from_south = planet_state.planet_latitude < 0;
-    const double half_eq = planet_state.equatorial_diameter / 2;
-    const double limit = dbl_param[D_RING_LIGHTING];
-    const bool preview_rgb = flag_param[F_PREVIEW_RGB] != 0;
-    const bool to_preview = (mode & RENDER_PREVIEW) != 0;
-
-    // Turned rings: a quick look with a plain rotation skips the pixels that
-    // lie surely outside the ellipse or in the other half. The margin is far
-    // wider than anything the turn through angle_deg can differ by (1e-5 of
-    // a pixel where a zero x is replaced), so every pixel the exact test
-    // would draw is still drawn, from the exact values.
-    const double cull_cos = cos(Pn * DEG2RAD), cull_sin = sin(Pn * DEG2RAD);
-    const double cull_scale = 1 + fabs(E);
-
-    const int64_t i0 = y0 < 0 ? -y0 : 0, i1 = std::min<int64_t>(rows, H - y0);
-    const int64_t j0 = x0 < 0 ? -x0 : 0, j1 = std::min<int64_t>(columns, W - x0);
+    const RingDraw rd = ring_draw(s, st, type, mode);
+    const int64_t x0 = (int64_t)st.cx - st.columns / 2;
+    const int64_t y0 = (int64_t)st.cy - st.rows / 2;
+    const int64_t i0 = y0 < 0 ? -y0 : 0, i1 = std::min<int64_t>(st.rows, s.height - y0);
+    const int64_t j0 = x0 < 0 ? -x0 : 0, j1 = std::min<int64_t>(st.columns, s.width - x0);
     for (int64_t i = i0; i < i1; i++) {
         const int y = (int)(y0 + i);
-        const double vy = (double)(rows / 2 - i); // screen up is positive
-        const double vy2 = vy - 0.95;             // the corner sample
-        if (Pn == 0 && !(mask & (vy < 0 ? 2 : 1)))
+        const double vy = (double)(st.rows / 2 - i); // screen up is positive
+        if (rd.Pn == 0 && !(rd.mask & (vy < 0 ? 2 : 1)))
             continue; // unturned, the whole row lies in the other half
-        for (int64_t j = j0; j < j1; j++) {
-            const int x = (int)(x0 + j);
-            const double vx = (double)(j - columns / 2) / aspect;
-            const double vx2 = vx + 0.95;
-
-            // Into the ring plane: turn back by the polar angle.
-            double u, w;
-            if (Pn == 0) {
-                u = vx;
-                w = vy;
-            } else {
-                const double qu = vx * cull_cos + vy * cull_sin;
-                const double qw = vy * cull_cos - vx * cull_sin;
-                const double margin = 1e-3 + 1e-9 * (fabs(vx) + fabs(vy));
-                const double reach = Ar + margin * cull_scale;
-                if (qu * qu + (qw * E) * (qw * E) > reach * reach)
-                    continue;
-                if ((mask == 1 && qw < -margin) || (mask == 2 && qw > margin))
-                    continue;
-                double r = hypot(vx, vy);
-                double a = angle_deg(vx, vy) - Pn;
-                u = cos(a * DEG2RAD) * r;
-                w = sin(a * DEG2RAD) * r;
-            }
-            const double wE = w * E;
-            const double rho = hypot(u, wE); // radius in the ring plane
-            if (!(rho < Ar))
-                continue;
-            if (!(mask & (w < 0 ? 2 : 1)))
-                continue;
-            const double beta = angle_deg(u, wE); // angle in the ring plane
-
-            // The corner sample, turned the same way; only the colour uses it.
-            double u2 = 0, w2 = 0;
-            if (subpixel) {
-                if (Pn == 0) {
-                    u2 = vx2;
-                    w2 = vy2 * E;
-                } else {
-                    double r2 = hypot(vx2, vy2);
-                    double a2 = angle_deg(vx2, vy2) - Pn;
-                    u2 = cos(a2 * DEG2RAD) * r2;
-                    w2 = sin(a2 * DEG2RAD) * r2 * E;
-                }
-            }
-
-            // The planet's shadow falls on the part of the ring behind it.
-            bool shadowed = false;
-            if (shadow_on) {
-                double sigma = 225 - (terminator_deg + beta);
-                if (from_south)
-                    sigma = 360 - sigma;
-                if (sigma < 0)
-                    sigma += 360;
-                if (sigma > 360)
-                    sigma -= 360;
-                if (fabs(sigma - 45) < 45 && rho < Rs) {
-                    double t = (sigma - 40) * DEG2RAD;
-                    double us = cos(t) * rho;
-                    double ws = sin(t) * rho * Rs / half_eq;
-                    shadowed = hypot(us, ws) < Rs;
-                }
-            }
-            const double beta1 = rot + beta;
-
-            int R, G, B;
-            if (type == MAP_FACE_ON) {
-                double up = cos(beta1 * DEG2RAD) * rho;
-                double wp = sin(beta1 * DEG2RAD) * rho;
-                int64_t r1 = trunc_int((Ar - wp) * mhd / Wr);
-                int64_t c1 = trunc_int((Ar + up) * mwd / Wr);
-                int64_t r2 = r1, c2 = c1;
-                if (subpixel) {
-                    double rho2 = hypot(u2, w2);
-                    double beta2 = angle_deg(u2, w2) + rot;
-                    double up2 = cos(beta2 * DEG2RAD) * rho2;
-                    double wp2 = sin(beta2 * DEG2RAD) * rho2;
-                    r2 = trunc_int((Ar - wp2) * mhd / Wr);
-                    c2 = trunc_int((Ar + up2) * mwd / Wr);
-                }
-                order_span(&r1, &r2);
-                order_span(&c1, &c2);
-                int sum[3] = {0, 0, 0}, count = 0;
-                for (int64_t tr = r1; tr <= r2 && count < FACE_ON_SAMPLES; tr++) {
-                    int64_t row = tr >= mh ? tr - mh : tr;
-                    if (row < 0)
-                        row = 0;
-                    for (int64_t tc = c1; tc <= c2 && count < FACE_ON_SAMPLES; tc++) {
-                        const uint8_t* p = map_palette[ring_texel(row, wrap(tc, mw))];
-                        sum[0] += p[0];
-                        sum[1] += p[1];
-                        sum[2] += p[2];
-                        count++;
-                    }
-                }
-                R = sum[0] / count;
-                G = sum[1] / count;
-                B = sum[2] / count;
-            } else {
-                int64_t c1 = wrap(trunc_int(Kx * beta1), mw);
-                int64_t r1 = trunc_int(mhd - rho * Ky);
-                if (r1 < 0)
-                    r1 = 0;
-                const uint8_t* first = map_palette[ring_texel(r1 % mh, c1)];
-                R = first[0];
-                G = first[1];
-                B = first[2];
-                if (subpixel) {
-                    double rho2 = hypot(u2, w2);
-                    if (rho2 < Ar) {
-                        int64_t c2 = wrap(trunc_int((angle_deg(u2, w2) + rot) * Kx), mw);
-                        int64_t r2 = trunc_int(mhd - rho2 * Ky);
-                        order_span(&c1, &c2);
-                        order_span(&r1, &r2);
-                        int count = 1;
-                        for (int64_t tr = r1; tr <= r2 && count < STRIP_SAMPLES; tr++) {
-                            int64_t row = tr >= mh ? tr - mh : tr;
-                            for (int64_t tc = c1; tc <= c2 && count < STRIP_SAMPLES; tc++) {
-                                const uint8_t* p = map_palette[ring_texel(row, wrap(tc, mw))];
-                                R += p[0];
-                                G += p[1];
-                                B += p[2];
-                                count++;
-                            }
-                        }
-                        R /= count;
-                        G /= count;
-                        B /= count;
-                    } else {
-                        R = G = B = 0; // the corner falls outside the ring: transparent
-                    }
-                }
-            }
-
-            // Blend: black texels let all the background through, bright
-            // ones cover it in proportion to LIGHTING LIMIT.
-            R &= 255;
-            G &= 255;
-            B &= 255;
-            int m = std::max(R, std::max(G, B));
-            double k = 1 - limit * m / 256;
-            if (k < 0)
-                k = 0;
-            if (k > 1)
-                k = 1;
-            int Rp = trunc_int((1 - k) * R);
-            int Gp = trunc_int((1 - k) * G);
-            int Bp = trunc_int((1 - k) * B);
-            if (shadowed) {
-                Rp = std::min(Rp, 10);
-                Gp = std::min(Gp, 10);
-                Bp = std::min(Bp, 10);
-            }
-            int Fr, Fg, Fb;
-            get_frame_pixel(x, y, &Fr, &Fg, &Fb);
-            Rp = std::min(Rp + trunc_int(k * Fr), 255);
-            Gp = std::min(Gp + trunc_int(k * Fg), 255);
-            Bp = std::min(Bp + trunc_int(k * Fb), 255);
-            put_frame_pixel(x, y, Rp, Gp, Bp);
-            if (to_preview) {
-                if (preview_rgb && (Rp + Gp + Bp) / 3 == 0)
-                    plot_preview_zero(x, y);
-                else
-                    preview_plot(x, y, Rp, Gp, Bp);
-            }
-        }
+        for (int64_t j = j0; j < j1; j++)
+            draw_ring_pixel(rd, (int)(x0 + j), y, (double)(j - st.columns / 2) / rd.aspect, vy);
     }
     return 0;
 }

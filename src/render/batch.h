@@ -64,6 +64,7 @@ struct CarriedState {
     OverlayValues overlay;
     int32_t last_star_count;
     PlanetState planet_state;
+    RingState ring_state;
     CometPlacement comet_place;
     BitmapPlacement bitmap_place;
     // The surface map: a planet or ring whose record is refused draws with

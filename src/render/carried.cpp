@@ -47,6 +47,7 @@ static void carry_all(CarriedState* s, bool capture)
     carry(overlay, s->overlay, capture);
     carry(last_star_count, s->last_star_count, capture);
     carry(planet_state, s->planet_state, capture);
+    carry(ring_state, s->ring_state, capture);
     carry(comet_place, s->comet_place, capture);
     carry(bitmap_place, s->bitmap_place, capture);
 

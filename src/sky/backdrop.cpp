@@ -42,10 +42,9 @@ static inline int limit_channel(double v)
     return (int)v;
 }
 
-static void linear_fade(int mode, int x0, int x1, int y0, int y1, const int F[3], const double d[3])
+static void linear_fade(int mode, int W, int H, int x0, int x1, int y0, int y1, const int F[3],
+                        const double d[3])
 {
-    const int W = frame_width();
-    const int H = frame_height();
     const bool preview = (mode & RENDER_PREVIEW) != 0;
     const double span = (double)((int64_t)y1 - y0 + 1);
     // Columns actually inside the frame; the others are skipped anyway.
@@ -83,10 +82,8 @@ static void linear_fade(int mode, int x0, int x1, int y0, int y1, const int F[3]
 // A POLAR fade whose radius point is its centre: the limit of a shrinking
 // radius, COLOUR ONE at the centre and every other pixel pushed to 0 or 255
 // in the channels where the colours differ.
-static void polar_point(int mode, int x0, int y0, const int F[3], const double d[3])
+static void polar_point(int mode, int W, int H, int x0, int y0, const int F[3], const double d[3])
 {
-    const int W = frame_width();
-    const int H = frame_height();
     int far[3];
     for (int c = 0; c < 3; c++)
         far[c] = d[c] > 0 ? 255 : d[c] < 0 ? 0 : F[c];
@@ -100,14 +97,13 @@ static void polar_point(int mode, int x0, int y0, const int F[3], const double d
     }
 }
 
-static void polar_fade(int mode, int x0, int x1, int y0, int y1, const int F[3], const double d[3])
+static void polar_fade(int mode, int W, int H, int x0, int x1, int y0, int y1, const int F[3],
+                       const double d[3])
 {
-    const int W = frame_width();
-    const int H = frame_height();
     const bool preview = (mode & RENDER_PREVIEW) != 0;
     const double R = hypot((double)x1 - x0, (double)y1 - y0);
     if (R == 0.0) {
-        polar_point(mode, x0, y0, F, d);
+        polar_point(mode, W, H, x0, y0, F, d);
         return;
     }
     const double fx0 = x0;
@@ -125,21 +121,50 @@ static void polar_fade(int mode, int x0, int x1, int y0, int y1, const int F[3],
     }
 }
 
+SkySettings sky_settings()
+{
+    SkySettings s;
+    s.width = rs.i[I_WIDTH];
+    s.height = rs.i[I_HEIGHT];
+    s.start_x = int_param[I_START_X];
+    s.start_y = int_param[I_START_Y];
+    s.end_x = int_param[I_END_X];
+    s.end_y = int_param[I_END_Y];
+    s.fade = rs.i[I_FADE_TYPE];
+    s.colour_one = rs.i[I_COLOUR_ONE];
+    s.colour_two = rs.i[I_COLOUR_TWO];
+    s.stars = rs.i[I_STARS];
+    s.precise = rs.star_calc != 0;
+    s.ppd = rs.d[D_PIXELS_PER_DEGREE];
+    s.aspect = rs.d[D_ASPECT];
+    s.frame = rs.i[I_THIS_FRAME];
+    s.start_frame = page_frames[PAGE_SKY].start;
+    s.star_long = rs.d[D_STAR_LONG];
+    s.star_lat = rs.d[D_STAR_LAT];
+    s.star_long_inc = rs.d[D_STAR_LONG_INC];
+    s.star_lat_inc = rs.d[D_STAR_LAT_INC];
+    s.twinkle = rs.d[D_TWINKLE];
+    s.brightness = rs.d[D_BRIGHTNESS];
+    s.preview_rgb = flag_param[F_PREVIEW_RGB] != 0;
+    return s;
+}
+
 void draw_backdrop(int mode)
 {
-    const int fade = rs.i[I_FADE_TYPE];
-    int x0 = int_param[I_START_X], x1 = int_param[I_END_X];
-    int y0 = int_param[I_START_Y], y1 = int_param[I_END_Y];
+    const SkySettings s = sky_settings();
+    const int fade = s.fade;
+    int x0 = s.start_x, x1 = s.end_x;
+    int y0 = s.start_y, y1 = s.end_y;
     if (fade == FADE_NONE || replay_only)
         return;
     if (fade == FADE_LINEAR && (y0 == y1 || x0 == x1))
         return;
-    const int W = frame_width();
-    const int H = frame_height();
+    const int W = s.width;
+    const int H = s.height;
     sky_rectangle(&x0, &y0, &x1, &y1, fade == FADE_LINEAR, W, H);
 
-    const uint8_t* first = table_colour(rs.i[I_COLOUR_ONE]);
-    const uint8_t* second = table_colour(rs.i[I_COLOUR_TWO]);
+    const uint8_t* first = table_colour(s.colour_one);
+    const uint8_t* second = table_colour(s.colour_two);
     int F[3];
     double d[3];
     for (int c = 0; c < 3; c++) {
@@ -147,7 +172,7 @@ void draw_backdrop(int mode)
         d[c] = (double)second[c] - (double)first[c];
     }
     if (fade == FADE_LINEAR)
-        linear_fade(mode, x0, x1, y0, y1, F, d);
+        linear_fade(mode, W, H, x0, x1, y0, y1, F, d);
     else
-        polar_fade(mode, x0, x1, y0, y1, F, d);
+        polar_fade(mode, W, H, x0, x1, y0, y1, F, d);
 }

@@ -128,31 +128,32 @@ static inline int limit_star_channel(int v)
 
 int draw_stars(int mode)
 {
-    int x0 = int_param[I_START_X], x1 = int_param[I_END_X];
-    int y0 = int_param[I_START_Y], y1 = int_param[I_END_Y];
+    const SkySettings s = sky_settings();
+    int x0 = s.start_x, x1 = s.end_x;
+    int y0 = s.start_y, y1 = s.end_y;
     if (y0 == y1 || x0 == x1)
         return 0;
-    const int W = frame_width();
-    const int H = frame_height();
+    const int W = s.width;
+    const int H = s.height;
     sky_rectangle(&x0, &y0, &x1, &y1, true, W, H);
 
-    const double sx = rs.d[D_PIXELS_PER_DEGREE] * rs.d[D_ASPECT];
-    const double sy = rs.d[D_PIXELS_PER_DEGREE];
+    const double sx = s.ppd * s.aspect;
+    const double sy = s.ppd;
     const int64_t wr = trunc_to_int(360.0 * sx);
 
-    const int this_frame = rs.i[I_THIS_FRAME];
-    const int n = this_frame - page_frames[PAGE_SKY].start;
-    const double lon = rs.d[D_STAR_LONG] + n * rs.d[D_STAR_LONG_INC];
-    const double lat = rs.d[D_STAR_LAT] + n * rs.d[D_STAR_LAT_INC];
-    const bool precise = rs.star_calc != 0;
+    const int this_frame = s.frame;
+    const int n = this_frame - s.start_frame;
+    const double lon = s.star_long + n * s.star_long_inc;
+    const double lat = s.star_lat + n * s.star_lat_inc;
+    const bool precise = s.precise;
     const double lon0 = precise ? 0.0 : lon;
     const double lat0 = precise ? 0.0 : lat;
-    const bool north = rs.i[I_STARS] == STARS_NORTH;
-    const double twinkle = rs.d[D_TWINKLE];
-    const double brightness = rs.d[D_BRIGHTNESS];
+    const bool north = s.stars == STARS_NORTH;
+    const double twinkle = s.twinkle;
+    const double brightness = s.brightness;
     const bool to_frame = (mode & RENDER_FRAME) && !replay_only;
     const bool to_preview = (mode & RENDER_PREVIEW) && !replay_only;
-    const bool rgb_preview = flag_param[F_PREVIEW_RGB] != 0;
+    const bool rgb_preview = s.preview_rgb;
 
     load_catalogue();
     int count = 0;

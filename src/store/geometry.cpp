@@ -2,7 +2,8 @@
 // star mode, the tilt rotation of the planets and the travel curve.
 #include "store/geometry.h"
 
-#include <cmath> // Required for: atan, asin, sin, cos
+#include <cmath>   // Required for: atan, asin, sin, cos, tan, hypot
+#include <cstdint> // Required for: int64_t
 
 #include "platform/angles.h" // Required for: DEG2RAD, PI, TWO_PI
 
@@ -82,4 +83,32 @@ double travel_offset(double D, int type, int start, int end, int frame)
     default: // LINEAR: D is a distance per frame
         return D * t;
     }
+}
+
+TravelPlace travel_place(int width, int height, double ppd, bool perspective, int x, int y, double ref,
+                         double d, double va, double ta, double zero_depth)
+{
+    // Directions from the viewer to the point at rest, then its position in
+    // space: px across, pz away from the viewer, vz up. Differences in 64
+    // bits, so no setting can overflow them.
+    const double alpha = ((double)((int64_t)(width / 2) - x) / ppd + 90) * DEG2RAD;
+    const double beta = ((double)((int64_t)(height / 2) - y) / ppd) * DEG2RAD;
+    double vz = ref * std::tan(beta);
+    if (va != 0)
+        vz = vz + std::tan(va * DEG2RAD) * d;
+    double px = ref * std::cos(alpha);
+    double pz = perspective ? ref * std::sin(alpha) : ref;
+    px = px + std::cos((ta + 90) * DEG2RAD) * d;
+    pz = pz + std::sin((ta + 90) * DEG2RAD) * d;
+
+    const double theta = angle_deg(px, pz);
+    double depth = perspective ? std::hypot(px, pz) : pz;
+    if (depth == 0)
+        depth = zero_depth;
+    TravelPlace p;
+    p.depth = depth;
+    // Back onto the frame.
+    p.x = width / 2.0 - (theta - 90) * ppd;
+    p.y = height / 2.0 - (std::atan(vz / depth) / DEG2RAD) * ppd;
+    return p;
 }

@@ -17,3 +17,15 @@ extern double tilt_ks; // sine (Ks)
 double angle_deg(double x, double y);
 // Distance travelled at frame over start..end by travel type 0..4.
 double travel_offset(double D, int type, int start, int end, int frame);
+
+// Where a comet or a picture that travels stands on a frame. It rests at
+// column x, row y of a width x height frame at distance ref, moves d along
+// TRAVEL ANGLE ta (degrees) and climbs by VERTICAL ANGLE va (degrees). Gives
+// its fractional frame position and its depth (a depth of exactly 0 becomes
+// zero_depth, so the projection stays finite).
+struct TravelPlace {
+    double x, y;
+    double depth;
+};
+TravelPlace travel_place(int width, int height, double ppd, bool perspective, int x, int y, double ref,
+                         double d, double va, double ta, double zero_depth);

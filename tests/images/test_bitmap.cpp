@@ -260,18 +260,6 @@ TEST_F(Bitmap_transparency, each_function_at_its_ends)
 
 using Bitmap_placement = Bitmap;
 
-TEST_F(Bitmap_placement, receding_on_the_centre_column_halves_the_scale)
-{
-    hold(flat(40, 40, 1, 2, 3));
-    int_param[I_BITMAP_X] = W / 2;
-    dbl_param[D_TRAVEL_DISTANCE] = 10; // receding, linear: twice as far at frame 10
-    rs.i[I_THIS_FRAME] = 10;
-    place_bitmap();
-    EXPECT_EQ((int)bitmap_place.centre_x, W / 2);
-    EXPECT_DOUBLE_EQ(bitmap_place.sy, 0.5);
-    EXPECT_EQ(bitmap_place.iw, 20);
-}
-
 TEST_F(Bitmap_placement, nothing_is_drawn_at_or_behind_the_viewer_nor_replayed)
 {
     hold(flat(10, 10, 255, 255, 255));

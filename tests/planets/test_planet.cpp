@@ -5,6 +5,7 @@
 #include "test_planet_scene.h"
 
 #include "planets/planets.h" // Required for: planet_state, setup_planet
+#include "platform/angles.h" // Required for: DEG2RAD
 #include "store/canvas.h"    // Required for: RENDER_PREVIEW, preview_target, rs
 #include "store/store.h"     // Required for: D_ASPECT, D_OBLATE, D_PHASE
 #include "store/surface.h"   // Required for: colour_table
@@ -146,8 +147,8 @@ TEST_F(Planet_placement, travel_away_halves_the_size_at_twice_the_distance)
     page_frames[PAGE_PLANET].start = 5;
     int_param[I_THIS_FRAME] = 15;
     setup_planet(0);
-    EXPECT_NEAR(rs.d[D_PLANET_DIAMETER], 5.5, 1e-9);
-    EXPECT_EQ(rs.i[I_PLANET_X], 32);
+    EXPECT_NEAR(planet_state.diameter, 5.5, 1e-9);
+    EXPECT_EQ(planet_state.xc, 32);
     EXPECT_EQ(planet_state.rows, 5);
 }
 
@@ -157,13 +158,13 @@ TEST_F(Planet_placement, sideways_travel_changes_size_only_with_x_perspective)
     dbl_param[D_TRAVEL_DISTANCE] = 2.0, dbl_param[D_TRAVEL_ANGLE] = 90.0;
     int_param[I_THIS_FRAME] = 10;
     setup_planet(0);
-    EXPECT_NEAR(rs.d[D_PLANET_DIAMETER], 11.0, 1e-9);
-    EXPECT_LT(rs.i[I_PLANET_X], 32 - 50);
-    const int moved_to = rs.i[I_PLANET_X];
+    EXPECT_NEAR(planet_state.diameter, 11.0, 1e-9);
+    EXPECT_LT(planet_state.xc, 32 - 50);
+    const int moved_to = planet_state.xc;
     flag_param[F_X_PERSPECTIVE] = 1;
     setup_planet(0);
-    EXPECT_LT(rs.d[D_PLANET_DIAMETER], 10.99);
-    EXPECT_EQ(rs.i[I_PLANET_X], moved_to);
+    EXPECT_LT(planet_state.diameter, 10.99);
+    EXPECT_EQ(planet_state.xc, moved_to);
 }
 
 TEST_F(Planet_placement, phase_adjust_and_clipping)
@@ -174,7 +175,7 @@ TEST_F(Planet_placement, phase_adjust_and_clipping)
     for (auto c : {std::make_pair(12, 92.0), std::make_pair(52, 88.0)}) { // 2 degrees either side
         int_param[I_PLANET_X] = c.first;
         setup_planet(0);
-        EXPECT_NEAR(rs.d[D_PHASE], c.second, 1e-12);
+        EXPECT_NEAR(planet_state.terminator_angle, (c.second - 90) * DEG2RAD, 1e-12);
     }
     int_param[I_PLANET_X] = -2000000000;
     dbl_param[D_PLANET_DIAMETER] = 1e12; // clipped, never walks the whole box

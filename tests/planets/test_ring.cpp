@@ -72,16 +72,6 @@ TEST_F(Ring_free, lighting_limit_blends_with_the_background)
     EXPECT_EQ(count_not(SKY), 0) << "a free ring of height 0 draws nothing";
 }
 
-TEST_F(Ring_free, travelling_ring_halves_at_twice_the_distance)
-{
-    dbl_param[D_TRAVEL_DISTANCE] = 10.0;
-    int_param[I_THIS_FRAME] = 10;
-    apply_parameters();
-    render_ring(RENDER_FRAME, -1);
-    EXPECT_NEAR(overlay.scale, 0.5, 1e-12);
-    expect_at({{8, 0, WHITE_RING}, {12, 0, SKY}});
-}
-
 TEST_F(Ring_free, subpixel_corner_outside_the_ring_is_clear)
 {
     render_ring(RENDER_FRAME, -1);
@@ -128,25 +118,6 @@ TEST_F(Ring_free, strip_rows_run_inward_and_face_on_pictures_stand_upright)
     fill(SKY);
     render_ring(RENDER_FRAME, -1);
     EXPECT_EQ(count_not(SKY), 0);
-}
-
-TEST_F(Ring_free, subpixellation_averages_fine_stripes)
-{
-    install_topology({}, {ring_map(14, 360, 64, [](int x, int) { return x & 1 ? 4 : 5; })});
-    int_param[I_RING_NUMBER] = 0;
-    apply_parameters();
-    auto in_between = [] {
-        int count = 0;
-        for (const Rgb& c : frame())
-            count += c.r > 20 && c.r < 230;
-        return count;
-    };
-    render_ring(RENDER_FRAME, -1);
-    EXPECT_EQ(in_between(), 0);
-    fill(SKY);
-    flag_param[F_SUBPIXELLATION] = 1;
-    render_ring(RENDER_FRAME, -1);
-    EXPECT_GT(in_between(), 100);
 }
 
 // Locked to a blue planet of diameter 11 at (32, 24): a white colour ring
@@ -214,19 +185,6 @@ TEST_F(Ring_passes, equator_on_ring_is_two_rows_and_half_maps_take_a_percentage)
     render_ring(RENDER_FRAME, 0);
     EXPECT_EQ(overlay.plot_h, 11);
     EXPECT_EQ(overlay.plot_w, 33);
-}
-
-TEST_F(Ring_passes, planet_lies_between_the_halves)
-{
-    dbl_param[D_PLANET_LATITUDE] = 30.0;
-    setup_planet(0);
-    reset_ring_pass();
-    render_ring(RENDER_FRAME, 0);
-    setup_planet(0);
-    render_planet(RENDER_FRAME);
-    render_ring(RENDER_FRAME, 0);
-    EXPECT_EQ(pixel(32, 24 - 3), (Rgb{0, 0, 200})) << "far half hidden by the planet";
-    EXPECT_EQ(pixel(32, 24 + 5), WHITE_RING) << "near half over it";
 }
 
 TEST_F(Ring_passes, shadow_falls_only_behind_the_planet)

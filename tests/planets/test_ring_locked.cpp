@@ -111,7 +111,7 @@ TEST_F(Planet_row, restoring_rings_leaks_into_neither_the_planet_nor_the_store)
     setup_planet(0);
     render_planet(RENDER_FRAME);
     const Rgb centre = pixel(32, 24);
-    const double diameter = rs.d[D_PLANET_DIAMETER];
+    const double diameter = planet_state.diameter;
 
     restore_object(0);
     apply_parameters();
@@ -119,8 +119,8 @@ TEST_F(Planet_row, restoring_rings_leaks_into_neither_the_planet_nor_the_store)
     fill(MARK);
     draw_planet_object(0, RENDER_FRAME);
     EXPECT_EQ(pixel(32, 24 - 1), centre);
-    EXPECT_EQ(rs.d[D_PLANET_DIAMETER], diameter);
-    EXPECT_EQ(rs.i[I_PLANET_X], 32);
+    EXPECT_EQ(planet_state.diameter, diameter);
+    EXPECT_EQ(planet_state.xc, 32);
     EXPECT_EQ(store_bytes(), after_restore);
 
     store_ring(1, -1, 11, 30, 50.0); // a free ring is not the planet's

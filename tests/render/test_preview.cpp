@@ -57,11 +57,8 @@ protected:
         for (int i = 0; i < 256; i++)
             colour_table[i][0] = colour_table[i][1] = colour_table[i][2] = (uint8_t)i;
         clear_objects();
-        int_param[I_WIDTH] = PW;
-        int_param[I_HEIGHT] = PH;
-        int_param[I_END_FRAME] = 10;
-        dbl_param[D_ASPECT] = 1.0;
-        dbl_param[D_PIXELS_PER_DEGREE] = 10.0;
+        int_param[I_WIDTH] = PW, int_param[I_HEIGHT] = PH, int_param[I_END_FRAME] = 10;
+        dbl_param[D_ASPECT] = 1.0, dbl_param[D_PIXELS_PER_DEGREE] = 10.0;
         flag_param[F_PREVIEW_RGB] = 1;
         for (int p = 0; p < MENU_PAGES; p++)
             page_frames[p] = {0, 10};
@@ -84,11 +81,9 @@ protected:
     // the whole frame takes that grey; no stars.
     void add_sky(int colour, int start, int end)
     {
-        int_param[I_FADE_TYPE] = 2;
-        int_param[I_STARS] = 0;
+        int_param[I_FADE_TYPE] = 2, int_param[I_STARS] = 0;
         int_param[I_COLOUR_ONE] = int_param[I_COLOUR_TWO] = colour;
-        int_param[I_END_X] = PW - 1;
-        int_param[I_END_Y] = PH - 1;
+        int_param[I_END_X] = PW - 1, int_param[I_END_Y] = PH - 1;
         dbl_param[D_REF_DISTANCE] = 1000.0;
         page_frames[PAGE_SKY] = {start, end};
         ASSERT_GE(insert_object(PAGE_SKY), 0);
@@ -97,15 +92,9 @@ protected:
     void add_planet(int start, int end, double distance)
     {
         planet_scene::install_topology({planet_scene::plain_map("GREY", 2, 8, 8, 1)}, {});
-        int_param[I_PLANET_NUMBER] = 0;
-        int_param[I_PLANET_X] = PW / 2;
-        int_param[I_PLANET_Y] = PH / 2;
-        dbl_param[D_PLANET_DIAMETER] = 11.0;
-        dbl_param[D_OBLATE] = 1.0;
-        dbl_param[D_POLAR_ANGLE] = 90.0;
-        dbl_param[D_PHASE] = 180.0;
-        dbl_param[D_SHADING] = 1.0;
-        dbl_param[D_PLANET_LIGHTING] = 1.0;
+        int_param[I_PLANET_NUMBER] = 0, int_param[I_PLANET_X] = PW / 2, int_param[I_PLANET_Y] = PH / 2;
+        dbl_param[D_PLANET_DIAMETER] = 11.0, dbl_param[D_POLAR_ANGLE] = 90.0, dbl_param[D_PHASE] = 180.0;
+        dbl_param[D_OBLATE] = dbl_param[D_SHADING] = dbl_param[D_PLANET_LIGHTING] = 1.0;
         dbl_param[D_REF_DISTANCE] = distance;
         page_frames[PAGE_PLANET] = {start, end};
         ASSERT_GE(insert_object(PAGE_PLANET), 0);
@@ -192,12 +181,9 @@ TEST_F(Debug_overlay, a_free_ring_gets_a_box_a_locked_ring_none)
 {
     planet_scene::install_topology({planet_scene::plain_map("GREY", 2, 8, 8, 1)},
                                    {planet_scene::plain_map("BAND", 14, 8, 8, 2)});
-    int_param[I_RING_WIDTH] = 30;
-    int_param[I_RING_HEIGHT] = 10;
-    int_param[I_RING_X] = PW / 2;
-    int_param[I_RING_Y] = PH / 2;
-    dbl_param[D_RING_LIGHTING] = 1.0;
-    dbl_param[D_REF_DISTANCE] = 50.0;
+    int_param[I_RING_WIDTH] = 30, int_param[I_RING_HEIGHT] = 10;
+    int_param[I_RING_X] = PW / 2, int_param[I_RING_Y] = PH / 2;
+    dbl_param[D_RING_LIGHTING] = 1.0, dbl_param[D_REF_DISTANCE] = 50.0;
     ASSERT_GE(insert_object(PAGE_RING), 0);
     int_param[I_PLANET_LOCK] = 7; // locked to a slot that holds no planet
     dbl_param[D_REF_DISTANCE] = 40.0;
@@ -217,8 +203,7 @@ TEST_F(Page_view, sky_shows_the_no_stars_notice_only_without_stars)
     preview_target = target;
     int_param[I_FADE_TYPE] = 2;
     int_param[I_COLOUR_ONE] = int_param[I_COLOUR_TWO] = 120;
-    int_param[I_END_X] = PW - 1;
-    int_param[I_END_Y] = PH - 1;
+    int_param[I_END_X] = PW - 1, int_param[I_END_Y] = PH - 1;
     auto notice_pixels = [&]() {
         int n = 0;
         for (int y = 20; y < 20 + text_height(font); y++)
@@ -229,8 +214,7 @@ TEST_F(Page_view, sky_shows_the_no_stars_notice_only_without_stars)
     page_preview(PAGE_SKY);
     EXPECT_EQ(getpixel(target, 2, 2), makecol(120, 120, 120));
     EXPECT_GT(notice_pixels(), 20);
-    int_param[I_FADE_TYPE] = 0;
-    int_param[I_STARS] = 1;
+    int_param[I_FADE_TYPE] = 0, int_param[I_STARS] = 1;
     page_preview(PAGE_SKY);
     EXPECT_EQ(notice_pixels(), 0);
 }
@@ -238,14 +222,10 @@ TEST_F(Page_view, sky_shows_the_no_stars_notice_only_without_stars)
 TEST_F(Page_view, the_render_settings_follow_what_was_just_edited)
 {
     // A comet across x = 32, drawn whole in a 64-pixel frame.
-    dbl_param[D_COMET_DIAMETER] = 16.0;
-    dbl_param[D_COMET_ASPECT] = 1.0;
-    dbl_param[D_ILLUMINATION] = 1.0;
-    dbl_param[D_REF_DISTANCE] = 100.0;
-    int_param[I_MID_COLOUR] = 250;
-    int_param[I_EDGE_COLOUR] = 200;
-    int_param[I_COMET_X] = 32;
-    int_param[I_COMET_Y] = 24;
+    dbl_param[D_COMET_DIAMETER] = 16.0, dbl_param[D_REF_DISTANCE] = 100.0;
+    dbl_param[D_COMET_ASPECT] = dbl_param[D_ILLUMINATION] = 1.0;
+    int_param[I_MID_COLOUR] = 250, int_param[I_EDGE_COLOUR] = 200;
+    int_param[I_COMET_X] = 32, int_param[I_COMET_Y] = 24;
     apply_parameters();
     page_preview(PAGE_COMET);
     ASSERT_LT(count_pixels(0, 33), (PW - 33) * PH);

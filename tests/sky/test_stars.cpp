@@ -79,18 +79,6 @@ TEST_F(Star_field, projection_mirrors_scales_and_wrapping)
     }
 }
 
-TEST_F(Star_field, whole_sky_leaves_columns_past_the_circle_dark)
-{
-    std::vector<StarDeg> sky;
-    for (int k = 0; k < 360; k++)
-        sky.push_back({k + 0.5, (k % 100) - 50.5, 50, 50, 50});
-    write(sky);
-    EXPECT_EQ(draw(), 360);
-    for (int y = 0; y < 480; y++)
-        for (int x = 360; x < 640; x++)
-            ASSERT_EQ(pixel(x, y), (Rgb{0, 0, 0}));
-}
-
 TEST_F(Star_field, rectangle_limits_the_stars_counted_and_plotted)
 {
     write({{0.3, 0.3, 100, 100, 100}, {50.3, 0.3, 100, 100, 100}});
