@@ -39,22 +39,25 @@ int use_buffer_target(int w)
     return SCREEN_H / line_height; // 0 without a screen
 }
 
+void ui_palette_as_library(PALETTE pal)
+{
+    for (int i = 0; i < 256; i++) {
+        pal[i].r = ui_palette[i][0];
+        pal[i].g = ui_palette[i][1];
+        pal[i].b = ui_palette[i][2];
+        pal[i].filler = 0;
+    }
+}
+
 void build_ui_palette()
 {
     interface_palette(ui_palette);
     for (int i = 0; i < 256; i++)
         screen_colours[i] = i;
     screen_colours[256] = 0;
-    {
-        PALETTE pal;
-        for (int i = 0; i < 256; i++) {
-            pal[i].r = ui_palette[i][0];
-            pal[i].g = ui_palette[i][1];
-            pal[i].b = ui_palette[i][2];
-            pal[i].filler = 0;
-        }
-        set_palette(pal);
-    }
+    PALETTE pal;
+    ui_palette_as_library(pal);
+    set_palette(pal);
 }
 
 void build_screen_colours()
