@@ -171,19 +171,10 @@ static void draw_text(RgbImage& im, const char* text, int x0, int y0, int scale,
     destroy_bitmap(glyphs);
 }
 
-static RgbImage blank(int w, int h)
-{
-    RgbImage im;
-    im.width = w;
-    im.height = h;
-    im.pixels.assign(3 * (size_t)w * h, 0);
-    return im;
-}
-
 // Title picture: a ringed giant under the program's name.
 static IndexedImage title_picture()
 {
-    RgbImage im = blank(320, 256);
+    RgbImage im = nmk::blank_rgb(320, 256);
     draw_stars(im, 1997, 420);
     const uint8_t light[3] = {236, 214, 170}, dark[3] = {176, 120, 72};
     RgbImage map = nmk::banded_giant(5, 256, 128, light, dark);
@@ -204,7 +195,7 @@ static IndexedImage title_picture()
 // Second picture, in Colour table indices: a blue world and the version.
 static IndexedImage second_picture(const uint8_t colours[768])
 {
-    RgbImage im = blank(160, 128);
+    RgbImage im = nmk::blank_rgb(160, 128);
     draw_stars(im, 2024, 80);
     RgbImage map = nmk::continents(8, 256, 128);
     Sphere s{80, 70, 46, 0.35, 2.0, {0.7, 0.35, 0.62}};

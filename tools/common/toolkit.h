@@ -45,6 +45,16 @@ struct RgbImage {
     const uint8_t* at(int x, int y) const { return &pixels[3 * ((size_t)y * width + x)]; }
 };
 
+// A black picture of the given size.
+inline RgbImage blank_rgb(int width, int height)
+{
+    RgbImage im;
+    im.width = width;
+    im.height = height;
+    im.pixels.assign(3 * (size_t)width * height, 0);
+    return im;
+}
+
 // ---------------------------------------------------------------------------
 // novamir3.dat: parameter block, first image and its palette, second image,
 // Colour table.
