@@ -193,7 +193,7 @@ static IndexedImage title_picture()
 }
 
 // Second picture, in Colour table indices: a blue world and the version.
-static IndexedImage second_picture(const uint8_t colours[768])
+static IndexedImage second_picture(const uint8_t colours[DATABASE_PALETTE_BYTES])
 {
     RgbImage im = nmk::blank_rgb(160, 128);
     draw_stars(im, 2024, 80);
@@ -202,7 +202,7 @@ static IndexedImage second_picture(const uint8_t colours[768])
     draw_planet(im, map, s, nullptr);
     const uint8_t white[3] = {255, 255, 255}, cyan[3] = {120, 220, 255};
     draw_text(im, "3.0", 58, 106, 2, white, cyan);
-    std::vector<uint8_t> pal(colours, colours + 768);
+    std::vector<uint8_t> pal(colours, colours + DATABASE_PALETTE_BYTES);
     return nmk::remap_nearest(im, pal, 0, 255, true);
 }
 
@@ -227,7 +227,7 @@ int main(int argc, char** argv)
     // entry 255 white as the program sets it at start-up.
     uint8_t interface[256][3];
     interface_palette(interface);
-    uint8_t colours[768];
+    uint8_t colours[DATABASE_PALETTE_BYTES];
     for (int i = 0; i < 256; i++)
         for (int k = 0; k < 3; k++)
             colours[3 * i + k] = (uint8_t)(interface[i][k] * 4);

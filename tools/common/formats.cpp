@@ -169,19 +169,19 @@ std::vector<uint8_t> param_block(const std::vector<ParamRow>& rows)
 // Planet database.
 
 std::vector<uint8_t> database_bytes(const std::vector<uint8_t>& block, const IndexedImage& first,
-                                    const IndexedImage& second, const uint8_t colours[768])
+                                    const IndexedImage& second, const uint8_t colours[DATABASE_PALETTE_BYTES])
 {
     std::vector<uint8_t> out(block);
     append_u16(out, first.width);
     append_u16(out, first.height);
     out.insert(out.end(), first.pixels.begin(), first.pixels.end());
     std::vector<uint8_t> pal(first.palette);
-    pal.resize(768, 0);
+    pal.resize(DATABASE_PALETTE_BYTES, 0);
     out.insert(out.end(), pal.begin(), pal.end());
     append_u16(out, second.width);
     append_u16(out, second.height);
     out.insert(out.end(), second.pixels.begin(), second.pixels.end());
-    out.insert(out.end(), colours, colours + 768);
+    out.insert(out.end(), colours, colours + DATABASE_PALETTE_BYTES);
     return out;
 }
 

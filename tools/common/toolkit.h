@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "store/param_block.h" // Required for: DATABASE_PALETTE_BYTES
+
 namespace nmk {
 
 // ---------------------------------------------------------------------------
@@ -59,7 +61,7 @@ inline RgbImage blank_rgb(int width, int height)
 // novamir3.dat: parameter block, first image and its palette, second image,
 // Colour table.
 std::vector<uint8_t> database_bytes(const std::vector<uint8_t>& block, const IndexedImage& first,
-                                    const IndexedImage& second, const uint8_t colours[768]);
+                                    const IndexedImage& second, const uint8_t colours[DATABASE_PALETTE_BYTES]);
 
 // ---------------------------------------------------------------------------
 // novamir1.top.
