@@ -89,14 +89,18 @@ void use_font(int which)
     }
 }
 
-// Datafile object of each font number; 14 and above take object 1.
-static const int font_object[14] = {12, 9, 13, 7, 10, 6, 14, 11, 8, 3, 4, 5, 2, 0};
+// Datafile object of each font number; higher numbers all take one object.
+// Every object of the datafile is some number's font.
+constexpr int NUMBERED_FONTS = 14;
+constexpr int FONT_OBJECT_BEYOND = 1;
+static const int font_object[NUMBERED_FONTS] = {12, 9, 13, 7, 10, 6, 14, 11, 8, 3, 4, 5, 2, 0};
+static_assert(NUMBERED_FONTS + 1 == UI_FONTS, "the numbered fonts and the one beyond are the whole datafile");
 
 FONT* numbered_font(int n)
 {
     if (!ui_datafile || n < 0)
         return system_font ? system_font : font;
-    return (FONT*)ui_datafile[n < 14 ? font_object[n] : 1].dat;
+    return (FONT*)ui_datafile[n < NUMBERED_FONTS ? font_object[n] : FONT_OBJECT_BEYOND].dat;
 }
 
 int select_list_font(int n)

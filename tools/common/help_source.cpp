@@ -540,7 +540,7 @@ int compile_help(const std::string& source, const std::string& source_name,
     size_t title_bytes = 8; // "No help" and its zero
     for (const SourceTopic& t : c.topics)
         title_bytes += t.title.size() + 1;
-    if (title_bytes > 32767)
+    if (title_bytes > INT16_MAX) // HelpTopic::title
         return c.fail(0, "title block of %zu bytes: title offsets are 16-bit", title_bytes);
 
     c.write(out, count);
