@@ -180,7 +180,7 @@ int read_planet_database()
         for (int r = 0; r < L.h1; r++)
             memcpy(surface_map->line[r], &d[L.image1 + (size_t)r * L.w1], (size_t)L.w1);
         for (int r = 0; r < L.h2; r++)
-            memcpy(surface_map->line[r] + 320, &d[L.image2 + (size_t)r * L.w2], (size_t)L.w2);
+            memcpy(surface_map->line[r] + DATABASE_IMAGE2_COLUMN, &d[L.image2 + (size_t)r * L.w2], (size_t)L.w2);
     }
     memcpy(map_palette, &d[L.palette1], DATABASE_PALETTE_BYTES);
     memcpy(db_image1_palette, &d[L.palette1], DATABASE_PALETTE_BYTES);

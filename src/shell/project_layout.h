@@ -33,10 +33,10 @@ struct ProjectImage {
     int32_t flags[FLAG_PARAMS];
     int32_t choice_current[CHOICE_LISTS];
     char str[STR_PARAMS][STR_LEN];
-    int32_t object_count; // records held, 0..64
+    int32_t object_count;     // records held, 0..64
     int32_t current_object;
     ObjectRecord objects[MAX_OBJECTS]; // in file order
-    size_t trailing; // bytes after the last record (kept, not read)
+    size_t trailing;          // bytes after the last record (kept, not read)
 };
 
 // Decodes file bytes. Returns 0, or -1 with *why set when the file is

@@ -28,7 +28,9 @@ static_assert(BLOCK_FLAG_PARAM + 4 * FLAG_PARAMS == PARAM_BLOCK_SIZE, "parameter
 constexpr size_t DATABASE_IMAGE1_AT = PARAM_BLOCK_SIZE;
 constexpr size_t DATABASE_SIZE_BYTES = 4;      // int16 width, int16 height
 constexpr size_t DATABASE_PALETTE_BYTES = 768; // 256 x red, green, blue, 0..255 each
-// The first picture is a planet map; the second fills half the widest frame.
+// Both pictures go into the surface map, the second from its middle column
+// on, so the second may be only half as wide as the first.
 constexpr int DATABASE_IMAGE1_MAX_WIDTH = MAP_MAX_WIDTH;
-constexpr int DATABASE_IMAGE2_MAX_WIDTH = MAP_MAX_WIDTH / 2;
+constexpr int DATABASE_IMAGE2_COLUMN = MAP_MAX_WIDTH / 2;
+constexpr int DATABASE_IMAGE2_MAX_WIDTH = MAP_MAX_WIDTH - DATABASE_IMAGE2_COLUMN;
 constexpr int DATABASE_IMAGE_MAX_HEIGHT = MAP_MAX_HEIGHT;
