@@ -171,19 +171,10 @@ static void draw_text(RgbImage& im, const char* text, int x0, int y0, int scale,
     destroy_bitmap(glyphs);
 }
 
-static RgbImage blank(int w, int h)
-{
-    RgbImage im;
-    im.width = w;
-    im.height = h;
-    im.pixels.assign(3 * (size_t)w * h, 0);
-    return im;
-}
-
 // Title picture: a ringed giant under the program's name.
 static IndexedImage title_picture()
 {
-    RgbImage im = blank(320, 256);
+    RgbImage im = nmk::blank_rgb(320, 256);
     draw_stars(im, 1997, 420);
     const uint8_t light[3] = {236, 214, 170}, dark[3] = {176, 120, 72};
     RgbImage map = nmk::banded_giant(5, 256, 128, light, dark);
@@ -202,16 +193,16 @@ static IndexedImage title_picture()
 }
 
 // Second picture, in Colour table indices: a blue world and the version.
-static IndexedImage second_picture(const uint8_t colours[768])
+static IndexedImage second_picture(const uint8_t colours[DATABASE_PALETTE_BYTES])
 {
-    RgbImage im = blank(160, 128);
+    RgbImage im = nmk::blank_rgb(160, 128);
     draw_stars(im, 2024, 80);
     RgbImage map = nmk::continents(8, 256, 128);
     Sphere s{80, 70, 46, 0.35, 2.0, {0.7, 0.35, 0.62}};
     draw_planet(im, map, s, nullptr);
     const uint8_t white[3] = {255, 255, 255}, cyan[3] = {120, 220, 255};
     draw_text(im, "3.0", 58, 106, 2, white, cyan);
-    std::vector<uint8_t> pal(colours, colours + 768);
+    std::vector<uint8_t> pal(colours, colours + DATABASE_PALETTE_BYTES);
     return nmk::remap_nearest(im, pal, 0, 255, true);
 }
 
@@ -236,7 +227,7 @@ int main(int argc, char** argv)
     // entry 255 white as the program sets it at start-up.
     uint8_t interface[256][3];
     interface_palette(interface);
-    uint8_t colours[768];
+    uint8_t colours[DATABASE_PALETTE_BYTES];
     for (int i = 0; i < 256; i++)
         for (int k = 0; k < 3; k++)
             colours[3 * i + k] = (uint8_t)(interface[i][k] * 4);

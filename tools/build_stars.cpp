@@ -37,7 +37,7 @@
 #include "platform/angles.h"      // Required for: TWO_PI
 #include "platform/atomic_file.h" // Required for: write_bytes_atomically
 #include "platform/bytes.h"       // Required for: put_f32, put_u16
-#include "sky/sky.h"              // Required for: STAR_FILE_SIZE, STAR_RECORDS, STAR_RECORD_SIZE
+#include "sky/sky.h"              // Required for: STAR_FILE_SIZE, STAR_RECORDS, STAR_*_AT
 
 constexpr double SATURATION_MAG = 1.0;   // stars at least this bright are at 255
 constexpr double BRIGHTNESS_GAMMA = 0.28; // compresses 7.5 magnitudes into 255..60
@@ -193,16 +193,16 @@ int main(int argc, char** argv)
     put_u16(&out[0], STAR_RECORDS);
     for (int k = 0; k < STAR_RECORDS; k++) {
         const StarRow& s = rows[k];
-        uint8_t* rec = &out[2 + STAR_RECORD_SIZE * k];
+        uint8_t* rec = &out[STAR_HEADER_SIZE + STAR_RECORD_SIZE * k];
         // The renderer turns radians back into degrees with 360 / TWO_PI.
-        put_f32(rec + 0, (float)(s.ra_deg * (TWO_PI / 360.0)));
-        put_f32(rec + 4, (float)(s.dec_deg * (TWO_PI / 360.0)));
+        put_f32(rec + STAR_LONGITUDE_AT, (float)(s.ra_deg * (TWO_PI / 360.0)));
+        put_f32(rec + STAR_LATITUDE_AT, (float)(s.dec_deg * (TWO_PI / 360.0)));
         double rgb[3];
         blackbody_rgb(temperature_of(s.bv), rgb);
         double level = level_of(s.mag);
         for (int c = 0; c < 3; c++)
-            rec[8 + c] = channel(level * rgb[c]);
-        rec[11] = 0;
+            rec[STAR_COLOUR_AT + c] = channel(level * rgb[c]);
+        rec[STAR_COLOUR_AT + 3] = 0;
     }
 
     // A failed write keeps the old file.

@@ -189,10 +189,7 @@ static IndexedImage saturn_strip()
     const int W = 360, H = 256;
     int ring_rows = (int)(H * (1.0 - RING_INNER_SHARE));
     std::vector<double> profile = saturn_profile(ring_rows);
-    RgbImage im;
-    im.width = W;
-    im.height = H;
-    im.pixels.assign(3 * W * H, 0);
+    RgbImage im = nmk::blank_rgb(W, H);
     for (int y = 0; y < ring_rows; y++)
         for (int x = 0; x < W; x++) {
             double angle = (x + 0.5) * 2 * PI_EXACT / W;
@@ -208,10 +205,7 @@ static IndexedImage saturn_face()
 {
     const int S = 256, PROFILE = 512;
     std::vector<double> profile = saturn_profile(PROFILE);
-    RgbImage im;
-    im.width = S;
-    im.height = S;
-    im.pixels.assign(3 * S * S, 0);
+    RgbImage im = nmk::blank_rgb(S, S);
     for (int y = 0; y < S; y++)
         for (int x = 0; x < S; x++) {
             double u = (x + 0.5) / (S / 2) - 1.0, w = 1.0 - (y + 0.5) / (S / 2);
@@ -240,10 +234,7 @@ static IndexedImage arc_rings()
     };
     // Arcs on the outer ringlet: centre angle and half length, degrees.
     static const double arcs[][2] = {{40, 6}, {58, 3}, {75, 8}};
-    RgbImage im;
-    im.width = W;
-    im.height = H;
-    im.pixels.assign(3 * W * H, 0);
+    RgbImage im = nmk::blank_rgb(W, H);
     for (int y = 0; y < H; y++)
         for (int x = 0; x < W; x++) {
             double share = 1.0 - (y + 0.5) / H, angle = x + 0.5;

@@ -19,8 +19,9 @@
 #include <vector>
 
 #include "platform/atomic_file.h" // Required for: write_file_atomically
+#include "sky/sky.h"              // Required for: STAR_RECORDS
 
-constexpr int WANTED_STARS = 5080; // the star catalogue holds exactly this many
+constexpr int WANTED_STARS = STAR_RECORDS; // the star catalogue holds exactly this many
 
 struct Star {
     long ra_centis;   // right ascension in hundredths of a second of time

@@ -13,7 +13,7 @@
 #include "store/canvas.h"          // Required for: create_frame_buffer, frame_buffer
 #include "store/filelists.h"       // Required for: scan_images, scan_projects
 #include "store/palette.h"         // Required for: interface_palette, startup_palette
-#include "store/param_block.h"     // Required for: BLOCK_DBL_MAX, BLOCK_DBL_MIN, BLOCK_DBL_PARAM
+#include "store/param_block.h"     // Required for: BLOCK_DBL_PARAM ..., DATABASE_IMAGE1_AT ...
 #include "store/prompt.h"          // Required for: tell_screen_notice, tell_user
 #include "store/store.h"           // Required for: DBL_PARAMS, FLAG_PARAMS, INT_PARAMS
 #include "store/surface.h"         // Required for: colour_table, map_palette, surface_map
@@ -94,33 +94,33 @@ struct DatabaseLayout {
 // Walks the image part of the file; false with the problem in why.
 static bool check_image_part(const std::vector<uint8_t>& d, DatabaseLayout& L, char* why, size_t n)
 {
-    size_t pos = PARAM_BLOCK_SIZE;
-    if (d.size() < pos + 4) {
+    size_t pos = DATABASE_IMAGE1_AT;
+    if (d.size() < pos + DATABASE_SIZE_BYTES) {
         snprintf(why, n, "the file ends before the first image");
         return false;
     }
     L.w1 = get_i16(&d[pos]);
     L.h1 = get_i16(&d[pos + 2]);
-    if (L.w1 < 0 || L.w1 > MAP_MAX_WIDTH || L.h1 < 0 || L.h1 > MAP_MAX_HEIGHT) {
+    if (L.w1 < 0 || L.w1 > DATABASE_IMAGE1_MAX_WIDTH || L.h1 < 0 || L.h1 > DATABASE_IMAGE_MAX_HEIGHT) {
         snprintf(why, n, "first image of %d x %d is not within 640 x 256", L.w1, L.h1);
         return false;
     }
-    L.image1 = pos + 4;
+    L.image1 = pos + DATABASE_SIZE_BYTES;
     L.palette1 = L.image1 + (size_t)L.w1 * L.h1;
-    pos = L.palette1 + 768;
-    if (d.size() < pos + 4) {
+    pos = L.palette1 + DATABASE_PALETTE_BYTES;
+    if (d.size() < pos + DATABASE_SIZE_BYTES) {
         snprintf(why, n, "the file ends inside the first image or its palette");
         return false;
     }
     L.w2 = get_i16(&d[pos]);
     L.h2 = get_i16(&d[pos + 2]);
-    if (L.w2 < 0 || L.w2 > MAP_MAX_WIDTH / 2 || L.h2 < 0 || L.h2 > MAP_MAX_HEIGHT) {
+    if (L.w2 < 0 || L.w2 > DATABASE_IMAGE2_MAX_WIDTH || L.h2 < 0 || L.h2 > DATABASE_IMAGE_MAX_HEIGHT) {
         snprintf(why, n, "second image of %d x %d is not within 320 x 256", L.w2, L.h2);
         return false;
     }
-    L.image2 = pos + 4;
+    L.image2 = pos + DATABASE_SIZE_BYTES;
     L.colours = L.image2 + (size_t)L.w2 * L.h2;
-    if (d.size() < L.colours + 768) {
+    if (d.size() < L.colours + DATABASE_PALETTE_BYTES) {
         snprintf(why, n, "the file ends inside the second image or the Colour table");
         return false;
     }
@@ -180,11 +180,11 @@ int read_planet_database()
         for (int r = 0; r < L.h1; r++)
             memcpy(surface_map->line[r], &d[L.image1 + (size_t)r * L.w1], (size_t)L.w1);
         for (int r = 0; r < L.h2; r++)
-            memcpy(surface_map->line[r] + 320, &d[L.image2 + (size_t)r * L.w2], (size_t)L.w2);
+            memcpy(surface_map->line[r] + DATABASE_IMAGE2_COLUMN, &d[L.image2 + (size_t)r * L.w2], (size_t)L.w2);
     }
-    memcpy(map_palette, &d[L.palette1], 768);
-    memcpy(db_image1_palette, &d[L.palette1], 768);
-    memcpy(colour_table, &d[L.colours], 768);
+    memcpy(map_palette, &d[L.palette1], DATABASE_PALETTE_BYTES);
+    memcpy(db_image1_palette, &d[L.palette1], DATABASE_PALETTE_BYTES);
+    memcpy(colour_table, &d[L.colours], DATABASE_PALETTE_BYTES);
     db_image1_w = L.w1;
     db_image1_h = L.h1;
     db_image2_w = L.w2;

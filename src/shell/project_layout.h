@@ -7,17 +7,22 @@
 
 #include "shell/shell.h"   // Required for: PROJECT_HEADER_SIZE
 #include "store/records.h" // Required for: MAX_OBJECTS, OBJECT_RECORD_SIZE, ObjectRecord
-#include "store/store.h"   // Required for: CHOICE_LISTS, DBL_PARAMS, FLAG_PARAMS
+#include "store/store.h"   // Required for: CHOICE_LISTS, DBL_PARAMS, FLAG_PARAMS, STR_LEN
 
-// Byte offsets of the blocks (little-endian, no header, no padding).
-constexpr size_t PROJECT_DBL_AT = 0;       // dbl_param, 40 doubles
-constexpr size_t PROJECT_INT_AT = 320;     // int_param, 40 x int32
-constexpr size_t PROJECT_FLAG_AT = 480;    // flag_param, 20 x int32
-constexpr size_t PROJECT_CHOICE_AT = 560;  // current of lists 0..9, 10 x int32
-constexpr size_t PROJECT_STR_AT = 600;     // str_param, 8 x 40 bytes written whole
-constexpr size_t PROJECT_COUNT_AT = 920;   // object_count, int32
-constexpr size_t PROJECT_CURRENT_AT = 924; // current_object, int32
-constexpr size_t PROJECT_OBJECTS_AT = 928; // object_count records of 324 bytes
+// Byte offsets of the blocks (little-endian, no header, no padding), each
+// following the one before: decimals are 8 bytes, whole numbers 4, strings
+// STR_LEN bytes written whole.
+constexpr size_t PROJECT_DBL_AT = 0;                                           // dbl_param
+constexpr size_t PROJECT_INT_AT = PROJECT_DBL_AT + 8 * (size_t)DBL_PARAMS;     // int_param
+constexpr size_t PROJECT_FLAG_AT = PROJECT_INT_AT + 4 * (size_t)INT_PARAMS;    // flag_param
+constexpr size_t PROJECT_CHOICE_AT = PROJECT_FLAG_AT + 4 * (size_t)FLAG_PARAMS; // current of lists 0..9
+constexpr size_t PROJECT_STR_AT = PROJECT_CHOICE_AT + 4 * (size_t)CHOICE_LISTS; // str_param
+constexpr size_t PROJECT_COUNT_AT = PROJECT_STR_AT + (size_t)STR_PARAMS * STR_LEN; // object_count
+constexpr size_t PROJECT_CURRENT_AT = PROJECT_COUNT_AT + 4;                   // current_object
+constexpr size_t PROJECT_OBJECTS_AT = PROJECT_CURRENT_AT + 4; // object_count records of 324 bytes
+static_assert(PROJECT_INT_AT == 320 && PROJECT_FLAG_AT == 480 && PROJECT_CHOICE_AT == 560 &&
+                  PROJECT_STR_AT == 600 && PROJECT_COUNT_AT == 920,
+              "the blocks lie where saved projects have them");
 static_assert(PROJECT_OBJECTS_AT == (size_t)PROJECT_HEADER_SIZE, "project header is 928 bytes");
 // Longest file a project can be: 64 records.
 constexpr size_t PROJECT_MAX_SIZE = PROJECT_OBJECTS_AT + (size_t)MAX_OBJECTS * OBJECT_RECORD_SIZE;

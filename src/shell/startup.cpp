@@ -52,20 +52,14 @@ static int read_command_line(int argc, char** argv, StartOptions* o)
             platform_fullscreen = true;
             continue;
         }
-        if (!strcmp(a, "--script")) {
+        // The options that take a file name.
+        const char** file = !strcmp(a, "--script") ? &o->script : !strcmp(a, "--log") ? &o->log : nullptr;
+        if (file) {
             if (i + 1 >= argc) {
-                fprintf(stderr, "novamir: --script needs a file name\n");
+                fprintf(stderr, "novamir: %s needs a file name\n", a);
                 return -1;
             }
-            o->script = argv[++i];
-            continue;
-        }
-        if (!strcmp(a, "--log")) {
-            if (i + 1 >= argc) {
-                fprintf(stderr, "novamir: --log needs a file name\n");
-                return -1;
-            }
-            o->log = argv[++i];
+            *file = argv[++i];
             continue;
         }
         if (a[0] == '-' && a[1] == '-') {

@@ -92,14 +92,14 @@ static void load_catalogue()
     size_t got = fread(bytes, 1, sizeof bytes, f);
     fclose(f);
     catalogue.header = got >= 2 ? get_i16(bytes) : 0;
-    int n = got >= 2 ? (int)((got - 2) / STAR_RECORD_SIZE) : 0;
+    int n = got >= STAR_HEADER_SIZE ? (int)((got - STAR_HEADER_SIZE) / STAR_RECORD_SIZE) : 0;
     for (int k = 0; k < n; k++) {
-        const uint8_t* p = bytes + 2 + STAR_RECORD_SIZE * k;
-        catalogue.record[k].longitude = get_f32(p);
-        catalogue.record[k].latitude = get_f32(p + 4);
-        catalogue.record[k].red = p[8];
-        catalogue.record[k].green = p[9];
-        catalogue.record[k].blue = p[10];
+        const uint8_t* p = bytes + STAR_HEADER_SIZE + STAR_RECORD_SIZE * k;
+        catalogue.record[k].longitude = get_f32(p + STAR_LONGITUDE_AT);
+        catalogue.record[k].latitude = get_f32(p + STAR_LATITUDE_AT);
+        catalogue.record[k].red = p[STAR_COLOUR_AT];
+        catalogue.record[k].green = p[STAR_COLOUR_AT + 1];
+        catalogue.record[k].blue = p[STAR_COLOUR_AT + 2];
     }
     catalogue.count = n;
     if (got < sizeof bytes)

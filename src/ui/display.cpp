@@ -120,12 +120,7 @@ int dump_screen(const char* path)
         return -1;
     blit(screen, copy, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     PALETTE pal;
-    for (int i = 0; i < 256; i++) {
-        pal[i].r = ui_palette[i][0];
-        pal[i].g = ui_palette[i][1];
-        pal[i].b = ui_palette[i][2];
-        pal[i].filler = 0;
-    }
+    ui_palette_as_library(pal);
     if (bitmap_color_depth(copy) == 8)
         get_palette(pal); // what the screen is showing now
     int result = save_bitmap(path, copy, pal) == 0 ? 0 : -1;

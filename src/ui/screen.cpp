@@ -39,22 +39,25 @@ int use_buffer_target(int w)
     return SCREEN_H / line_height; // 0 without a screen
 }
 
+void ui_palette_as_library(PALETTE pal)
+{
+    for (int i = 0; i < 256; i++) {
+        pal[i].r = ui_palette[i][0];
+        pal[i].g = ui_palette[i][1];
+        pal[i].b = ui_palette[i][2];
+        pal[i].filler = 0;
+    }
+}
+
 void build_ui_palette()
 {
     interface_palette(ui_palette);
     for (int i = 0; i < 256; i++)
         screen_colours[i] = i;
     screen_colours[256] = 0;
-    {
-        PALETTE pal;
-        for (int i = 0; i < 256; i++) {
-            pal[i].r = ui_palette[i][0];
-            pal[i].g = ui_palette[i][1];
-            pal[i].b = ui_palette[i][2];
-            pal[i].filler = 0;
-        }
-        set_palette(pal);
-    }
+    PALETTE pal;
+    ui_palette_as_library(pal);
+    set_palette(pal);
 }
 
 void build_screen_colours()
@@ -86,14 +89,18 @@ void use_font(int which)
     }
 }
 
-// Datafile object of each font number; 14 and above take object 1.
-static const int font_object[14] = {12, 9, 13, 7, 10, 6, 14, 11, 8, 3, 4, 5, 2, 0};
+// Datafile object of each font number; higher numbers all take one object.
+// Every object of the datafile is some number's font.
+constexpr int NUMBERED_FONTS = 14;
+constexpr int FONT_OBJECT_BEYOND = 1;
+static const int font_object[NUMBERED_FONTS] = {12, 9, 13, 7, 10, 6, 14, 11, 8, 3, 4, 5, 2, 0};
+static_assert(NUMBERED_FONTS + 1 == UI_FONTS, "the numbered fonts and the one beyond are the whole datafile");
 
 FONT* numbered_font(int n)
 {
     if (!ui_datafile || n < 0)
         return system_font ? system_font : font;
-    return (FONT*)ui_datafile[n < 14 ? font_object[n] : 1].dat;
+    return (FONT*)ui_datafile[n < NUMBERED_FONTS ? font_object[n] : FONT_OBJECT_BEYOND].dat;
 }
 
 int select_list_font(int n)

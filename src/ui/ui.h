@@ -40,6 +40,7 @@ int use_buffer_target(int screen_width);
 inline int col_to_x(int column) { return column * char_width; }
 inline int row_to_y(int line) { return line * line_height; }
 void build_ui_palette();
+void ui_palette_as_library(PALETTE pal); // ui_palette as the library's 0..63 entries
 void build_screen_colours();
 // Rebuilds the palette, the Colour table and, on deeper screens, the screen
 // colours; returns the screen's bits per pixel.

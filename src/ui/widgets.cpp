@@ -114,22 +114,25 @@ int sunken_box(int x, int y, int width, int height)
     return 0;
 }
 
-int raised_box(int x, int y, int width, int height)
+// A light grey face inside its edges; raised and pressed differ only in
+// which edges catch the light. A box too small for a face keeps its edges.
+static int grey_face_box(int x, int y, int width, int height, int top_left, int bottom_right)
 {
     int x2 = x + width - 1, y2 = y + height - 1;
     if (x2 - 1 >= x + 1 && y2 - 1 >= y + 1)
         fill_box(x + 1, y + 1, x2 - 1, y2 - 1, sc(UC_LIGHT_GREY));
-    box_edges(x, y, x2, y2, sc(UC_WHITE), sc(UC_GREY));
+    box_edges(x, y, x2, y2, top_left, bottom_right);
     return 0;
+}
+
+int raised_box(int x, int y, int width, int height)
+{
+    return grey_face_box(x, y, width, height, sc(UC_WHITE), sc(UC_GREY));
 }
 
 int pressed_box(int x, int y, int width, int height)
 {
-    int x2 = x + width - 1, y2 = y + height - 1;
-    if (x2 - 1 >= x + 1 && y2 - 1 >= y + 1)
-        fill_box(x + 1, y + 1, x2 - 1, y2 - 1, sc(UC_LIGHT_GREY));
-    box_edges(x, y, x2, y2, sc(UC_GREY), sc(UC_WHITE));
-    return 0;
+    return grey_face_box(x, y, width, height, sc(UC_GREY), sc(UC_WHITE));
 }
 
 int panel_background(int base)

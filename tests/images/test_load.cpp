@@ -321,6 +321,7 @@ TEST_F(Backdrop_readers, refusals_and_hostile_files)
         {"HEAD.TGA", huge, "Image loading error!", "20000 x 20000 pixels"},
         {"WIDE.TGA", tga16(12, 65535), "Image loading error!", "-1 x 2 pixels"},
         {"HALF.TGA", tga16(12, 32768), "Image loading error!", "-32768 x 2 pixels"},
+        {"EDGE.TGA", tga16(12, 16384), "Image loading error!", "claims 98304"}, // widest: a size, rows short
         {"EMPTY.TGA", cut(make_tga(2, 2), 18), "Image loading error!", "holds 0 bytes"},
         {"ID.TGA", tga(0, 200), "Image loading error!", "identification field"},
         {"CUT.BMP", cut(make_bmp(4, 4), 40), "Image loading error!", "inside its header"},

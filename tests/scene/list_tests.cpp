@@ -22,6 +22,12 @@ TEST_F(Object_list, far_to_near_ties_in_slot_order_the_new_object_current)
     const int expect[5] = {1, 3, 0, 2, -1};
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(list_order[i], expect[i]) << i;
+    // The pane numbers list positions from 1; page 2 of three lines holds 4 and 5.
+    char lines[5][80];
+    EXPECT_EQ(object_pane_lines(lines, 2, 1, 3), 3);
+    EXPECT_STREQ(lines[0], "Project OBJECT List (4 defined) Page 2/2 ");
+    EXPECT_EQ(std::string(lines[2], 4), "4   ");
+    EXPECT_STREQ(lines[3], "5   empty");
     // Replace rewrites the current object and follows it to its new place.
     current_object = 2;
     dbl_param[D_REF_DISTANCE] = 50.0;

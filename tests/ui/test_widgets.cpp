@@ -18,7 +18,7 @@ TEST(Font_numbers, follow_the_object_table)
     DATAFILE* saved = ui_datafile;
     FONT* saved_font = font;
     ui_datafile = fonts;
-    const int object_of[][2] = {{20, 1}, {14, 1}, {3, 7}}; // beyond the table: as 14
+    const int object_of[][2] = {{20, 1}, {14, 1}, {13, 0}, {3, 7}}; // beyond the table: as 14
     for (auto& e : object_of) {
         EXPECT_EQ(select_list_font(e[0]), e[0]);
         EXPECT_EQ(list_font, &stand_in[e[1]]) << e[0];

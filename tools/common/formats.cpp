@@ -2,7 +2,8 @@
 // the parameter table they are built from.
 #include "toolkit.h"
 
-#include "platform/bytes.h"        // Required for: append_f64, append_u16, append_u32
+#include "platform/bytes.h"        // Required for: append_u16, append_u32, put_f64, put_u32
+#include "store/param_block.h"     // Required for: BLOCK_DBL_PARAM ... BLOCK_FLAG_PARAM, PARAM_BLOCK_SIZE
 #include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH, MAX_TOPOLOGY_RECORDS
 
 #include <algorithm> // Required for: std::min
@@ -17,7 +18,7 @@ namespace nmk {
 // ---------------------------------------------------------------------------
 // Parameter table.
 
-static const int INT_COUNT = 40, DBL_COUNT = 40, FLAG_COUNT = 20;
+static const int INT_COUNT = INT_PARAMS, DBL_COUNT = DBL_PARAMS, FLAG_COUNT = FLAG_PARAMS;
 
 static bool parse_number(const std::string& text, double& v)
 {
@@ -145,36 +146,22 @@ bool read_param_table(const std::string& path, std::vector<ParamRow>& rows, std:
 
 std::vector<uint8_t> param_block(const std::vector<ParamRow>& rows)
 {
-    double dv[DBL_COUNT] = {}, dmax[DBL_COUNT] = {}, dmin[DBL_COUNT] = {};
-    int32_t iv[INT_COUNT] = {}, imax[INT_COUNT] = {}, imin[INT_COUNT] = {}, fv[FLAG_COUNT] = {};
+    // Every entry the table has is written where the program reads it; the
+    // table is complete (read_param_table checks), so nothing stays zero.
+    std::vector<uint8_t> out(PARAM_BLOCK_SIZE, 0);
     for (const ParamRow& r : rows) {
         if (r.kind == "dbl") {
-            dv[r.index] = r.start;
-            dmax[r.index] = r.max;
-            dmin[r.index] = r.min;
+            put_f64(&out[BLOCK_DBL_PARAM + 8 * r.index], r.start);
+            put_f64(&out[BLOCK_DBL_MAX + 8 * r.index], r.max);
+            put_f64(&out[BLOCK_DBL_MIN + 8 * r.index], r.min);
         } else if (r.kind == "int") {
-            iv[r.index] = (int32_t)r.start;
-            imax[r.index] = (int32_t)r.max;
-            imin[r.index] = (int32_t)r.min;
+            put_u32(&out[BLOCK_INT_PARAM + 4 * r.index], (uint32_t)(int32_t)r.start);
+            put_u32(&out[BLOCK_INT_MAX + 4 * r.index], (uint32_t)(int32_t)r.max);
+            put_u32(&out[BLOCK_INT_MIN + 4 * r.index], (uint32_t)(int32_t)r.min);
         } else {
-            fv[r.index] = (int32_t)r.start;
+            put_u32(&out[BLOCK_FLAG_PARAM + 4 * r.index], (uint32_t)(int32_t)r.start);
         }
     }
-    std::vector<uint8_t> out;
-    for (double v : dv)
-        append_f64(out, v);
-    for (double v : dmax)
-        append_f64(out, v);
-    for (double v : dmin)
-        append_f64(out, v);
-    for (int32_t v : iv)
-        append_u32(out, v);
-    for (int32_t v : imax)
-        append_u32(out, v);
-    for (int32_t v : imin)
-        append_u32(out, v);
-    for (int32_t v : fv)
-        append_u32(out, v);
     return out;
 }
 
@@ -182,19 +169,19 @@ std::vector<uint8_t> param_block(const std::vector<ParamRow>& rows)
 // Planet database.
 
 std::vector<uint8_t> database_bytes(const std::vector<uint8_t>& block, const IndexedImage& first,
-                                    const IndexedImage& second, const uint8_t colours[768])
+                                    const IndexedImage& second, const uint8_t colours[DATABASE_PALETTE_BYTES])
 {
     std::vector<uint8_t> out(block);
     append_u16(out, first.width);
     append_u16(out, first.height);
     out.insert(out.end(), first.pixels.begin(), first.pixels.end());
     std::vector<uint8_t> pal(first.palette);
-    pal.resize(768, 0);
+    pal.resize(DATABASE_PALETTE_BYTES, 0);
     out.insert(out.end(), pal.begin(), pal.end());
     append_u16(out, second.width);
     append_u16(out, second.height);
     out.insert(out.end(), second.pixels.begin(), second.pixels.end());
-    out.insert(out.end(), colours, colours + 768);
+    out.insert(out.end(), colours, colours + DATABASE_PALETTE_BYTES);
     return out;
 }
 

@@ -102,6 +102,22 @@ static int bad_char(const std::string& s)
 // ---------------------------------------------------------------------------
 // The compiler.
 
+// The next line of a text from byte `at` on, without its line break (a
+// Windows-style "\r\n" loses both); moves `at` past it. False at the end.
+static bool next_line(const std::string& source, size_t& at, std::string& text)
+{
+    if (at >= source.size())
+        return false;
+    size_t end = source.find('\n', at);
+    if (end == std::string::npos)
+        end = source.size();
+    text = source.substr(at, end - at);
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    at = end + 1;
+    return true;
+}
+
 namespace {
 struct Compiler {
     const std::string& name;
@@ -135,14 +151,8 @@ int Compiler::parse(const std::string& source)
 {
     size_t at = 0;
     int line = 0;
-    while (at < source.size()) {
-        size_t end = source.find('\n', at);
-        if (end == std::string::npos)
-            end = source.size();
-        std::string text = source.substr(at, end - at);
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
-        at = end + 1;
+    std::string text;
+    while (next_line(source, at, text)) {
         line++;
         if (parse_line(line, text) != 0)
             return -1;
@@ -480,15 +490,9 @@ int read_help_params(const std::string& table, const std::string& table_name,
 {
     size_t at = 0;
     int line = 0;
-    while (at < table.size()) {
-        size_t end = table.find('\n', at);
-        if (end == std::string::npos)
-            end = table.size();
-        std::string text = table.substr(at, end - at);
-        at = end + 1;
+    std::string text;
+    while (next_line(table, at, text)) {
         line++;
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
         if (trim(text).empty() || text[0] == '#')
             continue;
         std::vector<std::string> cols;
@@ -536,7 +540,7 @@ int compile_help(const std::string& source, const std::string& source_name,
     size_t title_bytes = 8; // "No help" and its zero
     for (const SourceTopic& t : c.topics)
         title_bytes += t.title.size() + 1;
-    if (title_bytes > 32767)
+    if (title_bytes > INT16_MAX) // HelpTopic::title
         return c.fail(0, "title block of %zu bytes: title offsets are 16-bit", title_bytes);
 
     c.write(out, count);

@@ -119,10 +119,7 @@ bool load_picture(const std::string& path, RgbImage& out, std::string& error)
 // input pixels under it.
 static RgbImage shrink(const RgbImage& in, int width, int height)
 {
-    RgbImage out;
-    out.width = width;
-    out.height = height;
-    out.pixels.assign(3 * (size_t)width * height, 0);
+    RgbImage out = blank_rgb(width, height);
     double sx = (double)in.width / width, sy = (double)in.height / height;
     for (int y = 0; y < height; y++) {
         double y0 = y * sy, y1 = (y + 1) * sy;
@@ -150,10 +147,7 @@ static RgbImage shrink(const RgbImage& in, int width, int height)
 // Bilinear, wrapping across the date line and holding the poles.
 static RgbImage enlarge(const RgbImage& in, int width, int height)
 {
-    RgbImage out;
-    out.width = width;
-    out.height = height;
-    out.pixels.assign(3 * (size_t)width * height, 0);
+    RgbImage out = blank_rgb(width, height);
     for (int y = 0; y < height; y++) {
         double fy = (y + 0.5) * in.height / height - 0.5;
         if (fy < 0)

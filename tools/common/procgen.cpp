@@ -101,13 +101,12 @@ static uint8_t to_byte(double v)
     return (uint8_t)(v + 0.5);
 }
 
-static RgbImage blank(int width, int height)
+// One map pixel from red, green and blue levels of 0..255, limited and rounded.
+static void put_colour(RgbImage& im, int col, int row, const double c[3])
 {
-    RgbImage im;
-    im.width = width;
-    im.height = height;
-    im.pixels.assign(3 * (size_t)width * height, 0);
-    return im;
+    uint8_t* px = im.at(col, row);
+    for (int k = 0; k < 3; k++)
+        px[k] = to_byte(c[k]);
 }
 
 // ---------------------------------------------------------------------------
@@ -115,7 +114,7 @@ static RgbImage blank(int width, int height)
 
 RgbImage banded_giant(uint32_t seed, int width, int height, const uint8_t light[3], const uint8_t dark[3])
 {
-    RgbImage im = blank(width, height);
+    RgbImage im = blank_rgb(width, height);
     Rand r{seed | 1u};
     double bands = 9.0 + 6.0 * r.unit();
     double storm_lat = (r.unit() - 0.5) * 0.8, storm_lon = (r.unit() - 0.5) * 2 * PI_EXACT;
@@ -138,16 +137,14 @@ RgbImage banded_giant(uint32_t seed, int width, int height, const uint8_t light[
                 for (int k = 0; k < 3; k++)
                     c[k] = c[k] * (1 - w) + storm[k] * w;
             }
-            uint8_t* px = im.at(col, row);
-            for (int k = 0; k < 3; k++)
-                px[k] = to_byte(c[k]);
+            put_colour(im, col, row, c);
         }
     return im;
 }
 
 RgbImage cratered_moon(uint32_t seed, int width, int height, const uint8_t tint[3])
 {
-    RgbImage im = blank(width, height);
+    RgbImage im = blank_rgb(width, height);
     std::vector<MapPoint> points((size_t)width * height);
     std::vector<double> shade((size_t)width * height);
     for (int row = 0; row < height; row++)
@@ -197,7 +194,7 @@ RgbImage cratered_moon(uint32_t seed, int width, int height, const uint8_t tint[
 
 RgbImage continents(uint32_t seed, int width, int height)
 {
-    RgbImage im = blank(width, height);
+    RgbImage im = blank_rgb(width, height);
     for (int row = 0; row < height; row++)
         for (int col = 0; col < width; col++) {
             MapPoint p = map_point(col, row, width, height);
@@ -218,9 +215,7 @@ RgbImage continents(uint32_t seed, int width, int height)
                 for (int k = 0; k < 3; k++)
                     c[k] = green[k] * (1 - dry) + brown[k] * dry;
             }
-            uint8_t* px = im.at(col, row);
-            for (int k = 0; k < 3; k++)
-                px[k] = to_byte(c[k]);
+            put_colour(im, col, row, c);
         }
     return im;
 }

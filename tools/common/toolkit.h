@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "store/param_block.h" // Required for: DATABASE_PALETTE_BYTES
+
 namespace nmk {
 
 // ---------------------------------------------------------------------------
@@ -45,11 +47,21 @@ struct RgbImage {
     const uint8_t* at(int x, int y) const { return &pixels[3 * ((size_t)y * width + x)]; }
 };
 
+// A black picture of the given size.
+inline RgbImage blank_rgb(int width, int height)
+{
+    RgbImage im;
+    im.width = width;
+    im.height = height;
+    im.pixels.assign(3 * (size_t)width * height, 0);
+    return im;
+}
+
 // ---------------------------------------------------------------------------
 // novamir3.dat: parameter block, first image and its palette, second image,
 // Colour table.
 std::vector<uint8_t> database_bytes(const std::vector<uint8_t>& block, const IndexedImage& first,
-                                    const IndexedImage& second, const uint8_t colours[768]);
+                                    const IndexedImage& second, const uint8_t colours[DATABASE_PALETTE_BYTES]);
 
 // ---------------------------------------------------------------------------
 // novamir1.top.
