@@ -92,32 +92,38 @@ struct DatabaseLayout {
 };
 
 // Walks the image part of the file; false with the problem in why.
+// Reads the size fields of one embedded picture at pos; false with the
+// problem in why when the file ends first (`ends` says where) or the size is
+// beyond the picture's limits.
+static bool picture_size(const std::vector<uint8_t>& d, size_t pos, const char* ends, const char* which,
+                         int max_w, int* w, int* h, char* why, size_t n)
+{
+    if (d.size() < pos + DATABASE_SIZE_BYTES) {
+        snprintf(why, n, "the file ends %s", ends);
+        return false;
+    }
+    *w = get_i16(&d[pos]);
+    *h = get_i16(&d[pos + 2]);
+    if (*w < 0 || *w > max_w || *h < 0 || *h > DATABASE_IMAGE_MAX_HEIGHT) {
+        snprintf(why, n, "%s image of %d x %d is not within %d x %d", which, *w, *h, max_w,
+                 DATABASE_IMAGE_MAX_HEIGHT);
+        return false;
+    }
+    return true;
+}
+
 static bool check_image_part(const std::vector<uint8_t>& d, DatabaseLayout& L, char* why, size_t n)
 {
     size_t pos = DATABASE_IMAGE1_AT;
-    if (d.size() < pos + DATABASE_SIZE_BYTES) {
-        snprintf(why, n, "the file ends before the first image");
+    if (!picture_size(d, pos, "before the first image", "first", DATABASE_IMAGE1_MAX_WIDTH, &L.w1, &L.h1,
+                      why, n))
         return false;
-    }
-    L.w1 = get_i16(&d[pos]);
-    L.h1 = get_i16(&d[pos + 2]);
-    if (L.w1 < 0 || L.w1 > DATABASE_IMAGE1_MAX_WIDTH || L.h1 < 0 || L.h1 > DATABASE_IMAGE_MAX_HEIGHT) {
-        snprintf(why, n, "first image of %d x %d is not within 640 x 256", L.w1, L.h1);
-        return false;
-    }
     L.image1 = pos + DATABASE_SIZE_BYTES;
     L.palette1 = L.image1 + (size_t)L.w1 * L.h1;
     pos = L.palette1 + DATABASE_PALETTE_BYTES;
-    if (d.size() < pos + DATABASE_SIZE_BYTES) {
-        snprintf(why, n, "the file ends inside the first image or its palette");
+    if (!picture_size(d, pos, "inside the first image or its palette", "second", DATABASE_IMAGE2_MAX_WIDTH,
+                      &L.w2, &L.h2, why, n))
         return false;
-    }
-    L.w2 = get_i16(&d[pos]);
-    L.h2 = get_i16(&d[pos + 2]);
-    if (L.w2 < 0 || L.w2 > DATABASE_IMAGE2_MAX_WIDTH || L.h2 < 0 || L.h2 > DATABASE_IMAGE_MAX_HEIGHT) {
-        snprintf(why, n, "second image of %d x %d is not within 320 x 256", L.w2, L.h2);
-        return false;
-    }
     L.image2 = pos + DATABASE_SIZE_BYTES;
     L.colours = L.image2 + (size_t)L.w2 * L.h2;
     if (d.size() < L.colours + DATABASE_PALETTE_BYTES) {
