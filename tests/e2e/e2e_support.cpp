@@ -122,8 +122,6 @@ std::string script_start(bool load_default)
 
 std::string script_exit() { return "key Esc\nkey n   # no save\nkey y   # REALLY EXIT\n"; }
 
-std::string script_save_and_exit() { return "key Alt-F\n" + script_click_row(10) + "key y\nkey Esc\n" + script_exit(); }
-
 std::string script_type_over(const std::string& text, int old_length)
 {
     std::string s = "key";

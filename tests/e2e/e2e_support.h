@@ -31,8 +31,6 @@ ProgramRun run_novamir(const std::string& script, const std::vector<std::string>
 std::string script_start(bool load_default = true);
 // From the top level: ESC, no to saving, yes to "REALLY EXIT ??????".
 std::string script_exit();
-// From a page: SAVE PROJECT on FILE over the old file, then out.
-std::string script_save_and_exit();
 // Deletes the old field (the editor leaves the cursor at its start) and types.
 std::string script_type_over(const std::string& text, int old_length = 14);
 // A click on menu row r of a 640 x 480 screen, which performs the row.
