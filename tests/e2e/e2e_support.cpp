@@ -168,16 +168,6 @@ int differing_pixels(const Picture& a, const Picture& b, int x0, int y0, int x1,
     return n;
 }
 
-void keep_screenshot(const std::string& picture, const std::string& name)
-{
-    std::string dir = std::string(NOVAMIR_BIN_DIR) + "/../screenshots";
-    mkdir(dir.c_str(), 0755);
-    std::string cmd = "command -v convert >/dev/null 2>&1 && convert '" + picture + "' '" + dir + "/" + name +
-                      ".png' 2>/dev/null";
-    if (system(cmd.c_str()) != 0)
-        write_file_bytes(dir + "/" + name + ".bmp", read_file_bytes(picture));
-}
-
 bool log_has_in_order(const std::vector<std::string>& log, const std::vector<std::string>& want,
                       std::string* missing)
 {

@@ -45,8 +45,6 @@ struct Picture {
 bool read_picture(const std::string& path, Picture* out);
 // Pixels that differ inside x0..x1, y0..y1 (inclusive); -1 for other sizes.
 int differing_pixels(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1);
-// Copies a picture to build/screenshots/NAME.png (NAME.bmp without ImageMagick).
-void keep_screenshot(const std::string& picture, const std::string& name);
 // True when the lines of want appear in log in this order; else the first missing.
 bool log_has_in_order(const std::vector<std::string>& log, const std::vector<std::string>& want,
                       std::string* missing);

@@ -177,7 +177,6 @@ TEST_F(Real_window, keys_and_a_click_reach_the_page_and_the_window_shows_it)
     std::string shot = dir.path + "/window.png";
     x("import -window root ppm:- | convert - -crop " + std::string(crop) + " +repage " + shot);
     ASSERT_TRUE(file_exists(shot));
-    keep_screenshot(shot, "window");
     for (const char* k : {"Escape", "Escape", "y", "y"}) // save first, over NOVAMIR.CFG
         screen = key(screen, k);
     x("xdotool key --window " + wid + " y"); // REALLY EXIT

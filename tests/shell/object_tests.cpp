@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "shell/shell.h"   // Required for: clear_objects_command, delete_object, store_object
+#include "shell/shell.h"   // Required for: delete_object, replace_object, store_object
 #include "store/prompt.h"  // Required for: console_yes_no_key, prompt_log
 #include "store/records.h" // Required for: MAX_OBJECTS, OBJ_BITMAP, OBJ_FREE
 #include "store/store.h"   // Required for: CHOICE_LISTS, DBL_PARAMS, D_REF_DISTANCE
@@ -47,46 +47,21 @@ TEST_F(Object_list, a_full_list_refuses_insert_and_a_freed_slot_is_reused)
     EXPECT_EQ(add_object(OBJ_COMET, 0.5), slot);
 }
 
-TEST_F(Object_list, delete_and_clear_need_a_current_object_and_a_yes)
+// Deleting the last object leaves the current position past the end, where
+// there is nothing more to delete (the questions themselves are the menu's).
+TEST_F(Object_list, deleting_the_last_leaves_nothing_current)
 {
-    delete_object();
-    EXPECT_TRUE(logged("Nothing to delete!"));
     for (double d : {30.0, 20.0, 10.0})
         add_object(OBJ_RING, d);
-    console_yes_no_key = 'N';
-    delete_object();
-    clear_objects_command();
-    EXPECT_EQ(object_count, 3);
-    console_yes_no_key = 'Y';
     current_object = 2;
     delete_object();
     EXPECT_TRUE(logged("Delete Ring?"));
     EXPECT_EQ(object_count, 2);
-    EXPECT_EQ(current_object, 2); // now past the last: nothing more to delete
+    EXPECT_EQ(current_object, 2);
     prompt_log.clear();
     delete_object();
     EXPECT_TRUE(logged("Nothing to delete!"));
-    clear_objects_command();
-    EXPECT_TRUE(logged("Erase ALL objects?"));
-    EXPECT_EQ(object_count, 0);
-}
-
-TEST_F(Object_list, stepping_stops_past_the_last_and_edit_restores_the_page)
-{
-    dbl_param[D_COMET_DIAMETER] = 12.5;
-    add_object(OBJ_COMET, 2.0);
-    add_object(OBJ_RING, 1.0);
-    dbl_param[D_COMET_DIAMETER] = 1.0;
-    for (int i = 0; i < 3; i++)
-        next_object();
-    EXPECT_EQ(current_object, 2);
-    EXPECT_EQ(edit_object(), -1);
-    EXPECT_TRUE(logged("Can't edit empty object!"));
-    for (int i = 0; i < 3; i++)
-        previous_object();
-    EXPECT_EQ(current_object, 0);
-    EXPECT_EQ(edit_object(), OBJ_COMET);
-    EXPECT_EQ(dbl_param[D_COMET_DIAMETER], 12.5);
+    EXPECT_EQ(object_count, 2);
 }
 
 // Fills every store entry with a value that tells where it came from; the
