@@ -14,7 +14,10 @@
 namespace {
 
 // Deletes the old field (the editor leaves the cursor at its start), types.
-std::string over(const char* text) { return std::string("key Delete Delete Delete Delete Delete\ntext \"") + text + "\"\n"; }
+std::string over(const char* text)
+{
+    return std::string("key Delete Delete Delete Delete Delete\ntext \"") + text + "\"\n";
+}
 // A click on menu row r: makes it current and performs it.
 std::string click_row(int r) { return "click 40 " + std::to_string((4 + r) * 16 + 8) + "\n"; }
 
@@ -56,7 +59,8 @@ const MenuCase cases[] = {
      [] { EXPECT_EQ(int_param[I_THIS_FRAME], 0); }},
     {"decimal", PAGE_PLANET, none, "key Down Enter\n" + over("150.5") + "key Enter\n",
      [] { EXPECT_EQ(dbl_param[D_PLANET_DIAMETER], 150.5); }},
-    {"text cut to its field", PAGE_OPTIONS, none, "key Down Enter\ntext \"ABCDEFGHIJKLMNOPQRSTUVWXYZ123456789\"\nkey Enter\n",
+    {"text cut to its field", PAGE_OPTIONS, none,
+     "key Down Enter\ntext \"ABCDEFGHIJKLMNOPQRSTUVWXYZ123456789\"\nkey Enter\n",
      [] { EXPECT_STREQ(str_param[S_OUTPUT_PATH], "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234"); }},
     // The page's own frames: END refused keeps both, START is the page's.
     {"page frames", PAGE_COMET, none,
@@ -87,7 +91,10 @@ const MenuCase cases[] = {
          EXPECT_STREQ(object_slots[0].name, "Tail RHS"); EXPECT_EQ(object_slots[0].w[6], 1);
      }},
     {"delete key", PAGE_LIST, three_objects, "key Delete\nkey y\n",
-     [] { EXPECT_TRUE(logged("Delete Coma?")); EXPECT_EQ(object_count, 2); EXPECT_EQ(object_slots[1].type, OBJ_FREE); }},
+     [] {
+         EXPECT_TRUE(logged("Delete Coma?"));
+         EXPECT_EQ(object_count, 2); EXPECT_EQ(object_slots[1].type, OBJ_FREE);
+     }},
     {"delete row refused", PAGE_LIST, three_objects, click_row(3) + "key n\n",
      [] { EXPECT_TRUE(logged("Delete Coma?")); EXPECT_EQ(object_count, 3); }},
     {"next and previous", PAGE_LIST, three_objects, "key Down Enter Enter Enter Up Enter\n",
@@ -157,7 +164,7 @@ TEST_P(Menu_loop, rows_do_what_they_say)
     c.check();
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Menu_loop, ::testing::ValuesIn(cases), [](const ::testing::TestParamInfo<MenuCase>& info) {
+INSTANTIATE_TEST_SUITE_P(Rows, Menu_loop, ::testing::ValuesIn(cases), [](const auto& info) {
     std::string name = info.param.what;
     for (char& ch : name)
         ch = isalnum((unsigned char)ch) ? ch : '_';
