@@ -122,20 +122,6 @@ std::string script_start(bool load_default)
 
 std::string script_exit() { return "key Esc\nkey n   # no save\nkey y   # REALLY EXIT\n"; }
 
-std::string script_type_over(const std::string& text, int old_length)
-{
-    std::string s = "key";
-    for (int i = 0; i < old_length; i++)
-        s += " Delete";
-    return s + "\ntext \"" + text + "\"\n";
-}
-
-std::string script_click_row(int row)
-{
-    // Rows are 16 pixels high from text line 4; the button is 12 cells of 8.
-    return "click 40 " + std::to_string((4 + row) * 16 + 8) + "\n";
-}
-
 bool read_picture(const std::string& path, Picture* out)
 {
     int old = get_color_conversion();

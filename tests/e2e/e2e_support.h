@@ -31,11 +31,6 @@ ProgramRun run_novamir(const std::string& script, const std::vector<std::string>
 std::string script_start(bool load_default = true);
 // From the top level: ESC, no to saving, yes to "REALLY EXIT ??????".
 std::string script_exit();
-// Deletes the old field (the editor leaves the cursor at its start) and types.
-std::string script_type_over(const std::string& text, int old_length = 14);
-// A click on menu row r of a 640 x 480 screen, which performs the row.
-std::string script_click_row(int row);
-
 // A screen dump read back: 8-bit palette indices.
 struct Picture {
     int w = 0, h = 0;

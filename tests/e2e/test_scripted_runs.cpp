@@ -54,7 +54,6 @@ protected:
 };
 
 using Start_and_exit = Scripted;
-using Project_round_trip = Scripted;
 using Views = Scripted;
 
 TEST_F(Start_and_exit, questions_in_order_and_saving_on_the_way_out)
@@ -92,33 +91,6 @@ TEST_F(Start_and_exit, the_command_line_and_the_mode_error)
     r = run_program(program_path("novamir"), {}, dir.path, {"DISPLAY="});
     EXPECT_EQ(r.status, 255);
     EXPECT_NE(r.output.find("Unable to set graphics mode: no X display"), std::string::npos) << r.output;
-}
-
-TEST_F(Project_round_trip, save_clear_load_gives_back_the_saved_state)
-{
-    // Between save and load: THIS FRAME changed, every object erased, and
-    // EDIT OBJECT and DELETE tried on the empty list.
-    std::string script = script_start() + "key Alt-F\n" + script_click_row(10) + "key y\n" +
-                         script_click_row(3) + script_type_over("9", 4) +
-                         "key Enter\nkey Alt-L\nkey Down Down Down Down Enter   # CLEAR OBJECTS\nkey y\n"
-                         "key Down Down Enter   # EDIT OBJECT\nkey Enter\nkey Delete\nkey Enter\n"
-                         "key Alt-F\n" + script_click_row(9) + "key y   # LOAD PROJECT\n" +
-                         script_click_row(8) + script_type_over("COPY") + "key Enter\n" + script_click_row(10) +
-                         "key y\nkey Esc\n" + script_exit();
-    run(script, {"Load project NOVAMIR.CFG?", "Overwrite project NOVAMIR.CFG?", "Erase ALL objects?",
-                 "Can't edit empty object!", "Nothing to delete!", "Load project NOVAMIR.CFG?",
-                 "Overwrite project COPY.CFG?"});
-
-    std::vector<uint8_t> first = read_file_bytes("NOVAMIR.CFG"), second = read_file_bytes("COPY.CFG");
-    EXPECT_EQ(first, read_file_bytes(data_project));
-    ASSERT_EQ(first.size(), second.size());
-    // Everything but PROJECT NAME (string 0, bytes 600 to 639) is as saved.
-    for (size_t i = 0; i < first.size(); i++) {
-        if (i < 600 || i >= 640) {
-            ASSERT_EQ(first[i], second[i]) << "byte " << i;
-        }
-    }
-    EXPECT_EQ(memcmp(&second[600], "COPY", 5), 0);
 }
 
 TEST_F(Views, preview_page_view_debug_overlay_and_screen_dump)

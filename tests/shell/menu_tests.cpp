@@ -6,6 +6,7 @@
 
 #include "shell/shell.h"   // Required for: install_list_pages, page_loop
 #include "store/canvas.h"  // Required for: create_frame_buffer, preview_colours
+#include "store/filelists.h" // Required for: project_file_count
 #include "store/records.h" // Required for: OBJ_COMET, OBJ_SKY, object_slots
 #include "store/store.h"   // Required for: F_SAVE_BMP, I_THIS_FRAME, page_item_count
 #include "test_support.h"
@@ -82,6 +83,13 @@ const MenuCase cases[] = {
      [] { EXPECT_TRUE(logged("Create frames 003 to 003?")); }},
     {"doall backwards", PAGE_FILE, [] { frames(5, 2); }, click_row(13) + "key Enter\n",
      [] { EXPECT_TRUE(logged("Frame Number Error!")); EXPECT_EQ(prompt_log.size(), 1u); }},
+    // SAVE PROJECT lists the saved file; LOAD PROJECT gives back what it holds.
+    {"save then load", PAGE_FILE, [] { int_param[I_THIS_FRAME] = 9; },
+     click_row(10) + "key y\n" + click_row(3) + over("5") + "key Enter\n" + click_row(9) + "key y\n",
+     [] {
+         EXPECT_TRUE(logged("Overwrite project NOVAMIR.CFG?")); EXPECT_TRUE(logged("Load project NOVAMIR.CFG?"));
+         EXPECT_EQ(project_file_count, 1); EXPECT_EQ(int_param[I_THIS_FRAME], 9);
+     }},
     // Objects: INSERT adds the page's object, F4 rewrites the current one.
     {"insert", PAGE_SKY, none, "key Insert Insert\n",
      [] { EXPECT_EQ(object_count, 2); EXPECT_EQ(object_slots[list_order[1]].type, OBJ_SKY); }},
