@@ -2,10 +2,12 @@
 #include "test_support.h"
 
 #include <allegro.h>
+#include <gtest/gtest.h>
 
 #include "store/canvas.h"  // Required for: RenderSettings, create_frame_buffer, frame_buffer
 #include "store/store.h"   // Required for: I_HEIGHT, I_WIDTH, dbl_param
 #include "store/surface.h" // Required for: colour_table
+#include "ui/ui.h"         // Required for: UI_FONTS, close_screen, create_screen_buffer
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -118,4 +120,46 @@ void fill_frame(Rgb c)
 void set_colour(int index, int r, int g, int b)
 {
     colour_table[index][0] = (uint8_t)r, colour_table[index][1] = (uint8_t)g, colour_table[index][2] = (uint8_t)b;
+}
+
+static DATAFILE test_fonts[UI_FONTS + 1];
+
+static void no_end() {}
+
+void open_test_screen(int width, int height, int depth)
+{
+    ASSERT_EQ(open_memory_screen(width, height, depth), 0);
+    ASSERT_EQ(create_screen_buffer(), 0);
+    for (int i = 0; i < UI_FONTS; i++)
+        test_fonts[i] = DATAFILE{font, DAT_FONT, 0, nullptr};
+    test_fonts[UI_FONTS] = DATAFILE{nullptr, DAT_END, 0, nullptr};
+    if (!system_font)
+        system_font = font;
+    font = system_font;
+    // NOVAMIR_UI_REAL_FONTS=1 draws with the built novx.dat, to look at the
+    // pictures as the program shows them (the golden hashes use stand-ins).
+    if (getenv("NOVAMIR_UI_REAL_FONTS"))
+        ASSERT_EQ(interface_setup(), 0);
+    else
+        ASSERT_EQ(interface_setup_with(test_fonts), 0);
+    ASSERT_EQ(init_widgets(), 0);
+    mouse_present = 0;
+    repeat_counter = 0;
+    menu_page = -1;
+    menu_row = 0;
+    snprintf(fixed_clock, sizeof fixed_clock, "Mon Jan 01 00:00:00 2001");
+    reset_clock();
+    script_finished = no_end;
+    load_script_text("", "empty");
+}
+
+void close_test_screen()
+{
+    load_script_text("", "empty");
+    close_screen();
+}
+
+void run_script(const std::string& text)
+{
+    ASSERT_EQ(load_script_text(text.c_str(), "test script"), 0);
 }

@@ -47,3 +47,10 @@ void fresh_render_state(int width, int height);
 void fill_frame(Rgb c);
 // Colour table entry index as (r, g, b).
 void set_colour(int index, int r, int g, int b);
+
+// Opens a memory screen of the size and depth with 15 stand-in fonts (the
+// library's own font) and the widgets defined; no pointer, a fixed clock.
+void open_test_screen(int width = 640, int height = 480, int depth = 8);
+void close_test_screen();
+// Loads a script of the given text; input after its end answers ESC.
+void run_script(const std::string& text);

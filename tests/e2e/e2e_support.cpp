@@ -122,22 +122,6 @@ std::string script_start(bool load_default)
 
 std::string script_exit() { return "key Esc\nkey n   # no save\nkey y   # REALLY EXIT\n"; }
 
-std::string script_save_and_exit() { return "key Alt-F\n" + script_click_row(10) + "key y\nkey Esc\n" + script_exit(); }
-
-std::string script_type_over(const std::string& text, int old_length)
-{
-    std::string s = "key";
-    for (int i = 0; i < old_length; i++)
-        s += " Delete";
-    return s + "\ntext \"" + text + "\"\n";
-}
-
-std::string script_click_row(int row)
-{
-    // Rows are 16 pixels high from text line 4; the button is 12 cells of 8.
-    return "click 40 " + std::to_string((4 + row) * 16 + 8) + "\n";
-}
-
 bool read_picture(const std::string& path, Picture* out)
 {
     int old = get_color_conversion();
@@ -168,16 +152,6 @@ int differing_pixels(const Picture& a, const Picture& b, int x0, int y0, int x1,
         for (int x = x0; x <= x1 && x < a.w; x++)
             n += a.at(x, y) != b.at(x, y);
     return n;
-}
-
-void keep_screenshot(const std::string& picture, const std::string& name)
-{
-    std::string dir = std::string(NOVAMIR_BIN_DIR) + "/../screenshots";
-    mkdir(dir.c_str(), 0755);
-    std::string cmd = "command -v convert >/dev/null 2>&1 && convert '" + picture + "' '" + dir + "/" + name +
-                      ".png' 2>/dev/null";
-    if (system(cmd.c_str()) != 0)
-        write_file_bytes(dir + "/" + name + ".bmp", read_file_bytes(picture));
 }
 
 bool log_has_in_order(const std::vector<std::string>& log, const std::vector<std::string>& want,

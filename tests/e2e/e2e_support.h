@@ -31,13 +31,6 @@ ProgramRun run_novamir(const std::string& script, const std::vector<std::string>
 std::string script_start(bool load_default = true);
 // From the top level: ESC, no to saving, yes to "REALLY EXIT ??????".
 std::string script_exit();
-// From a page: SAVE PROJECT on FILE over the old file, then out.
-std::string script_save_and_exit();
-// Deletes the old field (the editor leaves the cursor at its start) and types.
-std::string script_type_over(const std::string& text, int old_length = 14);
-// A click on menu row r of a 640 x 480 screen, which performs the row.
-std::string script_click_row(int row);
-
 // A screen dump read back: 8-bit palette indices.
 struct Picture {
     int w = 0, h = 0;
@@ -47,8 +40,6 @@ struct Picture {
 bool read_picture(const std::string& path, Picture* out);
 // Pixels that differ inside x0..x1, y0..y1 (inclusive); -1 for other sizes.
 int differing_pixels(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1);
-// Copies a picture to build/screenshots/NAME.png (NAME.bmp without ImageMagick).
-void keep_screenshot(const std::string& picture, const std::string& name);
 // True when the lines of want appear in log in this order; else the first missing.
 bool log_has_in_order(const std::vector<std::string>& log, const std::vector<std::string>& want,
                       std::string* missing);

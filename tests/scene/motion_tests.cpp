@@ -1,43 +1,20 @@
-// Travel curves, each object's distance at a frame, and the far-to-near
-// drawing order.
-#include "scene_test_support.h"
+// Each object's distance at a frame and the far-to-near drawing order.
+#include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "scene/scene.h"    // Required for: frame_distance, order_frame
 #include "store/canvas.h"   // Required for: rs
-#include "store/geometry.h" // Required for: travel_offset
 #include "store/records.h"  // Required for: OBJ_BITMAP, OBJ_COMET, OBJ_PLANET
 #include "store/store.h"    // Required for: D_PIXELS_PER_DEGREE, F_X_PERSPECTIVE, I_WIDTH
 
 namespace {
 
-TEST(Travel_curves, offsets_over_the_range)
-{
-    struct Case {
-        double D;
-        int type, start, end, frame;
-        double want, tolerance;
-    } cases[] = {
-        {2.0, 0, 5, 6, 15, 20.0, 0},     // LINEAR: D a frame, whatever the range
-        {2.0, 9, 5, 500, 15, 20.0, 0},   // an unknown type is LINEAR
-        {8.0, 1, 10, 20, 15, 2.0, 1e-12}, // ACCEL reaches D at the end
-        {8.0, 1, 10, 20, 20, 8.0, 1e-12},
-        {8.0, 2, 10, 20, 10, 8.0, 0},     // DECEL starts at D, ends at 0
-        {8.0, 2, 10, 20, 20, 0.0, 1e-12},
-        {3.0, 1, 7, 7, 8, 300.0, 1e-9},   // an empty range counts as a tenth of a frame
-        {5.0, 3, 0, 20, 20, -0.0159265, 1e-7}, // the curve is built on 6.28: ends near 0, not at it
-    };
-    for (const Case& c : cases)
-        EXPECT_NEAR(travel_offset(c.D, c.type, c.start, c.end, c.frame), c.want, c.tolerance)
-            << c.type << " at " << c.frame;
-    EXPECT_EQ(travel_offset(5.0, 4, 0, 20, 5), travel_offset(5.0, 3, 0, 20, 5)); // COSINE = SINE
-}
-
-struct Frame_distance : SceneTest {
+struct Frame_distance : ::testing::Test {
     void SetUp() override
     {
-        SceneTest::SetUp();
+        reset_store();
+        clear_objects();
         rs.i[I_WIDTH] = 641; // the half width is 320, an integer division
         rs.d[D_PIXELS_PER_DEGREE] = 10.0;
         flag_param[F_X_PERSPECTIVE] = 0;
@@ -82,8 +59,13 @@ TEST_F(Frame_distance, the_travel_angle_and_with_perspective_the_column_count)
 
 TEST_F(Frame_distance, depth_order_runs_far_to_near_and_keeps_list_order_on_ties)
 {
-    for (double d : {10.0, 20.0, 10.0})
-        add_object(OBJ_RING, d);
+    const double start[3] = {10.0, 20.0, 10.0};
+    for (int s = 0; s < 3; s++) {
+        object_slots[s].type = OBJ_RING;
+        object_slots[s].d[9] = object_slots[s].d[24] = start[s];
+        set_object_name(object_slots[s], "Ring", OBJECT_NAME_LEN);
+    }
+    rebuild_list();
     object_slots[0].w[2] = 100; // slot 0 travels away 3 a frame
     object_slots[0].d[10] = 3.0;
     const int expect[2][4] = {{1, 0, 2, -1}, {0, 1, 2, -1}};

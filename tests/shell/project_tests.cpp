@@ -1,8 +1,7 @@
 // Project file: name rules, byte layout, load-save identity, refusal of
 // malformed files with nothing changed, and saves that never lose the old file.
-#include <gtest/gtest.h>
+#include "shell_test_support.h"
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -31,14 +30,12 @@ std::vector<uint8_t> state()
     return b;
 }
 
-class Project_file : public ::testing::Test {
+class Project_file : public ShellTest {
 protected:
     ScratchDir dir;
     void SetUp() override
     {
-        reset_store();
-        clear_objects();
-        prompt_log.clear();
+        ShellTest::SetUp();
         for (int i = 0; i < DBL_PARAMS; i++)
             dbl_param[i] = i / 7.0;
         int_param[I_WIDTH] = 320;
@@ -46,18 +43,15 @@ protected:
     }
     void TearDown() override
     {
-        console_yes_no_key = 'Y';
+        ShellTest::TearDown();
         project_frame_width = project_frame_height = 0;
     }
     // Three objects inserted near to far, so slot order differs from list order.
     void three_objects()
     {
-        for (double d : {5.0, 50.0, 20.0}) {
-            dbl_param[D_REF_DISTANCE] = d;
-            insert_object(d == 50.0 ? OBJ_COMET : OBJ_RING);
-        }
+        for (double d : {5.0, 50.0, 20.0})
+            add_object(d == 50.0 ? OBJ_COMET : OBJ_RING, d);
     }
-    bool logged(const std::string& text) { return std::count(prompt_log.begin(), prompt_log.end(), text) > 0; }
 };
 
 TEST_F(Project_file, name_cut_at_the_first_dot_on_a_copy_when_saving_in_place_when_loading)

@@ -2,7 +2,7 @@
 // clicks on hot cells and pane lines, and script parsing.
 #include "ui_test_support.h"
 
-#include "store/store.h" // Required for: page_item_count
+#include "store/store.h" // Required for: MENU_ROWS, page_item_count
 #include "ui/ui.h"       // Required for: KC_ALT_P, KC_BACKSPACE, KC_DELETE
 #include "test_support.h"
 
@@ -72,6 +72,11 @@ TEST_F(Clicks, hot_cells_give_their_key_codes)
     EXPECT_EQ(input_event(), KC_ESC);    // right click anywhere
     EXPECT_EQ(input_event(), 'x');       // a click on nothing waits on
     EXPECT_EQ(hit_map[4 + page_item_count(6)][1], -1); // nothing below the last row
+    // The last of the row slots, which no page fills, is a row all the same.
+    hit_map[4 + MENU_ROWS - 1][1] = MENU_ROWS - 1;
+    run_script("click " + at(1, 4 + MENU_ROWS - 1) + "\n");
+    EXPECT_EQ(input_event(), KC_ENTER);
+    EXPECT_EQ(menu_row, MENU_ROWS - 1);
     EXPECT_EQ(script_overruns, 0);
 }
 

@@ -3,52 +3,8 @@
 
 #include "platform/bytes.h" // Required for: append_u16, append_u32
 #include "store/prompt.h"   // Required for: prompt_log
-#include "ui/ui.h"          // Required for: UI_FONTS, close_screen, create_screen_buffer
+#include "ui/ui.h"          // Required for: load_help_file, screen_buffer
 #include "test_support.h"
-
-#include <cstdlib> // Required for: getenv
-
-static DATAFILE test_fonts[UI_FONTS + 1];
-
-static void no_end() {}
-
-void open_test_screen(int width, int height, int depth)
-{
-    ASSERT_EQ(open_memory_screen(width, height, depth), 0);
-    ASSERT_EQ(create_screen_buffer(), 0);
-    for (int i = 0; i < UI_FONTS; i++)
-        test_fonts[i] = DATAFILE{font, DAT_FONT, 0, nullptr};
-    test_fonts[UI_FONTS] = DATAFILE{nullptr, DAT_END, 0, nullptr};
-    if (!system_font)
-        system_font = font;
-    font = system_font;
-    // NOVAMIR_UI_REAL_FONTS=1 draws with the built novx.dat, to look at the
-    // pictures as the program shows them (the golden hashes use stand-ins).
-    if (getenv("NOVAMIR_UI_REAL_FONTS"))
-        ASSERT_EQ(interface_setup(), 0);
-    else
-        ASSERT_EQ(interface_setup_with(test_fonts), 0);
-    ASSERT_EQ(init_widgets(), 0);
-    mouse_present = 0;
-    repeat_counter = 0;
-    menu_page = -1;
-    menu_row = 0;
-    snprintf(fixed_clock, sizeof fixed_clock, "Mon Jan 01 00:00:00 2001");
-    reset_clock();
-    script_finished = no_end;
-    load_script_text("", "empty");
-}
-
-void close_test_screen()
-{
-    load_script_text("", "empty");
-    close_screen();
-}
-
-void run_script(const std::string& text)
-{
-    ASSERT_EQ(load_script_text(text.c_str(), "test script"), 0);
-}
 
 std::string buffer_pixels()
 {

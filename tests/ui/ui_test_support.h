@@ -7,12 +7,8 @@
 #include <utility>
 #include <vector>
 
-// Opens a memory screen of the size and depth with 15 stand-in fonts (the
-// library's own font) and the widgets defined; no pointer, a fixed clock.
-void open_test_screen(int width = 640, int height = 480, int depth = 8);
-void close_test_screen();
-// Loads a script of the given text; input after its end answers ESC.
-void run_script(const std::string& text);
+#include "test_support.h"
+
 // FNV-1a of the screen buffer's pixels, row by row.
 uint64_t buffer_hash();
 // Pixels of the screen buffer as a byte copy.

@@ -1,14 +1,74 @@
-// Store map: an object page stored into a record and restored gives the page
-// back; store-only fields stay in the record; names and choice lists follow.
-#include "scene_test_support.h"
+// Object commands: list order by sort distance, the current object through
+// insert, replace, delete and stepping; an object page stored into a record
+// and restored gives the page back.
+#include "shell_test_support.h"
 
 #include <cstring>
 
-#include "shell/shell.h"   // Required for: store_object
-#include "store/records.h" // Required for: OBJ_FREE, clear_objects, object_slots
-#include "store/store.h"   // Required for: CHOICE_LISTS, DBL_PARAMS, D_BITMAP_DISTANCE
+#include "shell/shell.h"   // Required for: delete_object, replace_object, store_object
+#include "store/prompt.h"  // Required for: console_yes_no_key, prompt_log
+#include "store/records.h" // Required for: MAX_OBJECTS, OBJ_BITMAP, OBJ_FREE
+#include "store/store.h"   // Required for: CHOICE_LISTS, DBL_PARAMS, D_REF_DISTANCE
 
 namespace {
+
+using Object_list = ShellTest;
+
+TEST_F(Object_list, far_to_near_ties_in_slot_order_the_new_object_current)
+{
+    add_object(OBJ_RING, 10.0);
+    add_object(OBJ_RING, 30.0);
+    EXPECT_EQ(current_object, 0);
+    add_object(OBJ_COMET, 10.0);
+    EXPECT_EQ(current_object, 2);
+    add_object(OBJ_BITMAP, 20.0);
+    const int expect[5] = {1, 3, 0, 2, -1};
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(list_order[i], expect[i]) << i;
+    // The pane numbers list positions from 1; page 2 of three lines holds 4 and 5.
+    char lines[5][80];
+    EXPECT_EQ(object_pane_lines(lines, 2, 1, 3), 3);
+    EXPECT_STREQ(lines[0], "Project OBJECT List (4 defined) Page 2/2 ");
+    EXPECT_EQ(std::string(lines[2], 4), "4   ");
+    EXPECT_STREQ(lines[3], "5   empty");
+    // Replace rewrites the current object and follows it to its new place.
+    current_object = 2;
+    dbl_param[D_REF_DISTANCE] = 50.0;
+    EXPECT_EQ(replace_object(OBJ_COMET), 0);
+    EXPECT_EQ(object_slots[0].type, OBJ_COMET);
+    EXPECT_EQ(current_object, 0);
+    current_object = 4; // past the last object: nothing to replace
+    EXPECT_EQ(replace_object(OBJ_RING), -1);
+}
+
+TEST_F(Object_list, a_full_list_refuses_insert_and_a_freed_slot_is_reused)
+{
+    for (int i = 0; i < MAX_OBJECTS; i++)
+        ASSERT_EQ(add_object(OBJ_RING, i), i);
+    EXPECT_EQ(add_object(OBJ_COMET, 1000.0), -1);
+    EXPECT_EQ(object_count, MAX_OBJECTS);
+    current_object = 10;
+    int slot = list_order[10];
+    delete_object();
+    EXPECT_EQ(add_object(OBJ_COMET, 0.5), slot);
+}
+
+// Deleting the last object leaves the current position past the end, where
+// there is nothing more to delete (the questions themselves are the menu's).
+TEST_F(Object_list, deleting_the_last_leaves_nothing_current)
+{
+    for (double d : {30.0, 20.0, 10.0})
+        add_object(OBJ_RING, d);
+    current_object = 2;
+    delete_object();
+    EXPECT_TRUE(logged("Delete Ring?"));
+    EXPECT_EQ(object_count, 2);
+    EXPECT_EQ(current_object, 2);
+    prompt_log.clear();
+    delete_object();
+    EXPECT_TRUE(logged("Nothing to delete!"));
+    EXPECT_EQ(object_count, 2);
+}
 
 // Fills every store entry with a value that tells where it came from; the
 // choice integers get label indices so the lists can follow them.

@@ -1,4 +1,4 @@
-// Shared set-up of the scene tests: an empty store and object list, and
+// Shared set-up of the shell tests: an empty store and object list, and
 // objects inserted at a chosen sort distance.
 #pragma once
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include "store/records.h" // Required for: clear_objects
 #include "store/store.h"   // Required for: D_BITMAP_DISTANCE, D_REF_DISTANCE, dbl_param
 
-struct SceneTest : ::testing::Test {
+struct ShellTest : ::testing::Test {
     void SetUp() override
     {
         reset_store();

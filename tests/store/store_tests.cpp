@@ -1,11 +1,11 @@
-// Parameter store: choice lists, menu tables, the parameter block and the
-// question interface.
+// Parameter store: choice lists, the parameter block and the question
+// interface.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "store/prompt.h" // Required for: ask_yes_no, console_ok_key, file_error_prompt
-#include "store/store.h"  // Required for: CHOICE_LABELS, CHOICE_LISTS, ChoiceList
+#include "store/store.h"  // Required for: advance_choice, read_param_block, restore_choice
 
 namespace {
 
@@ -27,42 +27,11 @@ TEST(Choice_lists, advance_wraps_and_feeds_the_target)
     int_param[I_BITMAP_TRAVEL] = 4;
     advance_choice(6);
     EXPECT_EQ(int_param[I_BITMAP_TRAVEL], 3);
-}
-
-TEST(Choice_lists, every_list_feeds_its_own_integer_with_labels_in_range)
-{
-    reset_store();
-    bool fed[INT_PARAMS] = {};
-    for (int n = 0; n < CHOICE_LISTS; n++) {
-        const ChoiceList& c = choice_list[n];
-        ASSERT_GT(c.count, 0);
-        ASSERT_LE(c.count, CHOICE_LABELS);
-        EXPECT_FALSE(fed[c.target]) << n;
-        fed[c.target] = true;
-        for (int k = 0; k < c.count; k++)
-            EXPECT_NE(c.labels[k][0], 0) << n;
-    }
-    int_param[I_FADE_TYPE] = 2;
-    restore_choice(0);
-    EXPECT_EQ(choice_list[0].current, 2);
-}
-
-TEST(Menu_tables, rows_are_packed_and_point_at_entries_that_exist)
-{
-    for (int p = 0; p < MENU_PAGES; p++) {
-        const int count = page_item_count(p);
-        EXPECT_GT(count, 0) << page_names[p];
-        for (int r = 0; r < MENU_ROWS; r++) {
-            const MenuItem& m = menu_pages[p][r];
-            SCOPED_TRACE(std::string(page_names[p]) + " row " + std::to_string(r));
-            EXPECT_EQ(m.kind != ITEM_NONE, r < count);
-            if (m.kind == ITEM_NONE)
-                continue;
-            EXPECT_NE(m.help[0], 0);
-            int limit = m.kind == ITEM_CHOICE ? CHOICE_LISTS : m.kind == ITEM_FLAG ? FLAG_PARAMS
-                      : m.editor == EDIT_STRING ? STR_PARAMS : INT_PARAMS; // 40 integers, 40 decimals
-            EXPECT_LT(m.param, limit);
-        }
+    // Restoring takes the integer; one that names no label shows the first.
+    for (int v : {2, 3, -1}) {
+        int_param[I_FADE_TYPE] = v;
+        restore_choice(0);
+        EXPECT_EQ(choice_list[0].current, v == 2 ? 2 : 0) << v;
     }
 }
 
