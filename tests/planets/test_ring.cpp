@@ -82,20 +82,6 @@ TEST_F(Ring_free, subpixel_corner_outside_the_ring_is_clear)
     expect_at({{19, -6, SKY}, {15, 0, WHITE_RING}});
 }
 
-TEST_F(Ring_free, strip_columns_run_around_and_turn_with_rotation)
-{
-    install_topology({}, {ring_map(14, 360, 64, [](int x, int) { return x < 180 ? 1 : 2; })});
-    int_param[I_RING_NUMBER] = 0;
-    apply_parameters();
-    render_ring(RENDER_FRAME, -1);
-    expect_at({{15, -3, RED}, {0, -15, RED}, {-15, 3, GREEN}, {0, 15, GREEN}}); // angles 11, 90, 191, 270
-    dbl_param[D_RING_ROTATION_INC] = 10.0; // frame 18: turned by 180
-    int_param[I_THIS_FRAME] = 18;
-    apply_parameters();
-    render_ring(RENDER_FRAME, -1);
-    expect_at({{15, -3, GREEN}, {-15, 3, RED}});
-}
-
 TEST_F(Ring_free, strip_rows_run_inward_and_face_on_pictures_stand_upright)
 {
     // A type 4 reached as a ring counts as a strip: rows 0..31 (outer) red.
@@ -185,29 +171,4 @@ TEST_F(Ring_passes, equator_on_ring_is_two_rows_and_half_maps_take_a_percentage)
     render_ring(RENDER_FRAME, 0);
     EXPECT_EQ(overlay.plot_h, 11);
     EXPECT_EQ(overlay.plot_w, 33);
-}
-
-TEST_F(Ring_passes, shadow_falls_only_behind_the_planet)
-{
-    dbl_param[D_PLANET_LATITUDE] = 30.0;
-    int_param[I_RING_WIDTH] = 500;
-    auto draw = [](int shadow) {
-        flag_param[F_PLANET_SHADOW] = shadow;
-        fill(SKY);
-        setup_planet(0);
-        reset_ring_pass();
-        render_ring(RENDER_FRAME, 0);
-        render_ring(RENDER_FRAME, 0);
-        return frame();
-    };
-    std::vector<Rgb> plain = draw(0), shadowed = draw(1);
-    int darker = 0;
-    for (size_t i = 0; i < plain.size(); i++)
-        if (plain[i] != shadowed[i]) {
-            darker++;
-            EXPECT_LT(i / SCENE_W, 24u) << "seen from above: behind is the upper half";
-            EXPECT_LE(std::abs((int)(i % SCENE_W) - 32), 8);
-            EXPECT_LE(shadowed[i].r, 10);
-        }
-    EXPECT_GT(darker, 5);
 }

@@ -38,14 +38,6 @@ void store_ring(int slot, int lock_slot, int colour, int width, double ref)
     store_object(slot, PAGE_RING);
 }
 
-std::vector<uint8_t> frame_bytes()
-{
-    std::vector<uint8_t> out;
-    for (int y = 0; y < SCENE_H; y++)
-        out.insert(out.end(), frame_buffer->line[y], frame_buffer->line[y] + 3 * SCENE_W);
-    return out;
-}
-
 // The store's parameters as bytes, to see that nothing leaked.
 std::vector<uint8_t> store_bytes()
 {
@@ -138,7 +130,7 @@ TEST_F(Planet_row, a_replayed_frame_leaves_what_a_drawn_one_leaves)
     store_ring(1, 0, 11, 300, 200.0);
     store_ring(2, 0, 12, 200, 50.0);
     rebuild_list();
-    std::vector<uint8_t> out[2];
+    std::vector<Rgb> out[2];
     for (int replay : {0, 1}) {
         int_param[I_THIS_FRAME] = 0;
         apply_parameters();
@@ -148,7 +140,7 @@ TEST_F(Planet_row, a_replayed_frame_leaves_what_a_drawn_one_leaves)
         int_param[I_THIS_FRAME] = 1;
         apply_parameters();
         generate_frame(RENDER_FRAME);
-        out[replay] = frame_bytes();
+        out[replay] = frame();
     }
     EXPECT_EQ(out[1], out[0]);
 }

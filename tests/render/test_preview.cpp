@@ -10,28 +10,14 @@
 #include "../planets/test_planet_scene.h"
 #include "planets/planets.h"       // Required for: topology, topology_loaded
 #include "render/render.h"         // Required for: page_preview, preview_all
-#include "shell/shell.h"           // Required for: insert_object
-#include "store/canvas.h"          // Required for: RENDER_FRAME, RENDER_PREVIEW, RESULT_ABANDON
-#include "store/prompt.h"          // Required for: console_ok_key, prompt_log
-#include "store/records.h"         // Required for: clear_objects
-#include "store/store.h"           // Required for: D_ASPECT, D_BITMAP_DISTANCE, D_COMET_ASPECT
-#include "store/surface.h"         // Required for: colour_table, surface_map
+#include "render_test.h"
 #include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 #include "ui/ui.h"                 // Required for: screen_buffer, screen_colours
 #include "test_support.h"
 
+using namespace render_test;
+
 namespace {
-
-constexpr int PW = 64, PH = 48; // frame and preview size of these scenes
-
-// A 24-bit TGA of w x h (under 256) in one colour, top row first.
-std::vector<uint8_t> plain_tga(int w, int h, uint8_t r, uint8_t g, uint8_t b)
-{
-    std::vector<uint8_t> t = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, (uint8_t)w, 0, (uint8_t)h, 0, 24, 32};
-    for (int i = 0; i < w * h; i++)
-        t.insert(t.end(), {b, g, r});
-    return t;
-}
 
 class Preview : public ::testing::Test {
 protected:
@@ -43,27 +29,19 @@ protected:
     {
         old_depth = get_color_depth();
         set_color_depth(24);
-        ASSERT_TRUE((frame_buffer && frame_buffer->w == 640) || create_frame_buffer(640) == 0);
+        clear_store();
         if (!surface_map)
             surface_map = create_bitmap_ex(8, MAP_MAX_WIDTH, MAP_MAX_HEIGHT);
-        target = create_bitmap_ex(24, PW, PH);
+        target = create_bitmap_ex(24, W, H);
         ASSERT_NE(target, nullptr);
         clear_to_color(target, makecol(255, 255, 255)); // anything drawn over it shows
         preview_target = target;
         present_preview = nullptr;
-        replay_only = false;
-        memset(int_param, 0, sizeof int_param), memset(dbl_param, 0, sizeof dbl_param);
-        memset(flag_param, 0, sizeof flag_param), memset(str_param, 0, sizeof str_param);
-        for (int i = 0; i < 256; i++)
-            colour_table[i][0] = colour_table[i][1] = colour_table[i][2] = (uint8_t)i;
-        clear_objects();
-        int_param[I_WIDTH] = PW, int_param[I_HEIGHT] = PH, int_param[I_END_FRAME] = 10;
-        dbl_param[D_ASPECT] = 1.0, dbl_param[D_PIXELS_PER_DEGREE] = 10.0;
+        int_param[I_END_FRAME] = 10;
+        dbl_param[D_PIXELS_PER_DEGREE] = 10.0;
         flag_param[F_PREVIEW_RGB] = 1;
         for (int p = 0; p < MENU_PAGES; p++)
             page_frames[p] = {0, 10};
-        console_ok_key = 13;
-        prompt_log.clear();
     }
     void TearDown() override
     {
@@ -77,22 +55,11 @@ protected:
         set_color_depth(old_depth);
     }
 
-    // A sky object: a POLAR gradient from one table entry to the same, so
-    // the whole frame takes that grey; no stars.
-    void add_sky(int colour, int start, int end)
-    {
-        int_param[I_FADE_TYPE] = 2, int_param[I_STARS] = 0;
-        int_param[I_COLOUR_ONE] = int_param[I_COLOUR_TWO] = colour;
-        int_param[I_END_X] = PW - 1, int_param[I_END_Y] = PH - 1;
-        dbl_param[D_REF_DISTANCE] = 1000.0;
-        page_frames[PAGE_SKY] = {start, end};
-        ASSERT_GE(insert_object(PAGE_SKY), 0);
-    }
     // A planet of diameter 11 in the middle, from a one-colour map.
     void add_planet(int start, int end, double distance)
     {
         planet_scene::install_topology({planet_scene::plain_map("GREY", 2, 8, 8, 1)}, {});
-        int_param[I_PLANET_NUMBER] = 0, int_param[I_PLANET_X] = PW / 2, int_param[I_PLANET_Y] = PH / 2;
+        int_param[I_PLANET_NUMBER] = 0, int_param[I_PLANET_X] = W / 2, int_param[I_PLANET_Y] = H / 2;
         dbl_param[D_PLANET_DIAMETER] = 11.0, dbl_param[D_POLAR_ANGLE] = 90.0, dbl_param[D_PHASE] = 180.0;
         dbl_param[D_OBLATE] = dbl_param[D_SHADING] = dbl_param[D_PLANET_LIGHTING] = 1.0;
         dbl_param[D_REF_DISTANCE] = distance;
@@ -103,8 +70,8 @@ protected:
     int count_pixels(int colour, int x0 = 0)
     {
         int n = 0;
-        for (int y = 0; y < PH; y++)
-            for (int x = x0; x < PW; x++)
+        for (int y = 0; y < H; y++)
+            for (int x = x0; x < W; x++)
                 n += getpixel(target, x, y) == colour;
         return n;
     }
@@ -122,26 +89,26 @@ TEST_F(Scene_preview, an_empty_list_shows_black_or_only_the_backdrop)
         return makecol(r, g, b);
     };
     EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
-    EXPECT_EQ(count_pixels(0), PW * PH);
+    EXPECT_EQ(count_pixels(0), W * H);
     EXPECT_EQ(frame_colour(), 0);
     EXPECT_TRUE(prompt_log.empty());
 
-    write_file_bytes("BACK.TGA", plain_tga(PW, PH, 200, 100, 50));
+    write_file_bytes("BACK.TGA", plain_tga(W, H, 200, 100, 50));
     strcpy(str_param[S_BACKDROP], "BACK.TGA");
     screen_buffer = target; // the backdrop loader paints its preview there
     preview_colours = screen_colours;
     apply_parameters();     // as PREVIEW does first
     EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
     EXPECT_EQ(frame_colour(), makecol(200, 100, 50));
-    EXPECT_EQ(count_pixels(makecol(200, 100, 50)), PW * PH);
+    EXPECT_EQ(count_pixels(makecol(200, 100, 50)), W * H);
 }
 
 TEST_F(Scene_preview, a_missing_backdrop_or_bitmap_image_abandons_the_preview)
 {
-    add_sky(120, 0, 10);
+    add_sky(120, 0, 10, 1000.0);
     strcpy(str_param[S_BACKDROP], "NONE.TGA");
     EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), RESULT_ABANDON);
-    EXPECT_EQ(count_pixels(0), PW * PH); // cleared, and the sky never drawn
+    EXPECT_EQ(count_pixels(0), W * H); // cleared, and the sky never drawn
     EXPECT_EQ(prompt_log, std::vector<std::string>{"Error reading NONE.TGA file."});
     prompt_log.clear();
     str_param[S_BACKDROP][0] = 0;
@@ -154,27 +121,27 @@ TEST_F(Scene_preview, a_missing_backdrop_or_bitmap_image_abandons_the_preview)
 
 TEST_F(Scene_preview, objects_outside_their_frames_are_neither_drawn_nor_boxed)
 {
-    add_sky(120, 3, 5);
+    add_sky(120, 3, 5, 1000.0);
     add_planet(7, 10, 100.0);
     flag_param[F_PREVIEW_DEBUG] = 1;
     for (int frame : {2, 3, 5, 6}) { // the sky's START and END FRAME included
         int_param[I_THIS_FRAME] = frame;
         EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
-        EXPECT_EQ(count_pixels(frame == 2 || frame == 6 ? 0 : makecol(120, 120, 120)), PW * PH) << frame;
+        EXPECT_EQ(count_pixels(frame == 2 || frame == 6 ? 0 : makecol(120, 120, 120)), W * H) << frame;
     }
     EXPECT_TRUE(prompt_log.empty());
 }
 
 TEST_F(Debug_overlay, a_sky_and_a_planet_give_exactly_one_box)
 {
-    add_sky(120, 0, 10);
+    add_sky(120, 0, 10, 1000.0);
     add_planet(0, 10, 100.0);
     flag_param[F_PREVIEW_DEBUG] = 1;
     EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
     EXPECT_EQ(prompt_log, std::vector<std::string>({"Planet  P0 GREY", "FR 0-10 dist 100.00, travel   0.00",
                                                     "plot 11 x 11 at  32.0,  24.0"}));
     // The planet was drawn after its box.
-    EXPECT_LT(count_pixels(makecol(120, 120, 120)), PW * PH);
+    EXPECT_LT(count_pixels(makecol(120, 120, 120)), W * H);
 }
 
 TEST_F(Debug_overlay, a_free_ring_gets_a_box_a_locked_ring_none)
@@ -182,7 +149,7 @@ TEST_F(Debug_overlay, a_free_ring_gets_a_box_a_locked_ring_none)
     planet_scene::install_topology({planet_scene::plain_map("GREY", 2, 8, 8, 1)},
                                    {planet_scene::plain_map("BAND", 14, 8, 8, 2)});
     int_param[I_RING_WIDTH] = 30, int_param[I_RING_HEIGHT] = 10;
-    int_param[I_RING_X] = PW / 2, int_param[I_RING_Y] = PH / 2;
+    int_param[I_RING_X] = W / 2, int_param[I_RING_Y] = H / 2;
     dbl_param[D_RING_LIGHTING] = 1.0, dbl_param[D_REF_DISTANCE] = 50.0;
     ASSERT_GE(insert_object(PAGE_RING), 0);
     int_param[I_PLANET_LOCK] = 7; // locked to a slot that holds no planet
@@ -203,7 +170,7 @@ TEST_F(Page_view, sky_shows_the_no_stars_notice_only_without_stars)
     preview_target = target;
     int_param[I_FADE_TYPE] = 2;
     int_param[I_COLOUR_ONE] = int_param[I_COLOUR_TWO] = 120;
-    int_param[I_END_X] = PW - 1, int_param[I_END_Y] = PH - 1;
+    int_param[I_END_X] = W - 1, int_param[I_END_Y] = H - 1;
     auto notice_pixels = [&]() {
         int n = 0;
         for (int y = 20; y < 20 + text_height(font); y++)
@@ -228,12 +195,12 @@ TEST_F(Page_view, the_render_settings_follow_what_was_just_edited)
     int_param[I_COMET_X] = 32, int_param[I_COMET_Y] = 24;
     apply_parameters();
     page_preview(PAGE_COMET);
-    ASSERT_LT(count_pixels(0, 33), (PW - 33) * PH);
+    ASSERT_LT(count_pixels(0, 33), (W - 33) * H);
     // WIDTH edited on the page after it was entered: the view uses it.
     int_param[I_WIDTH] = 32;
     page_preview(PAGE_COMET);
     EXPECT_EQ(rs.i[I_WIDTH], 32);
-    EXPECT_EQ(count_pixels(0, 32), (PW - 32) * PH);
+    EXPECT_EQ(count_pixels(0, 32), (W - 32) * H);
 }
 
 } // namespace

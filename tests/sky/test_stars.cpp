@@ -1,11 +1,9 @@
 // Star field from small catalogues of our own: projection, NORTH/SOUTH
-// mirrors, column wrapping, the rectangle, twinkle, brightness; geometry.
+// mirrors, column wrapping, the rectangle, twinkle, brightness.
 #include "sky_test_support.h"
 
-#include "platform/angles.h" // Required for: PI
 #include "sky/sky.h"         // Required for: STAR_CHUNK, draw_stars
 #include "store/canvas.h"    // Required for: RENDER_FRAME, RENDER_PREVIEW, apply_parameters
-#include "store/geometry.h"  // Required for: full_angle
 #include "store/store.h"     // Required for: D_ASPECT, D_BRIGHTNESS, D_PIXELS_PER_DEGREE
 
 namespace {
@@ -38,27 +36,23 @@ TEST_F(Star_field, projection_mirrors_scales_and_wrapping)
         std::vector<StarDeg> stars;
         int mode;
         double ppd, aspect, lon, lat;
-        bool precise;
         int count;
         std::vector<Probe> probes;
     } cases[] = {
-        {"NORTH", {{0.3, 0.3, 200, 0, 0}, {10.3, 0.3, 0, 200, 0}, {0.3, 20.3, 0, 0, 200}}, 1, 1, 1, 0, 0, false, 3,
-         {{320, 240, {200, 0, 0}}, {310, 240, {0, 200, 0}}, {320, 220, {0, 0, 200}}}},
-        {"SOUTH", {{0.3, 0.3, 200, 0, 0}, {10.3, 0.3, 0, 200, 0}, {0.3, 20.3, 0, 0, 200}}, 2, 1, 1, 0, 0, false, 3,
+        {"SOUTH", {{0.3, 0.3, 200, 0, 0}, {10.3, 0.3, 0, 200, 0}, {0.3, 20.3, 0, 0, 200}}, 2, 1, 1, 0, 0, 3,
          {{320, 240, {200, 0, 0}}, {330, 240, {0, 200, 0}}, {320, 260, {0, 0, 200}}}},
         // hx = trunc(10.3 * 2 * 1.5), vy = trunc(5.3 * 2).
-        {"scaled", {{10.3, 5.3, 90, 90, 90}}, 2, 2, 1.5, 0, 0, false, 1, {{350, 250, {90, 90, 90}}}},
+        {"scaled", {{10.3, 5.3, 90, 90, 90}}, 2, 2, 1.5, 0, 0, 1, {{350, 250, {90, 90, 90}}}},
         // The circle is 360 columns, less than the frame: x = -5 + 360.
-        {"wrapped once", {{325.3, 0.3, 100, 0, 0}, {100.3, 0.3, 0, 100, 0}}, 1, 1, 1, 0, 0, false, 2,
+        {"wrapped once", {{325.3, 0.3, 100, 0, 0}, {100.3, 0.3, 0, 100, 0}}, 1, 1, 1, 0, 0, 2,
          {{355, 240, {100, 0, 0}}, {220, 240, {0, 100, 0}}}},
-        {"x = 720 wraps twice to 0", {{0.3, 0.3, 100, 0, 0}}, 2, 1, 1, -400, 0, false, 1, {{0, 240, {100, 0, 0}}}},
-        {"x = 1080 only to 360", {{0.3, 0.3, 100, 0, 0}}, 2, 1, 1, -760, 0, false, 1, {{360, 240, {100, 0, 0}}}},
+        {"x = 720 wraps twice to 0", {{0.3, 0.3, 100, 0, 0}}, 2, 1, 1, -400, 0, 1, {{0, 240, {100, 0, 0}}}},
+        {"x = 1080 only to 360", {{0.3, 0.3, 100, 0, 0}}, 2, 1, 1, -760, 0, 1, {{360, 240, {100, 0, 0}}}},
         // 720 columns: x = 639 and y = 479 are never filled.
         {"last column and row",
          {{159.8, 0.3, 10, 10, 10}, {159.3, 0.3, 20, 20, 20}, {0.3, 119.8, 30, 30, 30}, {0.3, 119.3, 40, 40, 40}},
-         2, 2, 1, 0, 0, false, 2,
+         2, 2, 1, 0, 0, 2,
          {{639, 240, {0, 0, 0}}, {638, 240, {20, 20, 20}}, {320, 479, {0, 0, 0}}, {320, 478, {40, 40, 40}}}},
-        {"precise", {{30.0, 20.0, 100, 100, 100}}, 1, 1, 1, 30, 20, true, 1, {{320, 240, {100, 100, 100}}}},
     };
     for (const Case& c : cases) {
         clear_to_color(frame_buffer, 0);
@@ -68,7 +62,6 @@ TEST_F(Star_field, projection_mirrors_scales_and_wrapping)
         dbl_param[D_ASPECT] = c.aspect;
         dbl_param[D_STAR_LONG] = c.lon;
         dbl_param[D_STAR_LAT] = c.lat;
-        flag_param[F_STAR_CALC] = c.precise;
         EXPECT_EQ(draw(), c.count) << c.what;
         int lit = 0;
         for (const Probe& p : c.probes) {
@@ -172,12 +165,4 @@ TEST_F(Star_field, preview_and_replay)
     replay_only = true;
     EXPECT_EQ(draw(RENDER_FRAME), 2);
     EXPECT_EQ(lit_pixels(), 0);
-}
-
-TEST(Sky_geometry, full_angle_by_quadrant_and_axis)
-{
-    const double cases[][3] = {{0, 1, 0.5 * PI}, {0, -1, 1.5 * PI}, {0, 0, 0},          {-2, 0, PI},         {2, 0, 0},
-                               {1, 1, 0.25 * PI}, {1, -1, 1.75 * PI}, {-1, 1, 0.75 * PI}, {-1, -1, 1.25 * PI}};
-    for (const auto& c : cases)
-        EXPECT_NEAR(full_angle(c[0], c[1]), c[2], 1e-12) << c[0] << "," << c[1];
 }
