@@ -3,7 +3,6 @@
 #include "ui_test_support.h"
 
 #include "platform/bytes.h"    // Required for: get_i32, put_u16, put_u32
-#include "platform/platform.h" // Required for: find_data_file
 #include "store/prompt.h"      // Required for: prompt_log
 #include "store/store.h"       // Required for: ITEM_HELP, ITEM_NONE, MENU_PAGES
 #include "ui/ui.h"             // Required for: HELP_HEADER_SIZE, HELP_LINKS, HELP_MAP_STRIDE
@@ -11,8 +10,6 @@
 #include "help_source.h" // the compiler from the builders' toolkit
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -36,27 +33,27 @@ const char* const small_source =
     "title Leaf\n"
     "| Only line.\n";
 
-std::vector<uint8_t> compile_ok(const std::string& source,
-                                const HelpBuildOptions& options = HelpBuildOptions())
+// The compiled source; a failure is reported, and its message kept in *error.
+std::vector<uint8_t> compile(const std::string& source, bool ok = true, std::string* error = nullptr)
 {
     std::vector<uint8_t> out;
-    std::string error;
-    EXPECT_EQ(compile_help(source, "help.txt", options, out, error), 0) << error;
+    std::string message;
+    EXPECT_EQ(compile_help(source, "help.txt", HelpBuildOptions(), out, message), ok ? 0 : -1) << message;
+    if (error)
+        *error = message;
     return out;
 }
 
-std::string compile_error(const std::string& source,
-                          const HelpBuildOptions& options = HelpBuildOptions())
-{
-    std::vector<uint8_t> out;
-    std::string error;
-    EXPECT_EQ(compile_help(source, "help.txt", options, out, error), -1);
-    return error;
-}
-
 int32_t get32(const std::vector<uint8_t>& b, size_t at) { return get_i32(&b[at]); }
-void set32(std::vector<uint8_t>& b, size_t at, int32_t v) { put_u32(&b[at], (uint32_t)v); }
-void set16(std::vector<uint8_t>& b, size_t at, int v) { put_u16(&b[at], (uint16_t)v); }
+// A copy of b with a 2- or 4-byte field at `at` set to v.
+std::vector<uint8_t> patched(std::vector<uint8_t> b, size_t at, int size, int32_t v)
+{
+    if (size == 2)
+        put_u16(&b[at], (uint16_t)v);
+    else
+        put_u32(&b[at], (uint32_t)v);
+    return b;
+}
 
 // Offsets inside a compiled file.
 size_t record_at(const std::vector<uint8_t>& b, int k)
@@ -70,14 +67,6 @@ int load_bytes(const std::vector<uint8_t>& bytes, const char* name = "test.hlp")
     write_file_bytes(name, bytes);
     prompt_log.clear();
     return load_help_file(name);
-}
-
-std::string read_text(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
 }
 
 } // namespace
@@ -114,7 +103,8 @@ TEST(Help_source_build, Refuses_bad_sources_naming_the_line)
         {"topic a 1\ntitle A\n| from {range int 6}\n", "help.txt:3: no limits for {range int 6}"},
     };
     for (const Case& c : cases) {
-        std::string error = compile_error(c.source);
+        std::string error;
+        compile(c.source, false, &error);
         EXPECT_NE(error.find(c.expect), std::string::npos)
             << "source:\n" << c.source << "error: " << error;
     }
@@ -125,31 +115,28 @@ TEST(Help_source_build, Refuses_bad_sources_naming_the_line)
 TEST(Help_round_trip, Titles_lines_links_and_map_come_back)
 {
     ScratchDir dir;
-    std::vector<uint8_t> bytes = compile_ok(small_source);
-    EXPECT_EQ(compile_ok(small_source), bytes); // the builder is deterministic
+    std::vector<uint8_t> bytes = compile(small_source);
+    EXPECT_EQ(compile(small_source), bytes); // the builder is deterministic
     ASSERT_EQ(load_bytes(bytes), 0);
     ASSERT_TRUE(help_loaded);
     EXPECT_EQ(help_count, 23);
     EXPECT_TRUE(logged("textlen " + std::to_string(get32(bytes, 8)) + " headlen " +
                        std::to_string(get32(bytes, 4))));
-
-    EXPECT_STREQ(help_title(1), "Start");
-    ASSERT_EQ(help_line_count(1), 3);
-    EXPECT_STREQ(help_line(1, 0), "First line.");
-    EXPECT_STREQ(help_line(1, 1), "");
-    EXPECT_STREQ(help_line(1, 2), "Third line.");
+    const char* const texts[][2] = {{help_title(1), "Start"},         {help_line(1, 0), "First line."},
+                                    {help_line(1, 1), ""},             {help_line(1, 2), "Third line."},
+                                    {help_title(2), "Width"},          {help_line(3, 0), "Only line."}};
+    for (auto& t : texts)
+        EXPECT_STREQ(t[0], t[1]);
+    EXPECT_EQ(help_line_count(1), 3);
     EXPECT_EQ(help_line(1, 3), nullptr);
-    EXPECT_EQ(help_link(1, 0), 3);
-    EXPECT_EQ(help_link(1, 1), 0);
-    EXPECT_EQ(help_link(1, 2), 2);
-    EXPECT_STREQ(help_title(2), "Width");
-    EXPECT_STREQ(help_line(3, 0), "Only line.");
-
-    EXPECT_EQ(help_topic_for(-1, 0), 1); // the top level
-    EXPECT_EQ(help_topic_for(PAGE_FILE, 4), 2);
-    EXPECT_EQ(help_topic_for(PAGE_SKY, 2), 2);
-    EXPECT_EQ(help_topic_for(PAGE_OPTIONS, 0), 0); // entry 140 is beyond N = 23
-    EXPECT_EQ(help_topic_for(PAGE_FILE, 20), 0);   // not a row: would be SKY row 0
+    // Links of topic 1; the map: the top level, two rows, entry 140 beyond
+    // N = 23 and FILE row 20, which is no row (it would be SKY row 0).
+    const int numbers[][2] = {{help_link(1, 0), 3}, {help_link(1, 1), 0}, {help_link(1, 2), 2},
+                              {help_topic_for(-1, 0), 1}, {help_topic_for(PAGE_FILE, 4), 2},
+                              {help_topic_for(PAGE_SKY, 2), 2}, {help_topic_for(PAGE_OPTIONS, 0), 0},
+                              {help_topic_for(PAGE_FILE, 20), 0}};
+    for (auto& n : numbers)
+        EXPECT_EQ(n[0], n[1]) << &n - numbers;
     // Topic 0 is "no help" and never shown.
     EXPECT_FALSE(help_topic_ok(0));
     EXPECT_EQ(help_title(0), nullptr);
@@ -158,9 +145,8 @@ TEST(Help_round_trip, Titles_lines_links_and_map_come_back)
 TEST(Help_round_trip, Stored_back_links_are_not_trusted_and_reload_starts_clean)
 {
     ScratchDir dir;
-    std::vector<uint8_t> bytes = compile_ok(small_source);
-    set16(bytes, record_at(bytes, 2) + 14, 99);
-    ASSERT_EQ(load_bytes(bytes), 0);
+    std::vector<uint8_t> bytes = compile(small_source);
+    ASSERT_EQ(load_bytes(patched(bytes, record_at(bytes, 2) + 14, 2, 99)), 0);
     EXPECT_EQ(help_topics[2].back, 0);
 
     // A failed load leaves nothing of the old help behind.
@@ -179,29 +165,19 @@ TEST(Help_round_trip, Stored_back_links_are_not_trusted_and_reload_starts_clean)
 TEST(Help_hostile_files, Refused_whole)
 {
     ScratchDir dir;
-    const std::vector<uint8_t> good = compile_ok(small_source);
-    struct Case {
+    const std::vector<uint8_t> good = compile(small_source);
+    const struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
         const char* expect;
+    } cases[] = {
+        {"empty", {}, "too short"},
+        {"records cut", std::vector<uint8_t>(good.begin(), good.begin() + record_at(good, 2)), "bytes early"},
+        {"text cut", std::vector<uint8_t>(good.begin(), good.end() - 1), "ends 1 bytes early"},
+        {"221 topics", patched(good, 0, 4, 221), "221 topics, at most 220"},
+        {"negative count", patched(good, 0, 4, -1), "-1 topics"},
+        {"negative headlen", patched(good, 4, 4, -5), "negative block length"},
     };
-    std::vector<Case> cases;
-    cases.push_back({"empty", {}, "too short"});
-    cases.push_back({"records cut",
-                     std::vector<uint8_t>(good.begin(), good.begin() + record_at(good, 2)),
-                     "bytes early"});
-    cases.push_back({"text cut", std::vector<uint8_t>(good.begin(), good.end() - 1),
-                     "ends 1 bytes early"});
-    std::vector<uint8_t> b = good;
-    set32(b, 0, 221);
-    cases.push_back({"221 topics", b, "221 topics, at most 220"});
-    b = good;
-    set32(b, 0, -1);
-    cases.push_back({"negative count", b, "-1 topics"});
-    b = good;
-    set32(b, 4, -5);
-    cases.push_back({"negative headlen", b, "negative block length"});
-
     for (const Case& c : cases) {
         EXPECT_EQ(load_bytes(c.bytes, "bad.hlp"), 27) << c.what;
         EXPECT_FALSE(help_loaded) << c.what;
@@ -219,7 +195,7 @@ TEST(Help_hostile_files, Refused_whole)
 TEST(Help_hostile_files, Bad_topics_refused_the_rest_serve)
 {
     ScratchDir dir;
-    const std::vector<uint8_t> good = compile_ok(small_source);
+    const std::vector<uint8_t> good = compile(small_source);
     const int32_t headlen = get32(good, 4), textlen = get32(good, 8);
     const size_t r2 = record_at(good, 2);
     struct Case {
@@ -235,12 +211,7 @@ TEST(Help_hostile_files, Bad_topics_refused_the_rest_serve)
         {"text past the block", r2 + 4, 4, textlen, "topic 2: lines outside the text block"},
     };
     for (const Case& c : cases) {
-        std::vector<uint8_t> b = good;
-        if (c.size == 2)
-            set16(b, c.at, c.value);
-        else
-            set32(b, c.at, c.value);
-        ASSERT_EQ(load_bytes(b, "bad.hlp"), 0) << c.what;
+        ASSERT_EQ(load_bytes(patched(good, c.at, c.size, c.value), "bad.hlp"), 0) << c.what;
         EXPECT_TRUE(logged(c.expect)) << c.what;
         EXPECT_TRUE(logged("1 topic refused")) << c.what;
         EXPECT_FALSE(help_topic_ok(2)) << c.what;
@@ -258,23 +229,19 @@ TEST(Help_hostile_files, Bad_topics_refused_the_rest_serve)
 TEST(Help_hostile_files, Map_entries_and_links_beyond_the_topics_are_no_help)
 {
     ScratchDir dir;
-    std::vector<uint8_t> b = compile_ok(small_source);
-    set16(b, HELP_HEADER_SIZE + 2 * 4, 500);       // FILE row 4
-    set16(b, HELP_HEADER_SIZE + 2 * 22, -7);       // SKY row 2
-    set16(b, HELP_HEADER_SIZE + 2 * 5, 22);        // a padding record: no real topic text,
-    set16(b, record_at(b, 1) + 8, 23);             // but 22 is inside N and usable
-    set16(b, record_at(b, 1) + 12, -1);
+    std::vector<uint8_t> b = compile(small_source);
+    b = patched(b, HELP_HEADER_SIZE + 2 * 4, 2, 500);  // FILE row 4
+    b = patched(b, HELP_HEADER_SIZE + 2 * 22, 2, -7);  // SKY row 2
+    b = patched(b, HELP_HEADER_SIZE + 2 * 5, 2, 22);   // a padding record: no real topic text,
+    b = patched(b, record_at(b, 1) + 8, 2, 23);        // but 22 is inside N and usable
+    b = patched(b, record_at(b, 1) + 12, 2, -1);
     ASSERT_EQ(load_bytes(b), 0);
-    EXPECT_EQ(help_topic_for(PAGE_FILE, 4), 0);
-    EXPECT_EQ(help_topic_for(PAGE_SKY, 2), 0);
-    EXPECT_EQ(help_link(1, 0), 0);
-    EXPECT_EQ(help_link(1, 2), 0);
+    EXPECT_EQ(help_topic_for(PAGE_FILE, 4) + help_topic_for(PAGE_SKY, 2) + help_link(1, 0) + help_link(1, 2), 0);
     EXPECT_EQ(help_topic_for(PAGE_FILE, 5), 22);
     EXPECT_STREQ(help_line(22, 0), "There is no help for this item.");
     // A line count of 0 shows topic 0's lines.
-    b = compile_ok(small_source);
-    set16(b, record_at(b, 3) + 2, 0);
-    ASSERT_EQ(load_bytes(b), 0);
+    b = compile(small_source);
+    ASSERT_EQ(load_bytes(patched(b, record_at(b, 3) + 2, 2, 0)), 0);
     ASSERT_EQ(help_line_count(3), 1);
     EXPECT_STREQ(help_line(3, 0), "There is no help for this item.");
 }
@@ -305,22 +272,4 @@ TEST(Help_shipped_file, Every_menu_row_has_help)
         }
     for (int t = 1; t < help_count; t++)
         EXPECT_TRUE(help_topic_ok(t)) << t; // the compiler keeps each one to the window
-}
-
-TEST(Help_shipped_file, Is_the_compiled_source)
-{
-    HelpBuildOptions options;
-    options.menu = menu_pages;
-    std::string error;
-    ASSERT_EQ(read_help_params(read_text(NOVAMIR_SOURCE_DIR "/data/params.tsv"), "params.tsv",
-                               options, error),
-              0)
-        << error;
-    std::string source = read_text(NOVAMIR_SOURCE_DIR "/data/help.txt");
-    std::vector<uint8_t> first;
-    ASSERT_EQ(compile_help(source, "help.txt", options, first, error), 0) << error;
-
-    char path[1024];
-    ASSERT_TRUE(find_data_file("novamir.hlp", path, sizeof path));
-    EXPECT_EQ(read_file_bytes(path), first) << path << " is older than data/help.txt";
 }
