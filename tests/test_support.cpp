@@ -136,12 +136,7 @@ void open_test_screen(int width, int height, int depth)
     if (!system_font)
         system_font = font;
     font = system_font;
-    // NOVAMIR_UI_REAL_FONTS=1 draws with the built novx.dat, to look at the
-    // pictures as the program shows them (the golden hashes use stand-ins).
-    if (getenv("NOVAMIR_UI_REAL_FONTS"))
-        ASSERT_EQ(interface_setup(), 0);
-    else
-        ASSERT_EQ(interface_setup_with(test_fonts), 0);
+    ASSERT_EQ(interface_setup_with(test_fonts), 0);
     ASSERT_EQ(init_widgets(), 0);
     mouse_present = 0;
     repeat_counter = 0;

@@ -46,10 +46,9 @@ bool novamir_runnable(std::string* why)
     return true;
 }
 
-// Starts argv in dir with stdout and stderr in the file out; env entries
-// NAME=VALUE are set, NAME= removed.
-pid_t spawn(const std::vector<std::string>& argv, const std::string& dir, const std::vector<std::string>& env,
-            const std::string& out)
+// Starts argv in dir with stdout and stderr in the file out (the display
+// given by an "env" in front).
+pid_t spawn(const std::vector<std::string>& argv, const std::string& dir, const std::string& out)
 {
     fflush(stdout);
     fflush(stderr);
@@ -58,13 +57,6 @@ pid_t spawn(const std::vector<std::string>& argv, const std::string& dir, const 
         return pid;
     if (chdir(dir.c_str()) != 0)
         _exit(126);
-    for (const std::string& e : env) {
-        size_t eq = e.find('=');
-        if (eq + 1 == e.size())
-            unsetenv(e.substr(0, eq).c_str());
-        else
-            setenv(e.substr(0, eq).c_str(), e.c_str() + eq + 1, 1);
-    }
     int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd >= 0)
         dup2(fd, 1), dup2(fd, 2), close(fd);
@@ -108,8 +100,8 @@ TEST(Start_and_exit, questions_in_order_and_saving_on_the_way_out)
     std::string script = script_start + "key Esc\nkey n\nkey n   # not REALLY EXIT: the program goes on\n"
                                         "key Esc\nkey y\nkey y   # save over NOVAMIR.CFG\nkey y\n";
     write_file_bytes("run.script", std::vector<uint8_t>(script.begin(), script.end()));
-    int status = finish(spawn({novamir, "--script", "run.script", "--log", "run.log"}, dir.path, {"DISPLAY="},
-                              "run.out"), 300);
+    int status = finish(spawn({"env", "-u", "DISPLAY", novamir, "--script", "run.script", "--log", "run.log"},
+                              dir.path, "run.out"), 300);
     EXPECT_EQ(status, 0) << text_of("run.out");
     // The questions and notices in this order in the log, one a line.
     std::string log = "\n" + text_of("run.log");
@@ -126,7 +118,7 @@ TEST(Start_and_exit, questions_in_order_and_saving_on_the_way_out)
     // Loaded and saved again unchanged, the project is the same file.
     EXPECT_EQ(read_file_bytes("NOVAMIR.CFG"), read_file_bytes(data_project));
     // Without a display the program stops before its first question.
-    EXPECT_EQ(finish(spawn({novamir}, dir.path, {"DISPLAY="}, "run.out"), 300), 255);
+    EXPECT_EQ(finish(spawn({"env", "-u", "DISPLAY", novamir}, dir.path, "run.out"), 300), 255);
     EXPECT_NE(text_of("run.out").find("Unable to set graphics mode: no X display"), std::string::npos)
         << text_of("run.out");
 }
@@ -171,7 +163,7 @@ protected:
             if (file_exists("/tmp/.X" + n + "-lock") || file_exists("/tmp/.X11-unix/X" + n))
                 continue;
             display = ":" + n;
-            xvfb = spawn({"Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, dir.path, {},
+            xvfb = spawn({"Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, dir.path,
                          dir.path + "/xvfb.out");
             for (int ms = 0; ms < 20000 && still_running(xvfb) && !file_exists("/tmp/.X11-unix/X" + n); ms += 50)
                 usleep(50000);
@@ -223,22 +215,17 @@ TEST_F(Real_window, keys_and_a_click_reach_the_page_and_the_window_shows_it)
 {
     // A script answers the start-up; the dump it ends with says the program
     // now waits at the top level for the real keyboard.
-    std::string xdir = dir.path + "/x";
-    mkdir(xdir.c_str(), 0755);
+    const std::string& xdir = dir.path;
     std::string start = script_start + "dump ready.bmp\n";
     write_file_bytes(xdir + "/start.script", std::vector<uint8_t>(start.begin(), start.end()));
-    pid_t program = spawn({novamir, "--script", "start.script", "--log", "run.log"}, xdir,
-                          {"DISPLAY=" + display}, xdir + "/run.out");
+    pid_t program = spawn({"env", "DISPLAY=" + display, novamir, "--script", "start.script", "--log", "run.log"},
+                          xdir, xdir + "/run.out");
     for (int ms = 0; ms < 120000 && !file_exists(xdir + "/ready.bmp") && still_running(program); ms += 100)
         usleep(100000);
     std::vector<uint8_t> printed = read_file_bytes(xdir + "/run.out");
     ASSERT_TRUE(file_exists(xdir + "/ready.bmp")) << std::string(printed.begin(), printed.end());
-    for (int k = 0; k < 100 && wid.empty(); k++) {
-        std::string found = x("xdotool search --name '^NOVAMIR$'");
-        wid = found.substr(0, found.find('\n'));
-        if (wid.empty())
-            usleep(100000);
-    }
+    std::string found = x("xdotool search --sync --name '^NOVAMIR$'"); // the window is up by now
+    wid = found.substr(0, found.find('\n'));
     ASSERT_FALSE(wid.empty()) << "no window named NOVAMIR";
 
     std::vector<uint8_t> screen = key(screen_bytes(), "alt+o");

@@ -303,10 +303,7 @@ TEST_F(Backdrop_readers, refusals_and_hostile_files)
         EXPECT_TRUE(told(std::string(c.name) + ": " + c.message)) << c.name;
         EXPECT_TRUE(told(c.detail)) << c.name;
     }
-    // Nothing of a refused file is painted; a top-down BMP paints no rows and is no error.
-    auto top_down = down(make_bmp(4, 4), -4);
-    write_file_bytes("DOWN.BMP", top_down);
-    EXPECT_EQ(load_backdrop("DOWN.BMP"), 0);
+    // Nothing of a refused file is painted.
     for (int y = 0; y < 480; y += 5)
         for (int x = 0; x < 640; x += 5)
             ASSERT_EQ(pixel(x, y), black);
@@ -420,8 +417,6 @@ TEST_F(Frame_numbered_names, each_directory_is_tried_whole_before_the_next)
     write_file_bytes("DATA/ONLY003.TGA", make_tga(4, 1));
     mkdir("BACK.TGA", 0755); // a directory where the picture should be
     write_file_bytes("DATA/BACK.TGA", make_tga(2, 2));
-    symlink("LOOP.TGA", "LOOP.TGA");
-    write_file_bytes("DATA/LOOP.TGA", make_tga(2, 2));
     const struct {
         const char* name;
         int result, width;
@@ -431,7 +426,6 @@ TEST_F(Frame_numbered_names, each_directory_is_tried_whole_before_the_next)
         {"SHIP.TGA", 0, 2, "SHIP.TGA", nullptr},   // the user's plain name beats a sample's numbered one
         {"ONLY.TGA", 0, 4, "ONLY003.TGA", nullptr}, // found further down when nothing is here
         {"BACK.TGA", 27, 0, "BACK.TGA", "BACK.TGA: cannot be read: Is a directory"},
-        {"LOOP.TGA", 27, 0, "LOOP.TGA", "LOOP.TGA: cannot be read: Too many levels of symbolic links"},
     };
     for (const auto& c : cases)
         for (int backdrop = 0; backdrop < 2; backdrop++) {

@@ -37,29 +37,23 @@ TEST(Choice_lists, advance_wraps_and_feeds_the_target)
 
 TEST(Parameter_block, seven_arrays_little_endian_at_their_offsets)
 {
-    uint8_t block[PARAM_BLOCK_SIZE] = {};
-    block[8 + 7] = 0x3F; // dbl_param[1] = 1.5
-    block[8 + 6] = 0xF8;
-    block[320 + 7] = 0xC0; // dbl_max[0] = -2.0
-    block[640 + 39 * 8 + 7] = 0x3F; // dbl_min[39] = 0.25
-    block[640 + 39 * 8 + 6] = 0xD0;
-    const uint8_t i2[4] = {4, 3, 2, 1}; // int_param[2] = 0x01020304
-    memcpy(block + 968, i2, 4);
-    block[1120 + 16] = 0xE7; // int_max[4] = 999
-    block[1120 + 17] = 0x03;
-    memset(block + 1280, 0xFF, 4); // int_min[0] = -1
-    block[1440 + 76] = 1; // flag_param[19]
+    uint8_t block[PARAM_BLOCK_SIZE];
+    for (size_t i = 0; i < sizeof block; i++)
+        block[i] = (uint8_t)(i * 7 + i / 8); // no two fields alike
     int_param[0] = 123;
     EXPECT_EQ(read_param_block(block, PARAM_BLOCK_SIZE - 1), -1);
     EXPECT_EQ(int_param[0], 123);
     ASSERT_EQ(read_param_block(block, sizeof block), 0);
-    EXPECT_EQ(dbl_param[1], 1.5);
-    EXPECT_EQ(dbl_max[0], -2.0);
-    EXPECT_EQ(dbl_min[39], 0.25);
-    EXPECT_EQ(int_param[2], 0x01020304);
-    EXPECT_EQ(int_max[4], 999);
-    EXPECT_EQ(int_min[0], -1);
-    EXPECT_EQ(flag_param[19], 1);
+    auto at = [&](size_t o) {
+        return (int32_t)(block[o] | block[o + 1] << 8 | block[o + 2] << 16 | (uint32_t)block[o + 3] << 24);
+    };
+    const int32_t wholes[][2] = {{int_param[2], at(968)}, {int_max[4], at(1120 + 16)}, {int_min[0], at(1280)},
+                                 {flag_param[19], at(1440 + 76)}};
+    for (auto& w : wholes)
+        EXPECT_EQ(w[0], w[1]) << &w - wholes;
+    EXPECT_EQ(memcmp(&dbl_param[1], block + 8, 8), 0); // the host is little-endian too
+    EXPECT_EQ(memcmp(&dbl_max[0], block + 320, 8), 0);
+    EXPECT_EQ(memcmp(&dbl_min[39], block + 640 + 39 * 8, 8), 0);
     uint8_t again[PARAM_BLOCK_SIZE];
     write_param_block(again);
     EXPECT_EQ(memcmp(block, again, sizeof block), 0);

@@ -49,53 +49,49 @@ TEST_F(Line_editor, a_long_text_is_cut_to_the_field_and_esc_empties_it)
 
 using Value_editors = UiScreen;
 
-TEST_F(Value_editors, whole_accepts_exactly_the_limits_and_esc_f3_keep_the_old_value)
+// Each editor takes exactly its limits, refuses beyond them with the OOPS box
+// (a key closes it and the field comes back holding the refused text), and
+// Esc or F3 keep the old value.
+TEST_F(Value_editors, limits_refusals_and_keys_that_keep_the_old_value)
 {
-    int32_t v = 5;
-    run_script("key Delete\ntext \"-3\"\nkey Enter\nkey Delete Delete\ntext \"999\"\nkey Enter\n");
-    EXPECT_EQ(edit_whole(9, 13, &v, -3, 999), 0);
-    EXPECT_EQ(v, -3);
-    EXPECT_EQ(edit_whole(9, 13, &v, -3, 999), 0);
-    EXPECT_EQ(v, 999);
-    for (const char* end : {"Esc", "F3"}) {
-        run_script(std::string("key Delete 7 ") + end + "\n");
-        EXPECT_EQ(edit_whole(9, 13, &v, 0, 999), end[0] == 'E' ? KC_ESC : KC_F3);
-        EXPECT_EQ(v, 999);
+    const char* clear = "key Home Delete Delete Delete Delete Delete Delete Delete Delete Delete\n";
+    const struct {
+        int page, row, kind; // kind 0: whole number 0..999, 1: decimal -90..90, 2: co-ordinate -90..90
+        std::string script;
+        int result;
+        double want;
+        const char* help; // editor_help[0], [1] afterwards
+    } cases[] = {
+        {PAGE_FILE, 1, 0, std::string(clear) + "text \"999\"\nkey Enter\n", 0, 999, nullptr},
+        {PAGE_FILE, 1, 0, std::string(clear) + "text \"0\"\nkey Enter\n", 0, 0, nullptr},
+        {PAGE_FILE, 1, 0, "key Delete 7 Esc\n", KC_ESC, 5, nullptr},
+        {PAGE_FILE, 1, 0, "key Delete 7 F3\n", KC_F3, 5, nullptr},
+        {PAGE_FILE, 1, 0, "key Delete\ntext \"1000\"\nkey Enter Space End Backspace Enter\n", 0, 100,
+         "OOPS! START FRAME out of range!|Limits are : 0 to 999 "},
+        {PAGE_PLANET, 3, 1, std::string(clear) + "text \"90\"\nkey Enter\n", 0, 90, nullptr},
+        {PAGE_PLANET, 3, 1, std::string(clear) + "text \"90.5\"\nkey Enter Esc Home\ntext \"-90.\"\nkey Delete Enter\n", 0,
+         -90, "OOPS! POLAR ANGLE out of range!|Limits : -90.00000 to  90.00000 "},
+        {PAGE_PLANET, 3, 2, std::string(clear) + "text \"99 30\"\nkey Enter\nkey Space\nkey End Backspace Backspace "
+                            "Backspace Backspace Backspace\ntext \"-1 30\"\nkey Enter\n", 0, -1.5, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        menu_page = c.page, menu_row = c.row;
+        run_script(c.script);
+        int32_t whole = 5;
+        double v = 5;
+        EXPECT_EQ(c.kind == 0   ? edit_whole(9, 13, &whole, 0, 999)
+                  : c.kind == 1 ? edit_decimal(9, 13, &v, -90.0, 90.0)
+                                : edit_coordinate(9, 13, &v, -90.0, 90.0),
+                  c.result);
+        EXPECT_DOUBLE_EQ(c.kind == 0 ? whole : v, c.want);
+        if (c.help) {
+            EXPECT_EQ(std::string(editor_help[0]) + "|" + editor_help[1], c.help);
+        }
+        EXPECT_FALSE(script_running());
+        EXPECT_EQ(script_overruns, 0);
     }
-    EXPECT_EQ(script_overruns, 0);
-}
-
-TEST_F(Value_editors, whole_refuses_out_of_range_and_reopens_with_the_text)
-{
-    menu_page = PAGE_FILE;
-    menu_row = 1;
-    int32_t v = 5;
-    // 1000 is refused; the box takes a key; the field comes back holding
-    // "1000" and End, Backspace make it 100.
-    run_script("key Delete\ntext \"1000\"\nkey Enter Space End Backspace Enter\n");
-    EXPECT_EQ(edit_whole(9, 13, &v, 0, 999), 0);
-    EXPECT_EQ(v, 100);
-    EXPECT_STREQ(editor_help[0], "OOPS! START FRAME out of range!");
-    EXPECT_STREQ(editor_help[1], "Limits are : 0 to 999 ");
-    EXPECT_FALSE(script_running());
-}
-
-TEST_F(Value_editors, decimal_accepts_the_limit_and_refuses_beyond)
-{
-    menu_page = PAGE_PLANET;
-    menu_row = 3;
-    double v = 1.0;
-    run_script("key Home\ntext \"90\"\nkey Delete Delete Delete Delete Delete Delete Delete Enter\n");
-    EXPECT_EQ(edit_decimal(9, 13, &v, -90.0, 90.0), 0);
-    EXPECT_EQ(v, 90.0);
-    // 90.5 is refused, then corrected to -90.
-    run_script("key Home\ntext \"90.5\"\nkey Delete Delete Delete Delete Delete Enter Esc Home\n"
-               "text \"-90.\"\nkey Delete Enter\n");
-    EXPECT_EQ(edit_decimal(9, 13, &v, -90.0, 90.0), 0);
-    EXPECT_EQ(v, -90.0);
-    EXPECT_STREQ(editor_help[0], "OOPS! POLAR ANGLE out of range!");
-    EXPECT_STREQ(editor_help[1], "Limits : -90.00000 to  90.00000 ");
-    EXPECT_FALSE(script_running());
+    EXPECT_STREQ(editor_help[2], "Enter as  23.456 or  23 27.8 or  23 27 42");
 }
 
 TEST(Coordinates, fields_signs_and_the_third_space)
@@ -111,16 +107,4 @@ TEST(Coordinates, fields_signs_and_the_third_space)
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(parse_coordinate(c.text), c.want) << '"' << c.text << '"';
-}
-
-TEST_F(Value_editors, coordinate_stores_the_parsed_value_and_refuses_with_the_enter_as_line)
-{
-    double v = 0.0;
-    run_script("key Home Delete Delete Delete Delete Delete Delete Delete Delete Delete\n"
-               "text \"99 30\"\nkey Enter\nkey Space\nkey End Backspace Backspace Backspace Backspace Backspace\n"
-               "text \"-1 30\"\nkey Enter\n");
-    EXPECT_EQ(edit_coordinate(9, 13, &v, -90.0, 90.0), 0);
-    EXPECT_DOUBLE_EQ(v, -1.5);
-    EXPECT_STREQ(editor_help[2], "Enter as  23.456 or  23 27.8 or  23 27 42");
-    EXPECT_FALSE(script_running());
 }

@@ -9,8 +9,6 @@
 
 #include "test_support.h"
 
-// FNV-1a of the screen buffer's pixels, row by row.
-uint64_t buffer_hash();
 // Pixels of the screen buffer as a byte copy.
 std::string buffer_pixels();
 
@@ -26,10 +24,8 @@ struct TestTopic {
     int link[3];
 };
 // Writes a help file with the topics (topic 0 first) and a map in which
-// entry 20 * page + row = topic; returns its bytes.
-std::vector<uint8_t> help_file_bytes(const std::vector<TestTopic>& topics,
-                                      const std::vector<std::pair<int, int>>& map_entries);
-// Writes it to name and loads it (the notice answered by the console).
+// entry 20 * page + row = topic as name, and loads it (the notice answered by
+// the console).
 void load_test_help(const std::vector<TestTopic>& topics,
                     const std::vector<std::pair<int, int>>& map_entries, const char* name);
 // The hash of a file's bytes (screen dumps).
