@@ -1,7 +1,4 @@
-// The interactive program as a user meets it: started by a script without a
-// display, and in a real X window on a virtual X server, where xdotool keys
-// and a click reach the page and the window shows what the program's own F10
-// dump holds.
+// The interactive program end to end: a scripted run without a display and one in a real X window.
 #include <gtest/gtest.h>
 #include <fcntl.h>    // Required for: open
 #include <signal.h>   // Required for: kill
@@ -37,13 +34,10 @@ bool file_exists(const std::string& path)
 bool novamir_runnable(std::string* why)
 {
     char path[1024];
-    *why = "novamir is not built";
-    if (!file_exists(novamir))
-        return false;
     for (const char* name : {"novamir3.dat", "novx.dat", "novamir.hlp", "novamir1.top", "NOVAMIR.CFG"})
-        if (*why = std::string("the data file ") + name + " is not built"; !find_data_file(name, path, sizeof path))
-            return false;
-    return true;
+        if (!find_data_file(name, path, sizeof path))
+            return *why = std::string("the data file ") + name + " is not built", false;
+    return *why = "novamir is not built", file_exists(novamir);
 }
 
 // Starts argv in dir with stdout and stderr in the file out (the display
@@ -83,12 +77,6 @@ int finish(pid_t pid, int seconds)
     return -1;
 }
 
-std::string text_of(const std::string& path)
-{
-    std::vector<uint8_t> b = read_file_bytes(path);
-    return std::string(b.begin(), b.end());
-}
-
 TEST(Start_and_exit, questions_in_order_and_saving_on_the_way_out)
 {
     ScratchDir dir;
@@ -102,9 +90,9 @@ TEST(Start_and_exit, questions_in_order_and_saving_on_the_way_out)
     write_file_bytes("run.script", std::vector<uint8_t>(script.begin(), script.end()));
     int status = finish(spawn({"env", "-u", "DISPLAY", novamir, "--script", "run.script", "--log", "run.log"},
                               dir.path, "run.out"), 300);
-    EXPECT_EQ(status, 0) << text_of("run.out");
+    EXPECT_EQ(status, 0) << read_file_text("run.out");
     // The questions and notices in this order in the log, one a line.
-    std::string log = "\n" + text_of("run.log");
+    std::string log = "\n" + read_file_text("run.log");
     size_t at = 0;
     for (const char* line : {"Maximum Frame size: 640 x 480", "Maximum input BMP image:  640 x 256",
                              "Planet TOPology file novamir1.top loaded", "Load project NOVAMIR.CFG?",
@@ -119,8 +107,8 @@ TEST(Start_and_exit, questions_in_order_and_saving_on_the_way_out)
     EXPECT_EQ(read_file_bytes("NOVAMIR.CFG"), read_file_bytes(data_project));
     // Without a display the program stops before its first question.
     EXPECT_EQ(finish(spawn({"env", "-u", "DISPLAY", novamir}, dir.path, "run.out"), 300), 255);
-    EXPECT_NE(text_of("run.out").find("Unable to set graphics mode: no X display"), std::string::npos)
-        << text_of("run.out");
+    EXPECT_NE(read_file_text("run.out").find("Unable to set graphics mode: no X display"), std::string::npos)
+        << read_file_text("run.out");
 }
 
 // Output of a shell command (stderr dropped); "" when it failed.
@@ -222,8 +210,7 @@ TEST_F(Real_window, keys_and_a_click_reach_the_page_and_the_window_shows_it)
                           xdir, xdir + "/run.out");
     for (int ms = 0; ms < 120000 && !file_exists(xdir + "/ready.bmp") && still_running(program); ms += 100)
         usleep(100000);
-    std::vector<uint8_t> printed = read_file_bytes(xdir + "/run.out");
-    ASSERT_TRUE(file_exists(xdir + "/ready.bmp")) << std::string(printed.begin(), printed.end());
+    ASSERT_TRUE(file_exists(xdir + "/ready.bmp")) << read_file_text(xdir + "/run.out");
     std::string found = x("xdotool search --sync --name '^NOVAMIR$'"); // the window is up by now
     wid = found.substr(0, found.find('\n'));
     ASSERT_FALSE(wid.empty()) << "no window named NOVAMIR";
@@ -231,9 +218,7 @@ TEST_F(Real_window, keys_and_a_click_reach_the_page_and_the_window_shows_it)
     std::vector<uint8_t> screen = key(screen_bytes(), "alt+o");
     x("xdotool mousemove --window " + wid + " " + std::to_string(CLICK_X) + " " + std::to_string(CLICK_Y));
     screen = settled_after(screen, "moving the pointer");
-    x("xdotool mousedown 1"); // a person's click: the button held a moment
-    usleep(200000);
-    x("xdotool mouseup 1");
+    x("xdotool mousedown 1 sleep 0.2 mouseup 1"); // a person's click: the button held a moment
     screen = settled_after(screen, "the click");
     screen = key(screen, "Down");
     screen = key(screen, "F10");

@@ -1,6 +1,4 @@
-// novamir-render end to end: every frame is the same whether it comes from
-// one sequential run, a single frame or any worker of --jobs; an abandoned
-// frame stops the run wherever it falls; exit statuses and messages.
+// novamir-render end to end: the same frames every way, abandoned frames, exit statuses, messages.
 #include <gtest/gtest.h>
 #include <sys/stat.h> // Required for: mkdir
 #include <sys/wait.h> // Required for: WEXITSTATUS
@@ -76,10 +74,10 @@ protected:
         if (broken)
             write_file_bytes(sub + "/" + broken, std::vector<uint8_t>(100, 1));
         int rc = system(("cd '" + sub + "' && '" + renderer + "' " + args + " SCENE.CFG >out.txt 2>&1").c_str());
-        std::vector<uint8_t> out = read_file_bytes(sub + "/out.txt");
-        EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, status) << name << ": " << std::string(out.begin(), out.end());
+        std::string out = read_file_text(sub + "/out.txt");
+        EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, status) << name << ": " << out;
         if (text)
-            *text = std::string(out.begin(), out.end());
+            *text = out;
         Frames frames;
         for (const auto& e : std::filesystem::directory_iterator(sub))
             if (std::regex_match(e.path().filename().string(), std::regex(".*[0-9]{3}\\.(tga|bmp)")))

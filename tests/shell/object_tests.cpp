@@ -1,6 +1,4 @@
-// Object commands: list order by sort distance, the current object through
-// insert, replace, delete and stepping; an object page stored into a record
-// and restored gives the page back.
+// Object commands: list order, the current object, and the object pages stored into records.
 #include "shell_test_support.h"
 
 #include <cstring>

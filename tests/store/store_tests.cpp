@@ -1,9 +1,8 @@
-// Parameter store: choice lists, the parameter block and the question
-// interface.
+// Parameter store: choice lists, the parameter block, the question interface, the travel curve.
 #include <gtest/gtest.h>
-
 #include <cstring>
 
+#include "store/geometry.h" // Required for: travel_offset
 #include "store/prompt.h" // Required for: ask_yes_no, console_ok_key, file_error_prompt
 #include "store/store.h"  // Required for: advance_choice, read_param_block, restore_choice
 
@@ -18,10 +17,6 @@ TEST(Choice_lists, advance_wraps_and_feeds_the_target)
     advance_choice(2);
     EXPECT_STREQ(choice_list[2].labels[choice_list[2].current], "Coma");
     EXPECT_EQ(int_param[I_COMET_TYPE], 0);
-    choice_list[9].current = 5;            // Average
-    advance_choice(9);
-    EXPECT_STREQ(choice_list[9].labels[choice_list[9].current], "Small");
-    EXPECT_EQ(int_param[I_LIST_FONT], 0);
     // A selection that disagrees with its integer shows until the next advance.
     choice_list[6].current = 2;
     int_param[I_BITMAP_TRAVEL] = 4;
@@ -79,6 +74,32 @@ TEST(Questions, console_answers_file_errors_and_installed_boxes)
     EXPECT_EQ(file_error_prompt(0, "X"), 27);
     prompt_hooks.ok = nullptr;
     EXPECT_EQ(prompt_log.back(), "Error reading X file.");
+}
+
+} // namespace
+
+namespace {
+
+TEST(Travel_curves, offsets_over_the_range)
+{
+    struct Case {
+        double D;
+        int type, start, end, frame;
+        double want, tolerance;
+    } cases[] = {
+        {2.0, 0, 5, 6, 15, 20.0, 0},     // LINEAR: D a frame, whatever the range
+        {2.0, 9, 5, 500, 15, 20.0, 0},   // an unknown type is LINEAR
+        {8.0, 1, 10, 20, 15, 2.0, 1e-12}, // ACCEL reaches D at the end
+        {8.0, 1, 10, 20, 20, 8.0, 1e-12},
+        {8.0, 2, 10, 20, 10, 8.0, 0},     // DECEL starts at D, ends at 0
+        {8.0, 2, 10, 20, 20, 0.0, 1e-12},
+        {3.0, 1, 7, 7, 8, 300.0, 1e-9},   // an empty range counts as a tenth of a frame
+        {5.0, 3, 0, 20, 20, -0.0159265, 1e-7}, // the curve is built on 6.28: ends near 0, not at it
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(travel_offset(c.D, c.type, c.start, c.end, c.frame), c.want, c.tolerance)
+            << c.type << " at " << c.frame;
+    EXPECT_EQ(travel_offset(5.0, 4, 0, 20, 5), travel_offset(5.0, 3, 0, 20, 5)); // COSINE = SINE
 }
 
 } // namespace

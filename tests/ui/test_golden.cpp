@@ -1,6 +1,4 @@
-// Golden screen dumps: the menu screen with its tab bar, a message box, a
-// value editor and a help topic, at two screen sizes and two depths. The
-// hashes live in golden.txt and change only on purpose.
+// Golden screen dumps of the interface at two sizes and depths, against the hashes in golden.txt.
 #include "ui_test_support.h"
 
 #include "store/store.h" // Required for: I_COLOUR_ONE, I_COLOUR_TWO, I_LIST_FONT
@@ -57,23 +55,6 @@ struct Picture {
     void (*act)();          // the widget under test
 };
 
-void yes_no_act() { yes_no_box("Create frame image 001?"); }
-void editor_act()
-{
-    double v = 12.5;
-    edit_decimal(4 + 5, 13, &v, -90.0, 90.0);
-}
-void help_act() { help_for_item(); }
-void menu_act() { read_key(); }
-void startup_act() { startup_box(); }
-void colours_act()
-{
-    int_param[I_COLOUR_ONE] = 37;
-    int_param[I_COLOUR_TWO] = 200;
-    colour_picker();
-    colour_swatch(90, 1);
-    read_key();
-}
 int three_planets() { return 3; }
 int planet_lines(char lines[][LIST_LINE_LEN], int first_line, int start, int per_page)
 {
@@ -101,12 +82,18 @@ void lists_act()
 }
 
 const Picture pictures[] = {
-    {"menu", "dump shot.bmp\nkey Esc\n", menu_act},
-    {"yesno", "dump shot.bmp\nkey Esc\n", yes_no_act},
-    {"editor", "key End Backspace Left Insert\ntext \"7\"\ndump shot.bmp\nkey Esc\n", editor_act},
-    {"help", "dump shot.bmp\nkey 1 Esc F1\n", help_act},
-    {"startup", "dump shot.bmp\nkey Enter\n", startup_act},
-    {"colours", "dump shot.bmp\nkey Esc\n", colours_act},
+    {"menu", "dump shot.bmp\nkey Esc\n", [] { read_key(); }},
+    {"yesno", "dump shot.bmp\nkey Esc\n", [] { yes_no_box("Create frame image 001?"); }},
+    {"editor", "key End Backspace Left Insert\ntext \"7\"\ndump shot.bmp\nkey Esc\n",
+     [] { double v = 12.5; edit_decimal(4 + 5, 13, &v, -90.0, 90.0); }},
+    {"help", "dump shot.bmp\nkey 1 Esc F1\n", [] { help_for_item(); }},
+    {"startup", "dump shot.bmp\nkey Enter\n", [] { startup_box(); }},
+    {"colours", "dump shot.bmp\nkey Esc\n", [] {
+         int_param[I_COLOUR_ONE] = 37, int_param[I_COLOUR_TWO] = 200;
+         colour_picker();
+         colour_swatch(90, 1);
+         read_key();
+     }},
     {"lists", "dump shot.bmp\nkey Esc\n", lists_act},
 };
 

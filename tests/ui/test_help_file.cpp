@@ -1,6 +1,7 @@
-// Tests of the help file: the source compiler, the reader, hostile files and
-// the help file the build ships.
+// The help file: source compiler, reader, hostile files, the shipped file and the viewer.
 #include "ui_test_support.h"
+
+#include <cstring>
 
 #include "platform/bytes.h"    // Required for: get_i32, put_u16, put_u32
 #include "store/prompt.h"      // Required for: prompt_log
@@ -8,8 +9,6 @@
 #include "ui/ui.h"             // Required for: HELP_HEADER_SIZE, HELP_LINKS, HELP_MAP_STRIDE
 #include "test_support.h"
 #include "help_source.h" // the compiler from the builders' toolkit
-
-#include <cstring>
 
 namespace {
 
@@ -71,21 +70,17 @@ int load_bytes(const std::vector<uint8_t>& bytes, const char* name = "test.hlp")
 
 } // namespace
 
-// ---------------------------------------------------------------------------
-
 TEST(Help_source_build, Refuses_bad_sources_naming_the_line)
 {
-    struct Case {
+    std::string sixteen_lines;
+    for (int i = 0; i < 16; i++)
+        sixteen_lines += "| line\n";
+    const struct Case {
         std::string source;
         const char* expect;
-    };
-    std::string long_line = "topic a 1\ntitle A\n| " + std::string(57, 'x') + "\n";
-    std::string many_lines = "topic a 1\ntitle A\n";
-    for (int i = 0; i < 16; i++)
-        many_lines += "| line\n";
-    const Case cases[] = {
-        {long_line, "help.txt:3: text line of 57 characters"},
-        {many_lines, "help.txt:18: topic 'a' has more than 15 lines"},
+    } cases[] = {
+        {"topic a 1\ntitle A\n| " + std::string(57, 'x') + "\n", "help.txt:3: text line of 57 characters"},
+        {"topic a 1\ntitle A\n" + sixteen_lines, "help.txt:18: topic 'a' has more than 15 lines"},
         {"topic a 1\ntitle A\nlinks nowhere\n| x\n", "help.txt:3: link to unknown topic 'nowhere'"},
         {"topic a 1\ntitle A\nlinks b\n| x\ntopic b\ntitle Eleven char\n| y\n",
          "help.txt:3: linked topic 'b' has the title \"Eleven char\""},
@@ -109,8 +104,6 @@ TEST(Help_source_build, Refuses_bad_sources_naming_the_line)
             << "source:\n" << c.source << "error: " << error;
     }
 }
-
-// ---------------------------------------------------------------------------
 
 TEST(Help_round_trip, Titles_lines_links_and_map_come_back)
 {
@@ -159,7 +152,6 @@ TEST(Help_round_trip, Stored_back_links_are_not_trusted_and_reload_starts_clean)
     EXPECT_TRUE(logged("missing.hlp"));
 }
 
-// ---------------------------------------------------------------------------
 // Files that must be refused whole: nothing is loaded, the message names the file.
 
 TEST(Help_hostile_files, Refused_whole)
@@ -180,8 +172,7 @@ TEST(Help_hostile_files, Refused_whole)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(load_bytes(c.bytes, "bad.hlp"), 27) << c.what;
-        EXPECT_FALSE(help_loaded) << c.what;
-        EXPECT_EQ(help_count, 0) << c.what;
+        EXPECT_TRUE(!help_loaded && help_count == 0) << c.what;
         // The box holds the heading alone; the file and the fault are a detail.
         ASSERT_GE(prompt_log.size(), 2u) << c.what;
         EXPECT_EQ(prompt_log[prompt_log.size() - 2], "Help File Error") << c.what;
@@ -198,31 +189,28 @@ TEST(Help_hostile_files, Bad_topics_refused_the_rest_serve)
     const std::vector<uint8_t> good = compile(small_source);
     const int32_t headlen = get32(good, 4), textlen = get32(good, 8);
     const size_t r2 = record_at(good, 2);
-    struct Case {
+    const struct {
         const char* what;
         size_t at;
         int size; // 2 or 4
         int32_t value;
         const char* expect;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"title at headlen", r2, 2, headlen, "topic 2: title outside its block"},
         {"negative lines", r2 + 2, 2, -3, "topic 2: negative line count"},
         {"text past the block", r2 + 4, 4, textlen, "topic 2: lines outside the text block"},
     };
-    for (const Case& c : cases) {
-        ASSERT_EQ(load_bytes(patched(good, c.at, c.size, c.value), "bad.hlp"), 0) << c.what;
-        EXPECT_TRUE(logged(c.expect)) << c.what;
-        EXPECT_TRUE(logged("1 topic refused")) << c.what;
-        EXPECT_FALSE(help_topic_ok(2)) << c.what;
-        EXPECT_EQ(help_title(2), nullptr) << c.what;
-        // The map and the links that name the refused topic offer no help.
-        EXPECT_EQ(help_topic_for(PAGE_FILE, 4), 0) << c.what;
-        EXPECT_EQ(help_link(1, 2), 0) << c.what;
-        // The others still serve.
-        EXPECT_STREQ(help_title(1), "Start") << c.what;
-        EXPECT_STREQ(help_line(3, 0), "Only line.") << c.what;
-        EXPECT_EQ(help_link(1, 0), 3) << c.what;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(load_bytes(patched(good, c.at, c.size, c.value), "bad.hlp"), 0);
+        EXPECT_TRUE(logged(c.expect) && logged("1 topic refused"));
+        EXPECT_TRUE(!help_topic_ok(2) && help_title(2) == nullptr);
+        // The map and the links that name the refused topic offer no help;
+        // the others still serve.
+        EXPECT_EQ(help_topic_for(PAGE_FILE, 4) + help_link(1, 2), 0);
+        EXPECT_STREQ(help_title(1), "Start");
+        EXPECT_STREQ(help_line(3, 0), "Only line.");
+        EXPECT_EQ(help_link(1, 0), 3);
     }
 }
 
@@ -246,7 +234,6 @@ TEST(Help_hostile_files, Map_entries_and_links_beyond_the_topics_are_no_help)
     EXPECT_STREQ(help_line(3, 0), "There is no help for this item.");
 }
 
-// ---------------------------------------------------------------------------
 // The help file of the build.
 
 TEST(Help_shipped_file, Every_menu_row_has_help)
@@ -272,4 +259,90 @@ TEST(Help_shipped_file, Every_menu_row_has_help)
         }
     for (int t = 1; t < help_count; t++)
         EXPECT_TRUE(help_topic_ok(t)) << t; // the compiler keeps each one to the window
+}
+
+namespace {
+
+struct Help_viewer : UiScreen {
+    ScratchDir dir;
+    void SetUp() override
+    {
+        UiScreen::SetUp();
+        // Topic 1 (FILE row 0) links to 2 and 3; 2 links on to 4; 3 has all
+        // three links; 5 has links 0, 4, 0.
+        load_test_help({{"", {}, {0, 0, 0}},
+                        {"First", {"the first topic"}, {2, 3, 0}},
+                        {"Second", {"second, one line", "and two"}, {4, 0, 0}},
+                        {"Third", {"third"}, {1, 2, 4}},
+                        {"Fourth", {"fourth"}, {0, 0, 0}},
+                        {"Fifth", {"fifth"}, {0, 4, 0}}},
+                       {{20 * PAGE_FILE + 0, 1}, {20 * PAGE_FILE + 1, 0}, {20 * PAGE_FILE + 2, 5}},
+                       "test.hlp");
+        menu_page = PAGE_FILE;
+    }
+    void TearDown() override
+    {
+        unload_help();
+        UiScreen::TearDown();
+    }
+};
+
+}  // namespace
+
+TEST_F(Help_viewer, esc_retraces_the_path_taken)
+{
+    // First -(1)-> Second -(1)-> Fourth; Esc shows Second again, Esc First.
+    // Then First -(2)-> Third -(2)-> Second; Esc, Esc: First; Esc leaves.
+    run_script("dump first.bmp\nkey 1\ndump second.bmp\nkey 1\nkey Esc\ndump second_again.bmp\n"
+               "key Esc\ndump first_again.bmp\nkey 2\nkey 2\nkey Esc Esc\ndump back.bmp\nkey Esc\n");
+    menu_row = 0;
+    EXPECT_EQ(help_for_item(), 0);
+    EXPECT_FALSE(script_running());
+    EXPECT_EQ(script_overruns, 0);
+    EXPECT_EQ(file_hash("first.bmp"), file_hash("first_again.bmp"));
+    EXPECT_EQ(file_hash("first.bmp"), file_hash("back.bmp"));
+    EXPECT_EQ(file_hash("second.bmp"), file_hash("second_again.bmp"));
+    EXPECT_NE(file_hash("first.bmp"), file_hash("second.bmp"));
+    EXPECT_EQ(help_topics[2].back, 3); // Second was last reached from Third
+    EXPECT_EQ(open_dialog_number, -1);
+}
+
+TEST_F(Help_viewer, link_buttons_take_the_keys_of_their_links)
+{
+    const int topic[3] = {5, 3, 4}, keys[3][3] = {{KC_ESC, '2', KC_F1}, {'1', '2', '3'}, {KC_ESC, KC_F1, KC_SPACE}};
+    for (int t = 0; t < 3; t++) {
+        show_topic(topic[t], 0);
+        for (int k = 0; k < 3; k++)
+            EXPECT_EQ(button_slots[52 + k].key, keys[t][k]) << topic[t] << "/" << k;
+    }
+    EXPECT_EQ(hit_map[22][38], -1); // the third empty slot is not drawn
+}
+
+TEST_F(Help_viewer, enter_follows_link_1_f1_leaves_an_empty_link_or_row_opens_nothing)
+{
+    // Enter on First goes to Second, on to Fourth; Fourth has no link 1: Enter leaves.
+    run_script("key Enter Enter Enter\nkey 2 F1\n");
+    help_viewer(PAGE_FILE, 0);
+    EXPECT_EQ(help_topics[4].back, 2);
+    help_viewer(PAGE_FILE, 0);
+    EXPECT_FALSE(script_running());
+    EXPECT_EQ(script_overruns, 0);
+    run_script("key 3 x\n"); // First's third link is empty: the help ends, x stays
+    help_viewer(PAGE_FILE, 0);
+    help_viewer(PAGE_FILE, 1);     // map entry 0
+    help_viewer(PAGE_OPTIONS, 13); // beyond the map
+    EXPECT_TRUE(script_running());
+    load_script_text("", "none");
+}
+
+TEST_F(Help_viewer, the_font_sheet_when_no_help_was_read)
+{
+    unload_help();
+    open_dialog(2);
+    std::string before = buffer_pixels();
+    run_script("dump sheet.bmp\nkey a\n");
+    EXPECT_EQ(help_viewer(PAGE_FILE, 0), 0);
+    EXPECT_FALSE(script_running());
+    EXPECT_NE(buffer_pixels(), before);
+    close_dialog(2);
 }

@@ -1,5 +1,4 @@
-// Shared set-up of the interface tests: a memory screen with the interface
-// palette, stand-in fonts, the widgets and a script of keys.
+// Shared set-up of the interface tests: a memory screen, stand-in fonts, widgets, scripted keys.
 #pragma once
 #include <gtest/gtest.h>
 
