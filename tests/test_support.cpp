@@ -16,6 +16,8 @@
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 ScratchDir::ScratchDir()
 {
@@ -58,26 +60,19 @@ FileSizeLimit::~FileSizeLimit()
 
 std::vector<uint8_t> read_file_bytes(const std::string& path)
 {
-    std::vector<uint8_t> bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.insert(bytes.end(), buf, buf + n);
-    fclose(f);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string read_file_text(const std::string& path)
+{
+    std::vector<uint8_t> b = read_file_bytes(path);
+    return std::string(b.begin(), b.end());
 }
 
 void write_file_bytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return;
-    if (!bytes.empty())
-        fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
+    std::ofstream(path, std::ios::binary).write((const char*)bytes.data(), (std::streamsize)bytes.size());
 }
 
 uint64_t fnv1a(const void* data, size_t size)
@@ -136,12 +131,7 @@ void open_test_screen(int width, int height, int depth)
     if (!system_font)
         system_font = font;
     font = system_font;
-    // NOVAMIR_UI_REAL_FONTS=1 draws with the built novx.dat, to look at the
-    // pictures as the program shows them (the golden hashes use stand-ins).
-    if (getenv("NOVAMIR_UI_REAL_FONTS"))
-        ASSERT_EQ(interface_setup(), 0);
-    else
-        ASSERT_EQ(interface_setup_with(test_fonts), 0);
+    ASSERT_EQ(interface_setup_with(test_fonts), 0);
     ASSERT_EQ(init_widgets(), 0);
     mouse_present = 0;
     repeat_counter = 0;

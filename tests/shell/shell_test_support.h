@@ -1,5 +1,4 @@
-// Shared set-up of the shell tests: an empty store and object list, and
-// objects inserted at a chosen sort distance.
+// Shared set-up of the shell tests: an empty store and object list, objects at chosen distances.
 #pragma once
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// File lists: what the scans find, in which order, up to which limit, and the
-// pane lines built from them.
+// File lists: what the scans find, in which order, up to which limit, and their pane lines.
 #include <gtest/gtest.h>
 
 #include <cstring>

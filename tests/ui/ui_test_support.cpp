@@ -15,14 +15,8 @@ std::string buffer_pixels()
     return bytes;
 }
 
-uint64_t buffer_hash()
-{
-    std::string bytes = buffer_pixels();
-    return fnv1a(bytes.data(), bytes.size());
-}
-
-std::vector<uint8_t> help_file_bytes(const std::vector<TestTopic>& topics,
-                                      const std::vector<std::pair<int, int>>& map_entries)
+void load_test_help(const std::vector<TestTopic>& topics,
+                    const std::vector<std::pair<int, int>>& map_entries, const char* name)
 {
     // The map has one entry per topic: pad with untitled topics so that
     // every map entry exists.
@@ -33,20 +27,16 @@ std::vector<uint8_t> help_file_bytes(const std::vector<TestTopic>& topics,
     int n = (int)all.size();
     std::vector<int16_t> map(n, 0);
     for (auto& e : map_entries)
-        if (e.first < n)
-            map[e.first] = (int16_t)e.second;
+        map[e.first] = (int16_t)e.second;
     std::string titles, text;
     std::vector<uint8_t> records;
     for (const TestTopic& t : all) {
         append_u16(records, (int)titles.size());
-        titles += t.title;
-        titles += '\0';
+        (titles += t.title) += '\0';
         append_u16(records, (int)t.lines.size());
         append_u32(records, (int)text.size());
-        for (const char* line : t.lines) {
-            text += line;
-            text += '\0';
-        }
+        for (const char* line : t.lines)
+            (text += line) += '\0';
         for (int i = 0; i < 3; i++)
             append_u16(records, t.link[i]);
         append_u16(records, 0);
@@ -61,13 +51,7 @@ std::vector<uint8_t> help_file_bytes(const std::vector<TestTopic>& topics,
     b.insert(b.end(), titles.begin(), titles.end());
     for (char c : text)
         b.push_back(c ? (uint8_t)((uint8_t)c - 30) : 0);
-    return b;
-}
-
-void load_test_help(const std::vector<TestTopic>& topics,
-                    const std::vector<std::pair<int, int>>& map_entries, const char* name)
-{
-    write_file_bytes(name, help_file_bytes(topics, map_entries));
+    write_file_bytes(name, b);
     ASSERT_EQ(load_help_file(name), 0);
 }
 

@@ -1,5 +1,4 @@
-// Shared set-up of the interface tests: a memory screen with the interface
-// palette, stand-in fonts, the widgets and a script of keys.
+// Shared set-up of the interface tests: a memory screen, stand-in fonts, widgets, scripted keys.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -9,8 +8,6 @@
 
 #include "test_support.h"
 
-// FNV-1a of the screen buffer's pixels, row by row.
-uint64_t buffer_hash();
 // Pixels of the screen buffer as a byte copy.
 std::string buffer_pixels();
 
@@ -26,10 +23,8 @@ struct TestTopic {
     int link[3];
 };
 // Writes a help file with the topics (topic 0 first) and a map in which
-// entry 20 * page + row = topic; returns its bytes.
-std::vector<uint8_t> help_file_bytes(const std::vector<TestTopic>& topics,
-                                      const std::vector<std::pair<int, int>>& map_entries);
-// Writes it to name and loads it (the notice answered by the console).
+// entry 20 * page + row = topic as name, and loads it (the notice answered by
+// the console).
 void load_test_help(const std::vector<TestTopic>& topics,
                     const std::vector<std::pair<int, int>>& map_entries, const char* name);
 // The hash of a file's bytes (screen dumps).

@@ -1,0 +1,250 @@
+// The interactive program end to end: a scripted run without a display and one in a real X window.
+#include <gtest/gtest.h>
+#include <fcntl.h>    // Required for: open
+#include <signal.h>   // Required for: kill
+#include <sys/stat.h> // Required for: stat, mkdir
+#include <sys/wait.h> // Required for: waitpid
+#include <unistd.h>   // Required for: fork, execvp, usleep
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h" // Required for: find_data_file
+#include "shell/shell.h"       // Required for: read_project_file
+#include "store/records.h"     // Required for: clear_objects
+#include "store/store.h"       // Required for: F_PREVIEW_DEBUG, flag_param
+#include "test_support.h"
+
+namespace {
+
+const std::string novamir = std::string(NOVAMIR_BIN_DIR) + "/novamir";
+// Through the title, the four start-up notices and "Load project NOVAMIR.CFG?".
+const std::string script_start = "clock Mon Jan 01 00:00:00 2024\nkey Enter Enter Enter Enter Enter\nkey y\n";
+
+bool file_exists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+// Whether novamir and the data files it starts from are built; else *why.
+bool novamir_runnable(std::string* why)
+{
+    char path[1024];
+    for (const char* name : {"novamir3.dat", "novx.dat", "novamir.hlp", "novamir1.top", "NOVAMIR.CFG"})
+        if (!find_data_file(name, path, sizeof path))
+            return *why = std::string("the data file ") + name + " is not built", false;
+    return *why = "novamir is not built", file_exists(novamir);
+}
+
+// Starts argv in dir with stdout and stderr in the file out (the display
+// given by an "env" in front).
+pid_t spawn(const std::vector<std::string>& argv, const std::string& dir, const std::string& out)
+{
+    fflush(stdout);
+    fflush(stderr);
+    pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    if (chdir(dir.c_str()) != 0)
+        _exit(126);
+    int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0)
+        dup2(fd, 1), dup2(fd, 2), close(fd);
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back((char*)a.c_str());
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+// Waits for a child; its exit status, or -1 when it had to be killed (a
+// hanging run is killed so the suite goes on).
+int finish(pid_t pid, int seconds)
+{
+    int status = 0;
+    for (long ms = 0; ms < seconds * 1000L; ms += 20) {
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        usleep(20000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+TEST(Start_and_exit, questions_in_order_and_saving_on_the_way_out)
+{
+    ScratchDir dir;
+    std::string why;
+    if (!novamir_runnable(&why))
+        GTEST_SKIP() << why;
+    char data_project[1024];
+    ASSERT_TRUE(find_data_file("NOVAMIR.CFG", data_project, sizeof data_project));
+    std::string script = script_start + "key Esc\nkey n\nkey n   # not REALLY EXIT: the program goes on\n"
+                                        "key Esc\nkey y\nkey y   # save over NOVAMIR.CFG\nkey y\n";
+    write_file_bytes("run.script", std::vector<uint8_t>(script.begin(), script.end()));
+    int status = finish(spawn({"env", "-u", "DISPLAY", novamir, "--script", "run.script", "--log", "run.log"},
+                              dir.path, "run.out"), 300);
+    EXPECT_EQ(status, 0) << read_file_text("run.out");
+    // The questions and notices in this order in the log, one a line.
+    std::string log = "\n" + read_file_text("run.log");
+    size_t at = 0;
+    for (const char* line : {"Maximum Frame size: 640 x 480", "Maximum input BMP image:  640 x 256",
+                             "Planet TOPology file novamir1.top loaded", "Load project NOVAMIR.CFG?",
+                             "EXIT!! Save PROJECT file first???", "REALLY EXIT ??????",
+                             "EXIT!! Save PROJECT file first???", "Overwrite project NOVAMIR.CFG?",
+                             "REALLY EXIT ??????"}) {
+        at = log.find("\n" + std::string(line) + "\n", at);
+        ASSERT_NE(at, std::string::npos) << "missing: " << line << " in" << log;
+        at += strlen(line) + 1; // the closing newline opens the next line
+    }
+    // Loaded and saved again unchanged, the project is the same file.
+    EXPECT_EQ(read_file_bytes("NOVAMIR.CFG"), read_file_bytes(data_project));
+    // Without a display the program stops before its first question.
+    EXPECT_EQ(finish(spawn({"env", "-u", "DISPLAY", novamir}, dir.path, "run.out"), 300), 255);
+    EXPECT_NE(read_file_text("run.out").find("Unable to set graphics mode: no X display"), std::string::npos)
+        << read_file_text("run.out");
+}
+
+// Output of a shell command (stderr dropped); "" when it failed.
+std::string command_output(const std::string& cmd)
+{
+    std::string out;
+    FILE* p = popen((cmd + " 2>/dev/null").c_str(), "r");
+    char buf[512];
+    for (size_t n; p && (n = fread(buf, 1, sizeof buf, p)) > 0;)
+        out.append(buf, n);
+    return p && pclose(p) == 0 ? out : "";
+}
+
+bool have_tool(const char* name) { return !command_output(std::string("command -v ") + name).empty(); }
+
+bool still_running(pid_t pid)
+{
+    int status;
+    return waitpid(pid, &status, WNOHANG) == 0;
+}
+
+class Real_window : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    pid_t xvfb = -1;
+    std::string display, wid;
+
+    void SetUp() override
+    {
+        if (!have_tool("Xvfb") || !have_tool("xdotool"))
+            GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs them)";
+        ASSERT_TRUE(have_tool("import") && have_tool("convert")) << "ImageMagick is needed for the screenshots";
+        std::string why;
+        if (!novamir_runnable(&why))
+            GTEST_SKIP() << why;
+        // A display number no one else uses: one taken meanwhile makes the
+        // server give up, and the next number is tried.
+        for (int attempt = 0; attempt < 20 && xvfb < 0; attempt++) {
+            std::string n = std::to_string(100 + (getpid() * 7 + attempt * 13) % 400);
+            if (file_exists("/tmp/.X" + n + "-lock") || file_exists("/tmp/.X11-unix/X" + n))
+                continue;
+            display = ":" + n;
+            xvfb = spawn({"Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, dir.path,
+                         dir.path + "/xvfb.out");
+            for (int ms = 0; ms < 20000 && still_running(xvfb) && !file_exists("/tmp/.X11-unix/X" + n); ms += 50)
+                usleep(50000);
+            if (!file_exists("/tmp/.X11-unix/X" + n))
+                finish(xvfb, 0), xvfb = -1;
+        }
+        ASSERT_GT(xvfb, 0) << "no virtual X server could be started";
+    }
+    void TearDown() override
+    {
+        if (xvfb > 0)
+            kill(xvfb, SIGTERM), finish(xvfb, 10);
+    }
+    std::string x(const std::string& command) { return command_output("DISPLAY=" + display + " " + command); }
+    std::vector<uint8_t> screen_bytes()
+    {
+        x("import -window root ppm:" + dir.path + "/sync.ppm");
+        return read_file_bytes(dir.path + "/sync.ppm");
+    }
+    // The screen must change from `before`, then hold still for one more look.
+    std::vector<uint8_t> settled_after(const std::vector<uint8_t>& before, const std::string& what)
+    {
+        std::vector<uint8_t> now = screen_bytes();
+        for (int looks = 0; now == before && looks < 600; looks++)
+            usleep(100000), now = screen_bytes();
+        EXPECT_NE(now, before) << "the screen did not change after " << what;
+        for (int k = 0; k < 100; k++) {
+            usleep(100000);
+            std::vector<uint8_t> again = screen_bytes();
+            if (again == now)
+                break;
+            now = again;
+        }
+        return now;
+    }
+    std::vector<uint8_t> key(const std::vector<uint8_t>& before, const std::string& name)
+    {
+        x("xdotool key --window " + wid + " " + name);
+        return settled_after(before, name);
+    }
+};
+
+// The input after the start-up: OPTIONS, a click on its PREVIEW DEBUG row
+// (row 6, whose flag toggles), Down, F10 and its message, then out through
+// both exit questions, saving the project.
+constexpr int CLICK_X = 40, CLICK_Y = (4 + 6) * 16 + 8;
+
+TEST_F(Real_window, keys_and_a_click_reach_the_page_and_the_window_shows_it)
+{
+    // A script answers the start-up; the dump it ends with says the program
+    // now waits at the top level for the real keyboard.
+    const std::string& xdir = dir.path;
+    std::string start = script_start + "dump ready.bmp\n";
+    write_file_bytes(xdir + "/start.script", std::vector<uint8_t>(start.begin(), start.end()));
+    pid_t program = spawn({"env", "DISPLAY=" + display, novamir, "--script", "start.script", "--log", "run.log"},
+                          xdir, xdir + "/run.out");
+    for (int ms = 0; ms < 120000 && !file_exists(xdir + "/ready.bmp") && still_running(program); ms += 100)
+        usleep(100000);
+    ASSERT_TRUE(file_exists(xdir + "/ready.bmp")) << read_file_text(xdir + "/run.out");
+    std::string found = x("xdotool search --sync --name '^NOVAMIR$'"); // the window is up by now
+    wid = found.substr(0, found.find('\n'));
+    ASSERT_FALSE(wid.empty()) << "no window named NOVAMIR";
+
+    std::vector<uint8_t> screen = key(screen_bytes(), "alt+o");
+    x("xdotool mousemove --window " + wid + " " + std::to_string(CLICK_X) + " " + std::to_string(CLICK_Y));
+    screen = settled_after(screen, "moving the pointer");
+    x("xdotool mousedown 1 sleep 0.2 mouseup 1"); // a person's click: the button held a moment
+    screen = settled_after(screen, "the click");
+    screen = key(screen, "Down");
+    screen = key(screen, "F10");
+    ASSERT_TRUE(file_exists(xdir + "/NVMRVIEW.PCX"));
+    screen = key(screen, "Return");
+    // The window alone, 640 x 480, as the screen shows it.
+    x("import -window " + wid + " -depth 8 rgb:" + dir.path + "/window.rgb");
+    for (const char* k : {"Escape", "Escape", "y", "y"}) // save first, over NOVAMIR.CFG
+        screen = key(screen, k);
+    x("xdotool key --window " + wid + " y"); // REALLY EXIT
+    EXPECT_EQ(finish(program, 60), 0);
+
+    // The window shows exactly what the program dumped (colour within 4).
+    command_output("convert " + xdir + "/NVMRVIEW.PCX -depth 8 rgb:" + dir.path + "/view.rgb");
+    std::vector<uint8_t> window = read_file_bytes(dir.path + "/window.rgb");
+    std::vector<uint8_t> dumped = read_file_bytes(dir.path + "/view.rgb");
+    ASSERT_EQ(window.size(), (size_t)640 * 480 * 3);
+    ASSERT_EQ(dumped.size(), window.size());
+    int differ = 0;
+    for (size_t i = 0; i < window.size(); i++)
+        differ += abs(window[i] - dumped[i]) > 4;
+    EXPECT_EQ(differ, 0);
+
+    clear_objects();
+    ASSERT_EQ(read_project_file((xdir + "/NOVAMIR.CFG").c_str()), 0);
+    EXPECT_EQ(flag_param[F_PREVIEW_DEBUG], 1);
+}
+
+} // namespace
