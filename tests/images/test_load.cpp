@@ -449,7 +449,7 @@ TEST_F(Object_image, loads_keeps_and_refuses)
     write_file_bytes("SHIP.TGA", make_tga(6, 5));
     ASSERT_EQ(load_object_image("SHIP.TGA"), 0);
     ASSERT_NE(object_image, nullptr);
-    EXPECT_EQ(image_width * 1000 + image_height * 100 + bitmap_color_depth(object_image), 6524);
+    EXPECT_EQ(std::make_tuple(image_width, image_height, bitmap_color_depth(object_image)), std::make_tuple(6, 5, 24));
     BITMAP* held = object_image;
     console_ok_key = 'Y'; // missing and answered Y: the held image stays
     EXPECT_EQ(load_object_image("GONE.TGA"), 0);
@@ -570,8 +570,8 @@ TEST_F(Frame_writers, tga_keeps_every_value_bmp_takes_the_332_colours)
     BITMAP* tga = load_tga("OUT007.tga", file_pal);
     BITMAP* back = load_bmp("OUT007.bmp", file_pal);
     ASSERT_TRUE(tga && back);
-    ASSERT_EQ(tga->w * 1000 + tga->h * 10 + bitmap_color_depth(tga) / 8, 100503);
-    ASSERT_EQ(back->w * 1000 + back->h * 10 + bitmap_color_depth(back) / 8, 100501);
+    ASSERT_EQ(std::make_tuple(tga->w, tga->h, bitmap_color_depth(tga)), std::make_tuple(100, 50, 24));
+    ASSERT_EQ(std::make_tuple(back->w, back->h, bitmap_color_depth(back)), std::make_tuple(100, 50, 8));
 
     generate_332_palette(pal);
     select_palette(pal);

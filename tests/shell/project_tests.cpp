@@ -182,7 +182,7 @@ TEST_F(Project_file, answering_no_still_checks_the_frame_size)
     EXPECT_EQ(load_project(), 0);
     EXPECT_EQ(dbl_param[0], 77.0);
     EXPECT_TRUE(logged("1000x100 exceeds Page size!") && logged("SIZE ADJUSTED!"));
-    EXPECT_EQ(int_param[I_WIDTH] * 1000 + int_param[I_HEIGHT], 640480);
+    EXPECT_EQ(std::make_pair(int_param[I_WIDTH], int_param[I_HEIGHT]), std::make_pair(640, 480));
 }
 
 // Values no frame could be rendered with are cut into their ranges on

@@ -60,7 +60,7 @@ TEST_F(Widget_geometry, bottom_bar_and_tab_bar)
     menu_page = -1;
     button_slots[31].key = 0;
     draw_tab_bar(PAGE_RING);
-    EXPECT_EQ(hit_map[2][25] * 10000 + hit_map[2][31] * 100 + hit_map[2][73], 434348);
+    EXPECT_EQ(std::make_tuple(hit_map[2][25], hit_map[2][31], hit_map[2][73]), std::make_tuple(43, 43, 48));
     EXPECT_EQ(button_slots[31].key, 316);
 }
 
@@ -103,7 +103,7 @@ TEST_F(Pick_lists, keys_page_and_choose)
     ASSERT_EQ(per_page, 28);
     EXPECT_EQ(list_picker(&first, LIST_PLANETS, 'b'), 1); // the second entry, item 29
     EXPECT_EQ(int_param[I_PLANET_NUMBER], 29);
-    EXPECT_EQ(pane_codes[2] * 1000 + pane_codes[3] * 10 + pane_codes[4], 'a' * 1000 + 'b' * 10 - 1);
+    EXPECT_EQ(std::make_tuple(pane_codes[2], pane_codes[3], pane_codes[4]), std::make_tuple('a', 'b', -1));
     list_picker(&first, LIST_PLANETS, KC_END);
     EXPECT_EQ(first, 30 / per_page * per_page);
     list_picker(&first, LIST_PLANETS, KC_HOME);
