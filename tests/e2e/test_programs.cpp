@@ -144,21 +144,17 @@ protected:
         std::string why;
         if (!novamir_runnable(&why))
             GTEST_SKIP() << why;
-        // A display number no one else uses: one taken meanwhile makes the
-        // server give up, and the next number is tried.
-        for (int attempt = 0; attempt < 20 && xvfb < 0; attempt++) {
-            std::string n = std::to_string(100 + (getpid() * 7 + attempt * 13) % 400);
-            if (file_exists("/tmp/.X" + n + "-lock") || file_exists("/tmp/.X11-unix/X" + n))
-                continue;
-            display = ":" + n;
-            xvfb = spawn({"Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, dir.path,
-                         dir.path + "/xvfb.out");
-            for (int ms = 0; ms < 20000 && still_running(xvfb) && !file_exists("/tmp/.X11-unix/X" + n); ms += 50)
-                usleep(50000);
-            if (!file_exists("/tmp/.X11-unix/X" + n))
-                finish(xvfb, 0), xvfb = -1;
-        }
-        ASSERT_GT(xvfb, 0) << "no virtual X server could be started";
+        // The server picks a free display itself and writes its number once
+        // it takes connections.
+        const std::string number = dir.path + "/display";
+        xvfb = spawn({"sh", "-c", "exec Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>" + number},
+                     dir.path, dir.path + "/xvfb.out");
+        for (int ms = 0; ms < 20000 && still_running(xvfb) && read_file_text(number).find('\n') == std::string::npos;
+             ms += 50)
+            usleep(50000);
+        const std::string n = read_file_text(number);
+        ASSERT_NE(n.find('\n'), std::string::npos) << "no virtual X server could be started";
+        display = ":" + n.substr(0, n.find('\n'));
     }
     void TearDown() override
     {
