@@ -132,20 +132,10 @@ TEST_F(Scene_preview, objects_outside_their_frames_are_neither_drawn_nor_boxed)
     EXPECT_TRUE(prompt_log.empty());
 }
 
-TEST_F(Debug_overlay, a_sky_and_a_planet_give_exactly_one_box)
+TEST_F(Debug_overlay, a_planet_and_a_free_ring_get_a_box_the_sky_and_a_locked_ring_none)
 {
     add_sky(120, 0, 10, 1000.0);
     add_planet(0, 10, 100.0);
-    flag_param[F_PREVIEW_DEBUG] = 1;
-    EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
-    EXPECT_EQ(prompt_log, std::vector<std::string>({"Planet  P0 GREY", "FR 0-10 dist 100.00, travel   0.00",
-                                                    "plot 11 x 11 at  32.0,  24.0"}));
-    // The planet was drawn after its box.
-    EXPECT_LT(count_pixels(makecol(120, 120, 120)), W * H);
-}
-
-TEST_F(Debug_overlay, a_free_ring_gets_a_box_a_locked_ring_none)
-{
     planet_scene::install_topology({planet_scene::plain_map("GREY", 2, 8, 8, 1)},
                                    {planet_scene::plain_map("BAND", 14, 8, 8, 2)});
     int_param[I_RING_WIDTH] = 30, int_param[I_RING_HEIGHT] = 10;
@@ -157,9 +147,13 @@ TEST_F(Debug_overlay, a_free_ring_gets_a_box_a_locked_ring_none)
     ASSERT_GE(insert_object(PAGE_RING), 0);
     flag_param[F_PREVIEW_DEBUG] = 1;
     EXPECT_EQ(preview_all(RENDER_FRAME | RENDER_PREVIEW), 0);
-    ASSERT_EQ(prompt_log.size(), 3u);
-    EXPECT_EQ(prompt_log[0], "Ring  Ring");
-    EXPECT_EQ(prompt_log[1].rfind("FR 0-10 dist  50.00", 0), 0u) << prompt_log[1];
+    ASSERT_EQ(prompt_log.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(prompt_log.begin(), prompt_log.begin() + 4),
+              std::vector<std::string>({"Planet  P0 GREY", "FR 0-10 dist 100.00, travel   0.00",
+                                        "plot 11 x 11 at  32.0,  24.0", "Ring  Ring"}));
+    EXPECT_EQ(prompt_log[4].rfind("FR 0-10 dist  50.00", 0), 0u) << prompt_log[4];
+    // The planet was drawn after its box.
+    EXPECT_LT(count_pixels(makecol(120, 120, 120)), W * H);
 }
 
 TEST_F(Page_view, sky_shows_the_no_stars_notice_only_without_stars)
