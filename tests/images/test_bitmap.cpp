@@ -172,7 +172,7 @@ TEST_F(Bitmap_light_and_black, lighting_2_saturates_and_plot_black_decides)
     EXPECT_EQ(pixel(101, 101), (Rgb{1, 1, 0}));
 }
 
-TEST_F(Bitmap_light_and_black, fades_with_and_without_plot_black)
+TEST_F(Bitmap_light_and_black, a_faded_out_picture_shows_black_only_with_plot_black)
 {
     hold(flat(4, 4, 180, 90, 30));
     page_frames[PAGE_BITMAP] = {10, 20};
@@ -182,17 +182,6 @@ TEST_F(Bitmap_light_and_black, fades_with_and_without_plot_black)
     EXPECT_FALSE(draw(1));
     draw(0);
     EXPECT_EQ(pixel(99, 99), grey(0)) << "PLOT BLACK on shows the faded-out picture black";
-    // {fade, frame, colour}: halfway is half the light, half transparent.
-    dbl_param[D_BITMAP_TRANSPARENCY] = 0;
-    const std::pair<int, int> when[] = {{1, 15}, {1, 20}, {2, 10}, {2, 20}};
-    const Rgb want[] = {{45 + 50, 22 + 50, 7 + 50}, {180, 90, 30}, {180, 90, 30}, BACK};
-    for (int k = 0; k < 4; k++) {
-        int_param[I_BITMAP_FADE] = when[k].first;
-        rs.i[I_THIS_FRAME] = when[k].second;
-        fill_frame(BACK);
-        EXPECT_EQ(draw(1), k != 3) << k;
-        EXPECT_EQ(pixel(99, 99), want[k]) << k;
-    }
 }
 
 using Bitmap_transparency = Bitmap;

@@ -181,7 +181,7 @@ TEST_F(Topology, trailers_decide_full_maps_and_rings)
     EXPECT_EQ(build_ring_table(), 32);
 }
 
-TEST_F(Topology, colour_planets_labels_and_list_pages)
+TEST_F(Topology, colour_planets_and_labels)
 {
     TopoFile f = sample_file();
     ASSERT_EQ(install(f), 1);
@@ -196,20 +196,6 @@ TEST_F(Topology, colour_planets_labels_and_list_pages)
     EXPECT_STREQ(planet_name_text, "Colour 2");
     planet_label(1);
     EXPECT_STREQ(planet_name_text, "P1 FULL");
-
-    char lines[64][80];
-    memset(lines, 0x55, sizeof lines);
-    int_param[I_PLANET_NUMBER] = 4;
-    EXPECT_EQ(planet_list_page(lines, 2, 0, 4), 4);
-    EXPECT_STREQ(lines[1], "PLANETS in novamir1.top file (5 on file) Page 1/2 ");
-    EXPECT_STREQ(lines[3], "1  :  FULL");
-    EXPECT_EQ(lines[3][79], 'F') << "full map";
-    EXPECT_EQ(lines[5][79], 'H') << "half map";
-    EXPECT_EQ(planet_list_page(lines, 2, 4, 4), 1);
-    EXPECT_EQ(lines[2][78], 'A') << "the current planet";
-    int_param[I_RING_NUMBER] = 1;
-    EXPECT_EQ(ring_list_page(lines, 2, 0, 10), 3);
-    EXPECT_STREQ(lines[3], "1  :  FACE");
 }
 
 // Hostile files: each trips one check on one record; the rest still serves.

@@ -334,15 +334,3 @@ TEST_F(Help_viewer, enter_follows_link_1_f1_leaves_an_empty_link_or_row_opens_no
     EXPECT_TRUE(script_running());
     load_script_text("", "none");
 }
-
-TEST_F(Help_viewer, the_font_sheet_when_no_help_was_read)
-{
-    unload_help();
-    open_dialog(2);
-    std::string before = buffer_pixels();
-    run_script("dump sheet.bmp\nkey a\n");
-    EXPECT_EQ(help_viewer(PAGE_FILE, 0), 0);
-    EXPECT_FALSE(script_running());
-    EXPECT_NE(buffer_pixels(), before);
-    close_dialog(2);
-}

@@ -170,9 +170,7 @@ TEST(Interface_fonts, the_built_datafile)
     EXPECT_EQ(k, FONT_OBJECTS);
     for (int i = 0; i < FONT_OBJECTS && i < k; i++) {
         ASSERT_EQ(data[i].type, DAT_FONT) << "object " << i;
-        FONT* f = (FONT*)data[i].dat;
-        EXPECT_TRUE(text_height(f) >= 6 && text_height(f) <= 24) << "object " << i;
-        EXPECT_GT(ink_pixels(f, "Planet 1234"), 20) << "object " << i; // mono: drawn in its colour
+        EXPECT_GT(ink_pixels((FONT*)data[i].dat, "Planet 1234"), 20) << "object " << i; // mono: drawn in its colour
     }
     int last_height = 0;
     for (int n : {0, 9, 1, 4, 7, 11}) { // Micro, Small, Average, Normal, Big, Huge
