@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "store/canvas.h"  // Required for: RenderSettings, create_frame_buffer, frame_buffer
+#include "store/prompt.h"  // Required for: prompt_log
 #include "store/store.h"   // Required for: I_HEIGHT, I_WIDTH, dbl_param
 #include "store/surface.h" // Required for: colour_table
 #include "ui/ui.h"         // Required for: UI_FONTS, close_screen, create_screen_buffer
@@ -152,4 +153,12 @@ void close_test_screen()
 void run_script(const std::string& text)
 {
     ASSERT_EQ(load_script_text(text.c_str(), "test script"), 0);
+}
+
+bool logged(const std::string& text)
+{
+    for (const std::string& s : prompt_log)
+        if (s.find(text) != std::string::npos)
+            return true;
+    return false;
 }

@@ -26,6 +26,8 @@ struct FileSizeLimit {
 std::vector<uint8_t> read_file_bytes(const std::string& path);
 std::string read_file_text(const std::string& path);
 void write_file_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Whether any message said so far contains text.
+bool logged(const std::string& text);
 // FNV-1a 64-bit of a byte range, for golden hashes.
 uint64_t fnv1a(const void* data, size_t size);
 

@@ -189,11 +189,6 @@ protected:
         int_param[I_WIDTH] = w, int_param[I_HEIGHT] = h;
         apply_parameters();
     }
-    bool told(const std::string& text)
-    {
-        return std::any_of(prompt_log.begin(), prompt_log.end(),
-                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
-    }
 };
 
 } // namespace
@@ -293,8 +288,8 @@ TEST_F(Backdrop_readers, refusals_and_hostile_files)
         write_file_bytes(c.name, c.bytes);
         prompt_log.clear();
         EXPECT_EQ(load_backdrop(c.name), 1) << c.name;
-        EXPECT_TRUE(told(std::string(c.name) + ": " + c.message)) << c.name;
-        EXPECT_TRUE(told(c.detail)) << c.name;
+        EXPECT_TRUE(logged(std::string(c.name) + ": " + c.message)) << c.name;
+        EXPECT_TRUE(logged(c.detail)) << c.name;
     }
     // Nothing of a refused file is painted.
     for (int y = 0; y < 480; y += 5)
@@ -308,7 +303,7 @@ TEST_F(Backdrop_readers, refusals_and_hostile_files)
 TEST_F(Backdrop_readers, missing_file_replay_and_preview)
 {
     EXPECT_EQ(load_backdrop("NOWHERE.TGA"), 27);
-    EXPECT_TRUE(told("Error reading NOWHERE.TGA file."));
+    EXPECT_TRUE(logged("Error reading NOWHERE.TGA file."));
     console_ok_key = 'Y';
     EXPECT_EQ(load_backdrop("NOWHERE.TGA"), 0);
 
@@ -430,7 +425,7 @@ TEST_F(Frame_numbered_names, each_directory_is_tried_whole_before_the_next)
                 EXPECT_EQ(image_width, c.width) << c.name;
             }
             if (c.detail) {
-                EXPECT_TRUE(told(c.detail) && told("Error reading " + std::string(c.name) + " file.")) << c.name;
+                EXPECT_TRUE(logged(c.detail) && logged("Error reading " + std::string(c.name) + " file.")) << c.name;
             }
         }
     write_file_bytes("SHIP003.TGA", make_tga(5, 1));
@@ -539,8 +534,8 @@ TEST_F(Object_image, broken_files_are_refused_before_the_library_reads_them)
         write_file_bytes(c.name, c.bytes);
         prompt_log.clear();
         EXPECT_EQ(load_object_image(c.name), 1) << c.name;
-        EXPECT_TRUE(told(std::string(c.name) + ": Image loading error!")) << c.name;
-        EXPECT_TRUE(told(c.detail)) << c.name << ": " << (prompt_log.empty() ? "" : prompt_log.front());
+        EXPECT_TRUE(logged(std::string(c.name) + ": Image loading error!")) << c.name;
+        EXPECT_TRUE(logged(c.detail)) << c.name << ": " << (prompt_log.empty() ? "" : prompt_log.front());
         EXPECT_EQ(object_image, held) << c.name;
     }
 }

@@ -14,7 +14,6 @@
 #include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 #include "ui/ui.h"                 // Required for: build_ui_palette, ui_palette
 
-using planet_scene::logged;
 
 namespace {
 

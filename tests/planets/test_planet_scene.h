@@ -54,14 +54,6 @@ inline void install_topology(const std::vector<nmk::TopoRecord>& planets, const 
     ASSERT_EQ(topology_loaded, 1);
 }
 
-inline bool logged(const std::string& part)
-{
-    for (const std::string& s : prompt_log)
-        if (s.find(part) != std::string::npos)
-            return true;
-    return false;
-}
-
 constexpr int SCENE_W = 64, SCENE_H = 48;
 
 // Expected pixels, placed relative to the scene centre (32, 24).

@@ -16,7 +16,6 @@
 
 using nmk::TopoFile;
 using nmk::TopoRecord;
-using planet_scene::logged;
 
 namespace {
 

@@ -71,18 +71,18 @@ const MenuCase cases[] = {
     // DOFRAME asks, draws and waits for a key; no writes nothing.
     {"doframe yes", PAGE_FILE, [] { flag_param[F_SAVE_TGA] = 1, int_param[I_THIS_FRAME] = 4; },
      click_row(12) + "key y\nkey Enter\n",
-     [] { EXPECT_TRUE(logged("Create frame image 004?")); EXPECT_TRUE(file_exists("NOVAM004.tga")); }},
+     [] { EXPECT_TRUE(said("Create frame image 004?")); EXPECT_TRUE(file_exists("NOVAM004.tga")); }},
     {"doframe no", PAGE_FILE, [] { flag_param[F_SAVE_TGA] = 1; }, click_row(12) + "key n\n",
-     [] { EXPECT_TRUE(logged("Create frame image 000?")); EXPECT_FALSE(file_exists("NOVAM000.tga")); }},
+     [] { EXPECT_TRUE(said("Create frame image 000?")); EXPECT_FALSE(file_exists("NOVAM000.tga")); }},
     {"doall of one frame", PAGE_FILE, [] { frames(3, 3); }, click_row(13) + "key n\n",
-     [] { EXPECT_TRUE(logged("Create frames 003 to 003?")); }},
+     [] { EXPECT_TRUE(said("Create frames 003 to 003?")); }},
     {"doall backwards", PAGE_FILE, [] { frames(5, 2); }, click_row(13) + "key Enter\n",
-     [] { EXPECT_TRUE(logged("Frame Number Error!")); EXPECT_EQ(prompt_log.size(), 1u); }},
+     [] { EXPECT_TRUE(said("Frame Number Error!")); EXPECT_EQ(prompt_log.size(), 1u); }},
     // SAVE PROJECT lists the saved file; LOAD PROJECT gives back what it holds.
     {"save then load", PAGE_FILE, [] { int_param[I_THIS_FRAME] = 9; },
      click_row(10) + "key y\n" + click_row(3) + over("5") + "key Enter\n" + click_row(9) + "key y\n",
      [] {
-         EXPECT_TRUE(logged("Overwrite project NOVAMIR.CFG?")); EXPECT_TRUE(logged("Load project NOVAMIR.CFG?"));
+         EXPECT_TRUE(said("Overwrite project NOVAMIR.CFG?")); EXPECT_TRUE(said("Load project NOVAMIR.CFG?"));
          EXPECT_EQ(project_file_count, 1); EXPECT_EQ(int_param[I_THIS_FRAME], 9);
      }},
     // Objects: INSERT adds the page's object, F4 rewrites the current one.
@@ -95,11 +95,11 @@ const MenuCase cases[] = {
      }},
     {"delete key", PAGE_LIST, three_objects, "key Delete\nkey y\n",
      [] {
-         EXPECT_TRUE(logged("Delete Coma?"));
+         EXPECT_TRUE(said("Delete Coma?"));
          EXPECT_EQ(object_count, 2); EXPECT_EQ(object_slots[1].type, OBJ_FREE);
      }},
     {"delete row refused", PAGE_LIST, three_objects, click_row(3) + "key n\n",
-     [] { EXPECT_TRUE(logged("Delete Coma?")); EXPECT_EQ(object_count, 3); }},
+     [] { EXPECT_TRUE(said("Delete Coma?")); EXPECT_EQ(object_count, 3); }},
     {"next and previous", PAGE_LIST, three_objects, "key Down Enter Enter Enter Up Enter\n",
      [] { EXPECT_EQ(current_object, 2); }},
     // EDIT OBJECT opens the object's page with its settings; Down there
@@ -109,9 +109,9 @@ const MenuCase cases[] = {
          EXPECT_EQ(dbl_param[D_PLANET_DIAMETER], 77.0);
          EXPECT_EQ(page_item[PAGE_PLANET], 1); EXPECT_EQ(page_item[PAGE_LIST], 2);
      }},
-    {"edit of no object", PAGE_LIST, none, click_row(2), [] { EXPECT_TRUE(logged("Can't edit empty object!")); }},
+    {"edit of no object", PAGE_LIST, none, click_row(2), [] { EXPECT_TRUE(said("Can't edit empty object!")); }},
     {"clear", PAGE_LIST, three_objects, click_row(4) + "key y\n",
-     [] { EXPECT_TRUE(logged("Erase ALL objects?")); EXPECT_EQ(object_count, 0); EXPECT_EQ(page_item[PAGE_LIST], 0); }},
+     [] { EXPECT_TRUE(said("Erase ALL objects?")); EXPECT_EQ(object_count, 0); EXPECT_EQ(page_item[PAGE_LIST], 0); }},
     // Rows wrap both ways; each page keeps its row through hot keys (CLEAR
     // above went back to the row LIST had); a click on the last row makes it
     // current.

@@ -65,11 +65,11 @@ TEST_F(Project_file, name_cut_at_the_first_dot_on_a_copy_when_saving_in_place_wh
     EXPECT_STREQ(out, "A.CFG");
     strcpy(str_param[S_PROJECT_NAME], "MARS.OLD");
     EXPECT_EQ(save_project(), 0);
-    EXPECT_TRUE(logged("Overwrite project MARS.CFG?"));
+    EXPECT_TRUE(said("Overwrite project MARS.CFG?"));
     EXPECT_STREQ(str_param[S_PROJECT_NAME], "MARS.OLD");
     console_yes_no_key = 'N';
     EXPECT_EQ(load_project(), 0);
-    EXPECT_TRUE(logged("Load project MARS.CFG?"));
+    EXPECT_TRUE(said("Load project MARS.CFG?"));
     EXPECT_STREQ(str_param[S_PROJECT_NAME], "MARS");
     EXPECT_EQ(memcmp(str_param[S_PROJECT_NAME] + 5, "OLD", 3), 0); // the tail stays behind the NUL
     console_yes_no_key = 'Y';
@@ -158,14 +158,14 @@ TEST_F(Project_file, malformed_files_are_refused_with_nothing_changed)
         write_file_bytes("BAD.CFG", c.bytes);
         prompt_log.clear();
         EXPECT_EQ(load_project(), 27);
-        EXPECT_TRUE(logged("Error reading BAD.CFG file."));
-        EXPECT_TRUE(logged(std::string("BAD.CFG: not a project file: ") + c.why));
+        EXPECT_TRUE(said("Error reading BAD.CFG file."));
+        EXPECT_TRUE(said(std::string("BAD.CFG: not a project file: ") + c.why));
         EXPECT_EQ(state(), before);
     }
     prompt_log.clear();
     strcpy(str_param[S_PROJECT_NAME], "NOSUCHPRJ");
     EXPECT_EQ(load_project(), 27);
-    EXPECT_TRUE(logged("Cannot find NOSUCHPRJ.CFG file!"));
+    EXPECT_TRUE(said("Cannot find NOSUCHPRJ.CFG file!"));
     EXPECT_EQ(prompt_log.size(), 1u);
 }
 
@@ -181,7 +181,7 @@ TEST_F(Project_file, answering_no_still_checks_the_frame_size)
     console_yes_no_key = 'N';
     EXPECT_EQ(load_project(), 0);
     EXPECT_EQ(dbl_param[0], 77.0);
-    EXPECT_TRUE(logged("1000x100 exceeds Page size!") && logged("SIZE ADJUSTED!"));
+    EXPECT_TRUE(said("1000x100 exceeds Page size!") && said("SIZE ADJUSTED!"));
     EXPECT_EQ(std::make_pair(int_param[I_WIDTH], int_param[I_HEIGHT]), std::make_pair(640, 480));
 }
 
@@ -223,8 +223,8 @@ TEST_F(Project_file, absurd_sizes_and_frame_numbers_are_cut_with_a_message)
     ASSERT_EQ(read_project_file("CUT.CFG"), 0);
     EXPECT_EQ(object_slots[0].w[1], 0);
     EXPECT_EQ(object_slots[0].w[4], 1 << 20);
-    EXPECT_TRUE(logged("CUT.CFG: object 1 START FRAME -7 is cut to 0"));
-    EXPECT_TRUE(logged("CUT.CFG: object 1 END X 2147483647 is cut to 1048576"));
+    EXPECT_TRUE(said("CUT.CFG: object 1 START FRAME -7 is cut to 0"));
+    EXPECT_TRUE(said("CUT.CFG: object 1 END X 2147483647 is cut to 1048576"));
 }
 
 // LOAD PROJECT reads the current directory only; start-up alone may offer
@@ -237,7 +237,7 @@ TEST_F(Project_file, load_reads_the_current_directory_and_start_up_may_offer_the
     strcpy(str_param[S_PROJECT_NAME], "NOVAMIR");
     std::vector<uint8_t> before = state();
     EXPECT_EQ(load_project(), 27);
-    EXPECT_TRUE(logged("Cannot find NOVAMIR.CFG file!"));
+    EXPECT_TRUE(said("Cannot find NOVAMIR.CFG file!"));
     EXPECT_EQ(state(), before);
     prompt_log.clear();
     EXPECT_EQ(load_startup_project(), 0);
@@ -260,7 +260,7 @@ TEST_F(Project_file, a_failed_save_keeps_the_old_file)
         FileSizeLimit full_disk(1000); // stops the 1,900-byte write after 1,000 bytes
         EXPECT_EQ(save_project(), 27);
     }
-    EXPECT_TRUE(logged("Error writing NOVAMIR.CFG file!"));
+    EXPECT_TRUE(said("Error writing NOVAMIR.CFG file!"));
     EXPECT_EQ(read_file_bytes("NOVAMIR.CFG"), old);
     auto entries = std::filesystem::directory_iterator(".");
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 1); // no temporary left

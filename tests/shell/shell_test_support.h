@@ -27,7 +27,8 @@ inline int add_object(int page, double distance)
     return insert_object(page);
 }
 
-inline bool logged(const std::string& text)
+// Whether one message was exactly text.
+inline bool said(const std::string& text)
 {
     return std::count(prompt_log.begin(), prompt_log.end(), text) > 0;
 }

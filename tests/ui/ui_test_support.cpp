@@ -60,11 +60,3 @@ uint64_t file_hash(const std::string& path)
     std::vector<uint8_t> bytes = read_file_bytes(path);
     return fnv1a(bytes.data(), bytes.size());
 }
-
-bool logged(const std::string& text)
-{
-    for (const std::string& s : prompt_log)
-        if (s.find(text) != std::string::npos)
-            return true;
-    return false;
-}

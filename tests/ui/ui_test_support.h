@@ -29,5 +29,3 @@ void load_test_help(const std::vector<TestTopic>& topics,
                     const std::vector<std::pair<int, int>>& map_entries, const char* name);
 // The hash of a file's bytes (screen dumps).
 uint64_t file_hash(const std::string& path);
-// Whether a message containing text was asked or told (prompt_log).
-bool logged(const std::string& text);
