@@ -370,15 +370,13 @@ TEST_F(Frame_numbered_names, names_search_and_path)
     other[18] = 77;
     write_file_bytes("BACK003.TGA", other);
     flag_param[F_BACKDROP_FILE_SEARCH] = 1;
-    int_param[I_THIS_FRAME] = 3;
-    apply_parameters();
-    ASSERT_EQ(load_backdrop("BACK.TGA"), 0);
-    EXPECT_STREQ(image_path, "BACK003.TGA");
-    EXPECT_EQ(pixel(319, 239).b, 77);
-    int_param[I_THIS_FRAME] = 4;
-    apply_parameters();
-    ASSERT_EQ(load_backdrop("BACK.TGA"), 0);
-    EXPECT_STREQ(image_path, "BACK.TGA");
+    for (int frame : {3, 4}) {
+        int_param[I_THIS_FRAME] = frame;
+        apply_parameters();
+        ASSERT_EQ(load_backdrop("BACK.TGA"), 0);
+        EXPECT_STREQ(image_path, frame == 3 ? "BACK003.TGA" : "BACK.TGA");
+        EXPECT_EQ(pixel(319, 239).b, frame == 3 ? 77 : make_tga(2, 2)[18]);
+    }
     // PATH ENABLE puts BITMAP PATH in front, with no separator added.
     mkdir("PICS", 0755);
     write_file_bytes("PICS/BACK.TGA", make_tga(2, 2));

@@ -17,12 +17,9 @@ namespace {
 // blue 200 everywhere (BACKLIGHT 1).
 void store_planet(int slot)
 {
-    int_param[I_PLANET_X] = 32;
-    int_param[I_PLANET_Y] = 24;
-    dbl_param[D_PLANET_DIAMETER] = 11.0;
-    dbl_param[D_PLANET_LATITUDE] = 30.0;
-    dbl_param[D_PLANET_BACKLIGHT] = 1.0;
-    dbl_param[D_REF_DISTANCE] = 100.0;
+    int_param[I_PLANET_X] = 32, int_param[I_PLANET_Y] = 24;
+    dbl_param[D_PLANET_DIAMETER] = 11.0, dbl_param[D_PLANET_LATITUDE] = 30.0;
+    dbl_param[D_PLANET_BACKLIGHT] = 1.0, dbl_param[D_REF_DISTANCE] = 100.0;
     store_object(slot, PAGE_PLANET);
 }
 

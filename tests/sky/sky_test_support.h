@@ -46,10 +46,8 @@ inline int lit_pixels()
 // Sets START X, START Y, END X, END Y.
 inline void set_rect(int x0, int y0, int x1, int y1)
 {
-    int_param[I_START_X] = x0;
-    int_param[I_START_Y] = y0;
-    int_param[I_END_X] = x1;
-    int_param[I_END_Y] = y1;
+    int_param[I_START_X] = x0, int_param[I_START_Y] = y0;
+    int_param[I_END_X] = x1, int_param[I_END_Y] = y1;
     apply_parameters();
 }
 
@@ -64,13 +62,10 @@ protected:
             ASSERT_EQ(create_frame_buffer(640), 0);
         }
         clear_to_color(frame_buffer, 0);
-        memset(int_param, 0, sizeof int_param);
-        memset(dbl_param, 0, sizeof dbl_param);
+        memset(int_param, 0, sizeof int_param), memset(dbl_param, 0, sizeof dbl_param);
         memset(flag_param, 0, sizeof flag_param);
-        int_param[I_WIDTH] = 640;
-        int_param[I_HEIGHT] = 480;
-        int_param[I_COLOUR_ONE] = 1;
-        int_param[I_COLOUR_TWO] = 2;
+        int_param[I_WIDTH] = 640, int_param[I_HEIGHT] = 480;
+        int_param[I_COLOUR_ONE] = 1, int_param[I_COLOUR_TWO] = 2;
         dbl_param[D_ASPECT] = dbl_param[D_PIXELS_PER_DEGREE] = dbl_param[D_BRIGHTNESS] = 1.0;
         page_frames[PAGE_SKY] = {0, 100};
         set_colour(1, 0, 0, 0);
