@@ -101,8 +101,7 @@ void fresh_render_state(int width, int height)
     memset(dbl_param, 0, sizeof dbl_param);
     memset(flag_param, 0, sizeof flag_param);
     rs = RenderSettings{};
-    rs.i[I_WIDTH] = width;
-    rs.i[I_HEIGHT] = height;
+    rs.i[I_WIDTH] = width, rs.i[I_HEIGHT] = height;
     replay_only = false;
 }
 

@@ -87,8 +87,7 @@ TEST_F(Comet_shading, fades_run_from_invisible_to_full)
     const std::pair<int, int> when[] = {{1, 10}, {1, 15}, {1, 20}, {2, 10}, {2, 20}};
     const Rgb centre[] = {BG, {25 + 30, 12 + 60, 6 + 90}, MIDC, MIDC, BG};
     for (int k = 0; k < 5; k++) {
-        int_param[I_COMET_FADE] = when[k].first;
-        rs.i[I_THIS_FRAME] = when[k].second;
+        int_param[I_COMET_FADE] = when[k].first, rs.i[I_THIS_FRAME] = when[k].second;
         for (int type : centre[k] == BG ? std::vector<int>{0, 1, 3} : std::vector<int>{0}) {
             int_param[I_COMET_TYPE] = type;
             const bool drawn = draw() != NOTHING;
@@ -128,8 +127,7 @@ TEST_F(Comet_box, screen_aspect_widens_the_box_and_edges_clip)
     EXPECT_EQ(draw(), (std::vector<int>{0, H - 10, 9, H - 1}));
     int_param[I_COMET_Y] = 100;
     for (int x : {-11, W + 10, 100000, -100000}) {
-        int_param[I_COMET_X] = x;
-        dbl_param[D_TAIL_ANGLE] = x > 0 ? 30 : 0;
+        int_param[I_COMET_X] = x, dbl_param[D_TAIL_ANGLE] = x > 0 ? 30 : 0;
         EXPECT_EQ(draw(), NOTHING) << x;
     }
 }
@@ -138,8 +136,7 @@ TEST_F(Comet_box, size_and_travelled_distance_decide_what_is_drawn)
 {
     dbl_param[D_COMET_DIAMETER] = 0;
     EXPECT_EQ(draw(), NOTHING);
-    dbl_param[D_COMET_DIAMETER] = 20;
-    rs.i[I_THIS_FRAME] = 5;
+    dbl_param[D_COMET_DIAMETER] = 20, rs.i[I_THIS_FRAME] = 5;
     const std::vector<int> AT_REST = {191, 141, 209, 159};
     // {REF DISTANCE, TRAVEL DISTANCE, TRAVEL ANGLE, box}: at rest REF DISTANCE
     // plays no part; after travel a distance at or behind the viewer hides it.
@@ -167,10 +164,8 @@ TEST_F(Comet_placement, x_perspective_keeps_a_comet_at_rest_in_place)
 {
     // Receding 2 a frame. With X PERSPECTIVE and nothing travelled yet the
     // comet stays put; tails put the box back around the travelled head.
-    dbl_param[D_TRAVEL_DISTANCE] = 2;
-    flag_param[F_X_PERSPECTIVE] = 1;
-    dbl_param[D_COMET_ASPECT] = 3;
-    rs.i[I_THIS_FRAME] = 0;
+    dbl_param[D_TRAVEL_DISTANCE] = 2, flag_param[F_X_PERSPECTIVE] = 1;
+    dbl_param[D_COMET_ASPECT] = 3, rs.i[I_THIS_FRAME] = 0;
     for (int type : {0, 1, 2})
         for (int x : {30, 200, 600}) {
             int_param[I_COMET_X] = x, int_param[I_COMET_TYPE] = type;

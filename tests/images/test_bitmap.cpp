@@ -200,8 +200,7 @@ TEST_F(Bitmap_transparency, each_function_at_its_ends)
                  {2, 0, 109, 100, grey(115)}, {3, 0, 100, 90, BACK}, {4, 0, 100, 109, grey(115)}}; // RIGHT, TOP, BOTTOM
     hold(flat(20, 20, 255, 255, 255));
     for (const Case& c : cases) {
-        int_param[I_TRANS_FUNCTION] = c.function;
-        dbl_param[D_BITMAP_TRANSPARENCY] = c.t;
+        int_param[I_TRANS_FUNCTION] = c.function, dbl_param[D_BITMAP_TRANSPARENCY] = c.t;
         fill_frame(BACK);
         draw();
         EXPECT_EQ(pixel(c.x, c.y), c.want) << c.function << " at " << c.x << "," << c.y;
@@ -224,14 +223,12 @@ TEST_F(Bitmap_placement, nothing_is_drawn_at_or_behind_the_viewer_nor_replayed)
     hold(flat(10, 10, 255, 255, 255));
     dbl_param[D_BITMAP_DISTANCE] = 0;
     EXPECT_FALSE(draw());
-    dbl_param[D_TRAVEL_DISTANCE] = 2;
-    rs.i[I_THIS_FRAME] = 3;
+    dbl_param[D_TRAVEL_DISTANCE] = 2, rs.i[I_THIS_FRAME] = 3;
     EXPECT_FALSE(draw());
     // Approaching past the viewer: depth 100 - 150; negative scales would
     // turn the size positive again.
     dbl_param[D_BITMAP_DISTANCE] = 100, dbl_param[D_TRAVEL_DISTANCE] = 30, dbl_param[D_TRAVEL_ANGLE] = 180;
-    rs.i[I_THIS_FRAME] = 5;
-    dbl_param[D_X_SCALE] = dbl_param[D_Y_SCALE] = -1;
+    rs.i[I_THIS_FRAME] = 5, dbl_param[D_X_SCALE] = dbl_param[D_Y_SCALE] = -1;
     EXPECT_FALSE(draw());
     dbl_param[D_TRAVEL_DISTANCE] = 0, dbl_param[D_X_SCALE] = dbl_param[D_Y_SCALE] = 1;
     replay_only = true;

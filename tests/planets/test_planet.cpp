@@ -98,8 +98,7 @@ TEST_F(Planet, map_index_zero_and_colour_planets)
 TEST_F(Planet, phase_adjust_and_clipping)
 {
     install_grey_planet();
-    dbl_param[D_PHASE] = 90.0;
-    flag_param[F_PHASE_ADJUST] = 1;
+    dbl_param[D_PHASE] = 90.0, flag_param[F_PHASE_ADJUST] = 1;
     for (auto c : {std::make_pair(12, 92.0), std::make_pair(52, 88.0)}) { // 2 degrees either side
         int_param[I_PLANET_X] = c.first;
         setup_planet(0);
@@ -108,8 +107,7 @@ TEST_F(Planet, phase_adjust_and_clipping)
     int_param[I_PLANET_X] = -2000000000;
     dbl_param[D_PLANET_DIAMETER] = 1e12; // clipped, never walks the whole box
     draw_planet();
-    int_param[I_PLANET_X] = 5000;
-    dbl_param[D_PLANET_DIAMETER] = 11;
+    int_param[I_PLANET_X] = 5000, dbl_param[D_PLANET_DIAMETER] = 11;
     draw_planet();
     EXPECT_EQ(count_not(MARK), 0);
 }
@@ -128,8 +126,7 @@ TEST_F(Planet, black_preview_pixel_is_index_zero_and_frame_untouched)
     BITMAP* target = create_bitmap_ex(8, SCENE_W, SCENE_H);
     clear_to_color(target, 77);
     preview_target = target;
-    flag_param[F_PREVIEW_RGB] = 1;
-    dbl_param[D_PHASE] = 0.0;
+    flag_param[F_PREVIEW_RGB] = 1, dbl_param[D_PHASE] = 0.0;
     draw_planet(0, RENDER_PREVIEW);
     EXPECT_EQ(getpixel(target, 32, 24), 0);
     EXPECT_EQ(getpixel(target, 5, 5), 77);

@@ -40,8 +40,7 @@ protected:
         PlanetScene::SetUp();
         fill(SKY);
         set_colour(5, 255, 255, 255);
-        int_param[I_RING_NUMBER] = 5;
-        int_param[I_RING_WIDTH] = int_param[I_RING_HEIGHT] = 40;
+        int_param[I_RING_NUMBER] = 5, int_param[I_RING_WIDTH] = int_param[I_RING_HEIGHT] = 40;
         int_param[I_RING_X] = 32, int_param[I_RING_Y] = 24;
         dbl_param[D_RING_LIGHTING] = 1.0;
         apply_parameters();
@@ -119,8 +118,7 @@ protected:
         install_topology({planet}, {});
         int_param[I_RING_NUMBER] = 10;
         set_colour(10, 255, 255, 255);
-        int_param[I_RING_WIDTH] = 300;
-        dbl_param[D_PLANET_BACKLIGHT] = 1.0;
+        int_param[I_RING_WIDTH] = 300, dbl_param[D_PLANET_BACKLIGHT] = 1.0;
     }
     // Whether the last pass changed rows above / below the centre row.
     static std::pair<bool, bool> pass()

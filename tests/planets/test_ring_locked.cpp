@@ -26,12 +26,9 @@ void store_planet(int slot)
 // A colour ring object; width in percent when locked (lock_slot >= 0).
 void store_ring(int slot, int lock_slot, int colour, int width, double ref)
 {
-    int_param[I_RING_NUMBER] = colour;
-    int_param[I_RING_WIDTH] = int_param[I_RING_HEIGHT] = width;
-    int_param[I_RING_X] = int_param[I_RING_Y] = 5;
-    int_param[I_PLANET_LOCK] = lock_slot + 1;
-    dbl_param[D_RING_LIGHTING] = 1.0;
-    dbl_param[D_REF_DISTANCE] = ref;
+    int_param[I_RING_NUMBER] = colour, int_param[I_RING_WIDTH] = int_param[I_RING_HEIGHT] = width;
+    int_param[I_RING_X] = int_param[I_RING_Y] = 5, int_param[I_PLANET_LOCK] = lock_slot + 1;
+    dbl_param[D_RING_LIGHTING] = 1.0, dbl_param[D_REF_DISTANCE] = ref;
     store_object(slot, PAGE_RING);
 }
 

@@ -37,8 +37,7 @@ protected:
     {
         clear_store();
         strcpy(str_param[S_PROJECT_NAME], "ABCDEFG");
-        int_param[I_END_FRAME] = 3;
-        dbl_param[D_PIXELS_PER_DEGREE] = 1.0;
+        int_param[I_END_FRAME] = 3, dbl_param[D_PIXELS_PER_DEGREE] = 1.0;
         finished.clear();
         frame_done = record_frame;
     }
@@ -75,8 +74,7 @@ using Generate_frames = Driver;
 TEST_F(Generate_frames, every_frame_of_the_run_is_written)
 {
     add_sky(40, 0, 99, 10.0);
-    flag_param[F_SAVE_TGA] = 1;
-    flag_param[F_SAVE_BMP] = 1;
+    flag_param[F_SAVE_TGA] = 1, flag_param[F_SAVE_BMP] = 1;
     EXPECT_EQ(generate_all(RENDER_FRAME | RENDER_PREVIEW), 0);
     for (const char* f : {"ABCDE000.tga", "ABCDE003.tga", "ABCDE000.bmp", "ABCDE003.bmp"})
         EXPECT_TRUE(file_written(f)) << f;
@@ -113,8 +111,7 @@ TEST_F(Generate_frames, far_to_near_and_the_store_keeps_the_last_object)
     EXPECT_EQ(generate_frame(RENDER_FRAME), 0);
     EXPECT_EQ(pixel_red(5, 5), 0);
     // A replay paints and writes nothing.
-    int_param[I_THIS_FRAME] = 2;
-    flag_param[F_SAVE_TGA] = flag_param[F_SAVE_BMP] = 1;
+    int_param[I_THIS_FRAME] = 2, flag_param[F_SAVE_TGA] = flag_param[F_SAVE_BMP] = 1;
     apply_parameters();
     replay_only = true;
     EXPECT_EQ(generate_frame(RENDER_FRAME | RENDER_PREVIEW), 0);
@@ -125,8 +122,7 @@ TEST_F(Generate_frames, far_to_near_and_the_store_keeps_the_last_object)
 TEST_F(Generate_frames, bmp_is_written_before_the_tga_and_the_tga_result_counts)
 {
     add_sky(40, 0, 99, 10.0);
-    flag_param[F_SAVE_TGA] = 1;
-    flag_param[F_SAVE_BMP] = 1;
+    flag_param[F_SAVE_TGA] = 1, flag_param[F_SAVE_BMP] = 1;
     int_param[I_THIS_FRAME] = 0;
     apply_parameters();
     mkdir("ABCDE000.bmp", 0755); // the BMP cannot replace a directory
@@ -150,8 +146,7 @@ TEST_F(Generate_frames, run_stops_at_the_first_abandoned_frame)
     write_file_bytes("BACK000.TGA", plain_tga(4, 4, 200, 0, 0));
     write_file_bytes("BACK001.TGA", plain_tga(4, 4, 0, 200, 0));
     strcpy(str_param[S_BACKDROP], "BACK.TGA");
-    flag_param[F_BACKDROP_FILE_SEARCH] = 1;
-    flag_param[F_SAVE_TGA] = 1;
+    flag_param[F_BACKDROP_FILE_SEARCH] = 1, flag_param[F_SAVE_TGA] = 1;
     add_sky(40, 0, 99, 10.0);
     EXPECT_EQ(generate_all(RENDER_FRAME), 27);
     for (int f = 0; f < 4; f++)
@@ -172,12 +167,10 @@ TEST_F(Generate_frames, run_stops_at_the_first_abandoned_frame)
 TEST_F(Generate_frames, a_missing_bitmap_abandons_the_frame)
 {
     strcpy(str_param[S_BITMAP_FILE], "NOSHIP.TGA");
-    dbl_param[D_BITMAP_DISTANCE] = 10.0;
-    page_frames[PAGE_BITMAP].start = 0;
+    dbl_param[D_BITMAP_DISTANCE] = 10.0, page_frames[PAGE_BITMAP].start = 0;
     page_frames[PAGE_BITMAP].end = 9;
     insert_object(PAGE_BITMAP);
-    flag_param[F_SAVE_TGA] = 1;
-    int_param[I_THIS_FRAME] = 0;
+    flag_param[F_SAVE_TGA] = 1, int_param[I_THIS_FRAME] = 0;
     apply_parameters();
     EXPECT_EQ(generate_frame(RENDER_FRAME), 27);
     EXPECT_FALSE(file_written("ABCDE000.tga"));

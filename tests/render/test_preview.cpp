@@ -37,8 +37,7 @@ protected:
         clear_to_color(target, makecol(255, 255, 255)); // anything drawn over it shows
         preview_target = target;
         present_preview = nullptr;
-        int_param[I_END_FRAME] = 10;
-        dbl_param[D_PIXELS_PER_DEGREE] = 10.0;
+        int_param[I_END_FRAME] = 10, dbl_param[D_PIXELS_PER_DEGREE] = 10.0;
         flag_param[F_PREVIEW_RGB] = 1;
         for (int p = 0; p < MENU_PAGES; p++)
             page_frames[p] = {0, 10};
@@ -162,8 +161,7 @@ TEST_F(Page_view, sky_shows_the_no_stars_notice_only_without_stars)
     destroy_bitmap(target);
     target = create_bitmap_ex(24, 320, 48);
     preview_target = target;
-    int_param[I_FADE_TYPE] = 2;
-    int_param[I_COLOUR_ONE] = int_param[I_COLOUR_TWO] = 120;
+    int_param[I_FADE_TYPE] = 2, int_param[I_COLOUR_ONE] = int_param[I_COLOUR_TWO] = 120;
     int_param[I_END_X] = W - 1, int_param[I_END_Y] = H - 1;
     auto notice_pixels = [&]() {
         int n = 0;

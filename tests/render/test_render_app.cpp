@@ -37,10 +37,8 @@ protected:
             GTEST_SKIP() << "the data files are not built";
         ASSERT_EQ(read_project_file(path), 0);
         // Twelve frames from 20, both writers, in the middle of every journey.
-        int_param[I_START_FRAME] = 20;
-        int_param[I_END_FRAME] = 31;
-        flag_param[F_SAVE_BMP] = flag_param[F_SAVE_TGA] = 1;
-        flag_param[F_PATH_ENABLE] = 0;
+        int_param[I_START_FRAME] = 20, int_param[I_END_FRAME] = 31;
+        flag_param[F_SAVE_BMP] = flag_param[F_SAVE_TGA] = 1, flag_param[F_PATH_ENABLE] = 0;
         strcpy(str_param[S_PROJECT_NAME], "SCENE");
         for (int k = 0; k < object_count; k++)
             if (object_slots[k].type == OBJ_BITMAP)
@@ -162,8 +160,7 @@ TEST_F(Render_app, exit_status_and_messages)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        flag_param[F_SAVE_BMP] = flag_param[F_SAVE_TGA] = 1;
-        flag_param[F_PATH_ENABLE] = 0;
+        flag_param[F_SAVE_BMP] = flag_param[F_SAVE_TGA] = 1, flag_param[F_PATH_ENABLE] = 0;
         int_param[I_WIDTH] = 320;
         if (c.change)
             c.change();

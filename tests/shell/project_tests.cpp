@@ -42,8 +42,7 @@ protected:
         ShellTest::SetUp();
         for (int i = 0; i < DBL_PARAMS; i++)
             dbl_param[i] = i / 7.0;
-        int_param[I_WIDTH] = 320;
-        int_param[I_HEIGHT] = 240;
+        int_param[I_WIDTH] = 320, int_param[I_HEIGHT] = 240;
     }
     void TearDown() override
     {
@@ -173,8 +172,7 @@ TEST_F(Project_file, answering_no_still_checks_the_frame_size)
 {
     strcpy(str_param[S_PROJECT_NAME], "SIZE");
     ASSERT_EQ(write_project_file("SIZE.CFG"), 0);
-    int_param[I_WIDTH] = 1000;
-    int_param[I_HEIGHT] = 100;
+    int_param[I_WIDTH] = 1000, int_param[I_HEIGHT] = 100;
     dbl_param[0] = 77.0;
     project_frame_width = 640;
     project_frame_height = 480;
@@ -206,8 +204,7 @@ TEST_F(Project_file, absurd_sizes_and_frame_numbers_are_cut_with_a_message)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
-        int_param[I_WIDTH] = 320;
-        int_param[c.param] = c.value;
+        int_param[I_WIDTH] = 320, int_param[c.param] = c.value;
         ASSERT_EQ(write_project_file("CUT.CFG"), 0);
         prompt_log.clear();
         ASSERT_EQ(read_project_file("CUT.CFG"), 0);
@@ -303,16 +300,14 @@ protected:
         clear_objects();
         for (int i = 0; i < DBL_PARAMS; i++)
             dbl_param[i] = 1.0 / (i + 3); // no short decimal form
-        int_param[I_WIDTH] = 640;
-        int_param[I_COMET_TYPE] = choice_list[2].current = 3;
+        int_param[I_WIDTH] = 640, int_param[I_COMET_TYPE] = choice_list[2].current = 3;
         for (int p = 1; p <= 5; p++) {
             dbl_param[D_REF_DISTANCE] = 10.0 * p;
             insert_object(p);
         }
         strcpy(str_param[S_PROJECT_NAME], "MARS.OLD");
         str_param[S_PROJECT_NAME][4] = 0; // a name cut in place keeps its tail
-        dbl_param[5] = -0.0;
-        dbl_param[6] = 5e-324;
+        dbl_param[5] = -0.0, dbl_param[6] = 5e-324;
         ASSERT_EQ(write_project_file("S.CFG"), 0);
         ASSERT_EQ(run("dump S.CFG >S.json"), 0);
         json = read_file_text("S.json");

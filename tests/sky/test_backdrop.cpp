@@ -28,8 +28,7 @@ TEST_F(Backdrop_linear, band_rows_dither_and_clipping_in_grey)
     int_param[I_FADE_TYPE] = 1;
     for (const auto& c : cases) {
         clear_to_color(frame_buffer, 0);
-        int_param[I_WIDTH] = c.w;
-        int_param[I_HEIGHT] = c.h;
+        int_param[I_WIDTH] = c.w, int_param[I_HEIGHT] = c.h;
         set_rect(0, c.start_y, c.end_x, c.end_y);
         draw_backdrop(RENDER_FRAME);
         for (const auto& r : c.rows)
@@ -100,8 +99,7 @@ TEST_F(Backdrop_polar, fade_radius_and_limits)
     };
     int_param[I_FADE_TYPE] = 2;
     for (const auto& c : cases) {
-        int_param[I_COLOUR_ONE] = c.one;
-        int_param[I_COLOUR_TWO] = c.two;
+        int_param[I_COLOUR_ONE] = c.one, int_param[I_COLOUR_TWO] = c.two;
         set_colour(std::max(0, std::min(c.one, 255)), c.c1.r, c.c1.g, c.c1.b);
         set_colour(std::max(0, std::min(c.two, 255)), c.c2.r, c.c2.g, c.c2.b);
         set_rect(c.x0, c.y0, c.x1, c.y1);

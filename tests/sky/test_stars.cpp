@@ -57,10 +57,8 @@ TEST_F(Star_field, projection_mirrors_scales_and_wrapping)
     for (const Case& c : cases) {
         clear_to_color(frame_buffer, 0);
         write(c.stars);
-        int_param[I_STARS] = c.mode;
-        dbl_param[D_PIXELS_PER_DEGREE] = c.ppd;
-        dbl_param[D_ASPECT] = c.aspect;
-        dbl_param[D_STAR_LONG] = c.lon;
+        int_param[I_STARS] = c.mode, dbl_param[D_PIXELS_PER_DEGREE] = c.ppd;
+        dbl_param[D_ASPECT] = c.aspect, dbl_param[D_STAR_LONG] = c.lon;
         dbl_param[D_STAR_LAT] = c.lat;
         EXPECT_EQ(draw(), c.count) << c.what;
         int lit = 0;
@@ -120,8 +118,7 @@ TEST_F(Star_field, twinkle_by_frame_and_index_within_the_chunk)
 
     // A negative factor plots nothing, even over a backdrop.
     fill_frame({7, 7, 7});
-    dbl_param[D_TWINKLE] = 3.0;
-    int_param[I_THIS_FRAME] = page_frames[PAGE_SKY].start = 2;
+    dbl_param[D_TWINKLE] = 3.0, int_param[I_THIS_FRAME] = page_frames[PAGE_SKY].start = 2;
     EXPECT_EQ(draw(), 3);
     EXPECT_EQ(pixel(320, 240), (Rgb{7, 7, 7}));
 }
@@ -129,8 +126,7 @@ TEST_F(Star_field, twinkle_by_frame_and_index_within_the_chunk)
 TEST_F(Star_field, view_drifts_from_the_sky_start_frame)
 {
     write({{5.3, 2.3, 100, 100, 100}});
-    dbl_param[D_STAR_LONG_INC] = 1.0;
-    dbl_param[D_STAR_LAT_INC] = 0.5;
+    dbl_param[D_STAR_LONG_INC] = 1.0, dbl_param[D_STAR_LAT_INC] = 0.5;
     page_frames[PAGE_SKY].start = 10;
     int_param[I_START_FRAME] = 0; // the project's start plays no part
     int_param[I_THIS_FRAME] = 15;
