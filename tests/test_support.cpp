@@ -133,10 +133,8 @@ void open_test_screen(int width, int height, int depth)
     font = system_font;
     ASSERT_EQ(interface_setup_with(test_fonts), 0);
     ASSERT_EQ(init_widgets(), 0);
-    mouse_present = 0;
-    repeat_counter = 0;
-    menu_page = -1;
-    menu_row = 0;
+    mouse_present = 0, repeat_counter = 0;
+    menu_page = -1, menu_row = 0;
     snprintf(fixed_clock, sizeof fixed_clock, "Mon Jan 01 00:00:00 2001");
     reset_clock();
     script_finished = no_end;

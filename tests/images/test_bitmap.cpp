@@ -41,8 +41,7 @@ protected:
         if (object_image)
             destroy_bitmap(object_image);
         object_image = bmp;
-        image_width = bmp ? bmp->w : 0;
-        image_height = bmp ? bmp->h : 0;
+        image_width = bmp ? bmp->w : 0, image_height = bmp ? bmp->h : 0;
     }
     // A w x h picture of colour(x, y) (a 24-bit colour) at the given depth.
     template <class F> static BITMAP* picture(int w, int h, F colour, int depth = 24)

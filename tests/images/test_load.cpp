@@ -180,8 +180,7 @@ protected:
         frame_size(640, 480);
         map_width = 512;
         prompt_log.clear();
-        console_ok_key = 13;
-        replay_only = false;
+        console_ok_key = 13, replay_only = false;
     }
     void TearDown() override { console_ok_key = 13, replay_only = false; }
     void frame_size(int w, int h)
@@ -320,8 +319,7 @@ TEST_F(Backdrop_readers, missing_file_replay_and_preview)
     int32_t colours[257];
     for (int i = 0; i < 257; i++)
         colours[i] = i;
-    preview_target = view;
-    preview_colours = colours;
+    preview_target = view, preview_colours = colours;
     std::vector<uint8_t> big = make_tga(640, 480);
     const uint8_t bgr[9] = {0, 0, 0, 24, 10, 20, 30, 30, 30};
     memcpy(&big[18], bgr, 9);
@@ -338,8 +336,7 @@ TEST_F(Backdrop_readers, missing_file_replay_and_preview)
             }
     }
     EXPECT_NE(getpixel(view, 319, 239), 99);
-    preview_target = nullptr;
-    preview_colours = nullptr;
+    preview_target = nullptr, preview_colours = nullptr;
     destroy_bitmap(view);
 }
 

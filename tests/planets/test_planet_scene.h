@@ -87,8 +87,7 @@ protected:
         memset(page_frames, 0, sizeof(PageFrames) * MENU_PAGES);
         memset(colour_table, 0, sizeof colour_table);
         clear_objects();
-        replay_only = false;
-        preview_target = nullptr;
+        replay_only = false, preview_target = nullptr;
         int_param[I_WIDTH] = SCENE_W, int_param[I_HEIGHT] = SCENE_H, int_param[I_END_FRAME] = 100;
         for (int p = PAGE_SKY; p <= PAGE_BITMAP; p++)
             page_frames[p].end = 100;
@@ -101,8 +100,7 @@ protected:
     }
     void TearDown() override
     {
-        replay_only = false;
-        preview_target = nullptr;
+        replay_only = false, preview_target = nullptr;
         memset(&topology, 0, sizeof topology);
         topology_loaded = 0;
     }

@@ -130,8 +130,7 @@ TEST_F(Planet_row, a_replayed_frame_leaves_what_a_drawn_one_leaves)
         apply_parameters();
         replay_only = replay;
         generate_frame(RENDER_FRAME);
-        replay_only = false;
-        int_param[I_THIS_FRAME] = 1;
+        replay_only = false, int_param[I_THIS_FRAME] = 1;
         apply_parameters();
         generate_frame(RENDER_FRAME);
         out[replay] = frame();

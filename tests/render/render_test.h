@@ -31,8 +31,7 @@ inline void clear_store()
     for (int i = 0; i < 256; i++)
         colour_table[i][0] = colour_table[i][1] = colour_table[i][2] = (uint8_t)i;
     clear_objects();
-    console_ok_key = 13;
-    replay_only = false;
+    console_ok_key = 13, replay_only = false;
     prompt_log.clear();
 }
 

@@ -43,8 +43,7 @@ protected:
     }
     void TearDown() override
     {
-        frame_done = nullptr;
-        replay_only = false;
+        frame_done = nullptr, replay_only = false;
     }
     static int pixel_red(int x, int y) { return pixel(x, y).r; }
 };
@@ -247,6 +246,5 @@ TEST(Carried_state, a_resumed_run_matches_the_sequential_run)
         for (int f = splits[n] + 1; f <= last; f++)
             ASSERT_EQ(frame(f), hashes[f]) << "resumed after frame " << splits[n] << ", at frame " << f;
     }
-    console_quiet = quiet;
-    console_ok_key = 13;
+    console_quiet = quiet, console_ok_key = 13;
 }

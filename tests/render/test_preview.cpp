@@ -35,8 +35,7 @@ protected:
         target = create_bitmap_ex(24, W, H);
         ASSERT_NE(target, nullptr);
         clear_to_color(target, makecol(255, 255, 255)); // anything drawn over it shows
-        preview_target = target;
-        present_preview = nullptr;
+        preview_target = target, present_preview = nullptr;
         int_param[I_END_FRAME] = 10, dbl_param[D_PIXELS_PER_DEGREE] = 10.0;
         flag_param[F_PREVIEW_RGB] = 1;
         for (int p = 0; p < MENU_PAGES; p++)
@@ -44,8 +43,7 @@ protected:
     }
     void TearDown() override
     {
-        preview_target = nullptr;
-        preview_colours = nullptr;
+        preview_target = nullptr, preview_colours = nullptr;
         screen_buffer = nullptr;
         if (target)
             destroy_bitmap(target);

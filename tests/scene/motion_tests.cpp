@@ -16,8 +16,7 @@ struct Frame_distance : ::testing::Test {
         reset_store();
         clear_objects();
         rs.i[I_WIDTH] = 641; // the half width is 320, an integer division
-        rs.d[D_PIXELS_PER_DEGREE] = 10.0;
-        flag_param[F_X_PERSPECTIVE] = 0;
+        rs.d[D_PIXELS_PER_DEGREE] = 10.0, flag_param[F_X_PERSPECTIVE] = 0;
     }
     // Slot s over frames 0..10 at column x, sort distance 50, travel D at angle.
     double at(int s, int type, int x, double D, double angle, int travel, int frame)

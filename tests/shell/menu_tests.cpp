@@ -40,8 +40,7 @@ void three_objects() // a sky, a comet and a planet: list order far to near
     add_object(PAGE_COMET, 20.0);
     dbl_param[D_PLANET_DIAMETER] = 77.0;
     add_object(PAGE_PLANET, 10.0);
-    dbl_param[D_PLANET_DIAMETER] = 1.0;
-    current_object = 1;
+    dbl_param[D_PLANET_DIAMETER] = 1.0, current_object = 1;
 }
 void frames(int start, int end) { int_param[I_START_FRAME] = start, int_param[I_END_FRAME] = end; }
 
@@ -140,8 +139,7 @@ struct Menu_loop : ShellTest, ::testing::WithParamInterface<MenuCase> {
         install_message_boxes();
         install_list_pages();
         create_frame_buffer(640);
-        preview_colours = screen_colours;
-        mouse_present = 1;
+        preview_colours = screen_colours, mouse_present = 1;
         const int32_t first_rows[MENU_PAGES] = {0, -1, 0, 0, 0, 0, 0, 0};
         memcpy(page_item, first_rows, sizeof page_item);
     }

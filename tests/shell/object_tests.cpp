@@ -28,8 +28,7 @@ TEST_F(Object_list, far_to_near_ties_in_slot_order_the_new_object_current)
     EXPECT_EQ(std::string(lines[2], 4), "4   ");
     EXPECT_STREQ(lines[3], "5   empty");
     // Replace rewrites the current object and follows it to its new place.
-    current_object = 2;
-    dbl_param[D_REF_DISTANCE] = 50.0;
+    current_object = 2, dbl_param[D_REF_DISTANCE] = 50.0;
     EXPECT_EQ(replace_object(OBJ_COMET), 0);
     EXPECT_EQ(object_slots[0].type, OBJ_COMET);
     EXPECT_EQ(current_object, 0);

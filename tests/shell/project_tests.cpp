@@ -81,8 +81,7 @@ TEST_F(Project_file, layout_of_three_objects_in_list_order)
     ASSERT_EQ(write_project_file("E.CFG"), 0);
     EXPECT_EQ(read_file_bytes("E.CFG").size(), 928u);
     three_objects();
-    current_object = 1;
-    choice_list[5].current = 4;
+    current_object = 1, choice_list[5].current = 4;
     int_param[39] = -5;
     strcpy(str_param[7], "XY");
     ASSERT_EQ(write_project_file("P.CFG"), 0);

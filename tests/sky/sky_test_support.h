@@ -70,8 +70,7 @@ protected:
         page_frames[PAGE_SKY] = {0, 100};
         set_colour(1, 0, 0, 0);
         set_colour(2, 255, 255, 255);
-        replay_only = false;
-        preview_target = nullptr;
+        replay_only = false, preview_target = nullptr;
         set_rect(0, 0, 639, 479);
     }
     void TearDown() override

@@ -55,8 +55,7 @@ TEST_F(Backdrop_linear, empty_swapped_none_and_replay)
     replay_only = true;
     set_rect(0, 0, 639, 479);
     draw_backdrop(RENDER_FRAME);
-    replay_only = false;
-    int_param[I_FADE_TYPE] = 0;
+    replay_only = false, int_param[I_FADE_TYPE] = 0;
     apply_parameters();
     draw_backdrop(RENDER_FRAME | RENDER_PREVIEW);
     EXPECT_EQ(pixel(100, 40), grey);

@@ -18,8 +18,7 @@ TEST(Choice_lists, advance_wraps_and_feeds_the_target)
     EXPECT_STREQ(choice_list[2].labels[choice_list[2].current], "Coma");
     EXPECT_EQ(int_param[I_COMET_TYPE], 0);
     // A selection that disagrees with its integer shows until the next advance.
-    choice_list[6].current = 2;
-    int_param[I_BITMAP_TRAVEL] = 4;
+    choice_list[6].current = 2, int_param[I_BITMAP_TRAVEL] = 4;
     advance_choice(6);
     EXPECT_EQ(int_param[I_BITMAP_TRAVEL], 3);
     // Restoring takes the integer; one that names no label shows the first.

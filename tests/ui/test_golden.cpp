@@ -28,8 +28,7 @@ std::map<std::string, std::string> read_golden()
 // tab bar, status line, the PLANET page's rows and buttons, a few values.
 void draw_menu_screen()
 {
-    menu_page = PAGE_PLANET;
-    menu_row = 3;
+    menu_page = PAGE_PLANET, menu_row = 3;
     clear_bitmap(screen_buffer);
     reset_clock();
     clear_hit_map();

@@ -50,8 +50,7 @@ using Clicks = UiScreen;
 
 TEST_F(Clicks, hot_cells_give_their_key_codes)
 {
-    mouse_present = 1;
-    menu_page = 6;
+    mouse_present = 1, menu_page = 6;
     clear_hit_map();
     draw_tab_bar(6);
     register_page_buttons(6);

@@ -36,8 +36,7 @@ TEST(Font_numbers, follow_the_object_table)
     EXPECT_EQ(list_font_number, 3);
     fonts[4].type = DAT_BITMAP;
     EXPECT_EQ(interface_setup_with(fonts), -1);
-    ui_datafile = saved;
-    font = saved_font;
+    ui_datafile = saved, font = saved_font;
     list_font = saved_font;
 }
 
@@ -188,8 +187,7 @@ TEST(Interface_fonts, the_built_datafile)
     EXPECT_GT(ink_pixels(numbered(4), "\xc3\xa9"), 5); // e acute, as UTF-8
     EXPECT_GT(ink_pixels(numbered(4), "\xc2\xb0"), 3); // the degree sign
 
-    font = saved_font;
-    ui_datafile = saved_datafile;
+    font = saved_font, ui_datafile = saved_datafile;
     list_font = saved_list_font;
     unload_datafile(data);
 }
