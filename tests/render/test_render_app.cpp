@@ -96,7 +96,7 @@ TEST_F(Render_app, every_way_of_rendering_gives_the_same_frames)
     use_sample("SHIP.TGA");
     use_sample("SHIP.TGA", "SHIP", 20, 31);
     Frames all = run("seq", "--jobs 1"), jobs = run("jobs", "--jobs 3"), single = run("single", "--frame 31");
-    ASSERT_EQ(all.size() * 100 + jobs.size() * 10 + single.size(), 2642u);
+    ASSERT_EQ(std::make_tuple(all.size(), jobs.size(), single.size()), std::make_tuple(24u, 24u, 2u));
     for (auto* set : {&jobs, &single})
         for (auto& [name, bytes] : *set)
             EXPECT_TRUE(bytes == all[name]) << name;
