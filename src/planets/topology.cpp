@@ -11,7 +11,6 @@
 
 #include "platform/bytes.h"        // Required for: get_i16, get_i32
 #include "platform/platform.h"     // Required for: open_data_file
-#include "store/palette.h"         // Required for: rgb_to_palette
 #include "store/prompt.h"          // Required for: tell_user, tell_user_lines
 #include "store/records.h"         // Required for: planet_name_text
 #include "store/store.h"           // Required for: I_PLANET_NUMBER, I_RING_NUMBER, int_param
@@ -31,7 +30,6 @@ int32_t topology_loaded = 0;
 static struct {
     std::vector<uint8_t> bytes;
     uint8_t record_ok[MAX_TOPOLOGY_RECORDS]; // 1 when the record may be loaded
-    PALETTE library_palette;                 // map_palette for the preview
 } topo;
 
 // Writes a list line of at most 76 characters (bytes 77..79 carry marks).
@@ -135,7 +133,6 @@ static void load_palette_map(int k)
     int L, R;
     const uint8_t* p = copy_rows(k, &L, &R);
     memcpy(map_palette, p, TOPO_PALETTE_BYTES);
-    rgb_to_palette(map_palette, topo.library_palette);
     set_size_state(k, L, R);
 }
 

@@ -2,9 +2,6 @@
 #pragma once
 #include <cstdint> // Required for: int32_t
 
-// ---------------------------------------------------------------------------
-// File lists of the current directory (FILE and BITMAP side panes).
-
 constexpr int FILE_LINE_LEN = 64;
 constexpr int MAX_PROJECT_FILES = 48;
 constexpr int MAX_IMAGE_FILES = 50;
