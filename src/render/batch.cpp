@@ -1,15 +1,18 @@
-// Batch rendering: start-up without a screen, the frames split over forked
-// worker processes in contiguous chunks, their events gathered by the parent
-// into a progress line and one summary.
+// Batch rendering: start-up without a screen, the frames handed out to forked
+// worker processes as they free up, their events gathered by the parent into
+// a progress line and one summary.
 #include "render/batch.h"
 
+#include <sys/mman.h> // Required for: mmap, munmap
 #include <sys/wait.h> // Required for: waitpid
 #include <unistd.h>   // Required for: fork, pipe, isatty, sysconf
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -158,10 +161,10 @@ constexpr int BATCH_FLAGS = RENDER_FRAME | RENDER_PREVIEW;
 // Brings every piece of state that carries from frame to frame to where a
 // run from START FRAME leaves it before first, painting and writing nothing.
 // Returns 0, or -1 after telling the parent the frame that was abandoned.
-// (A worker handed a CarriedState of frame first - 1 would restore it instead.)
 static int replay_to(int start, int first)
 {
-    apply_parameters();
+    if (start >= first)
+        return 0;
     replay_only = true;
     const bool quiet = console_quiet;
     console_quiet = true; // the worker that renders a frame reports its messages
@@ -178,23 +181,57 @@ static int replay_to(int start, int first)
     return result;
 }
 
-// Renders and writes first..last from the state the frame before left,
-// stopping at the first frame that fails.
-static void render_chunk(int first, int last)
+// Frames are handed out one at a time, in ascending order, from a counter
+// the workers share: a worker that frees up takes the next frame, so a run
+// whose late frames cost more (objects that start late, grow with
+// perspective) keeps every core busy to the end. A worker reaches its next
+// frame by replaying the ones the others took, which costs a few per cent of
+// drawing one; the order makes sure no frame is rendered from any state but
+// the one a sequential run leaves.
+struct FrameQueue {
+    std::atomic<int> next; // the next frame to hand out
+    std::atomic<int> stop; // no frame after this one is handed out
+};
+static_assert(std::atomic<int>::is_always_lock_free, "the queue is shared between processes");
+
+static FrameQueue* queue = nullptr;
+static FrameQueue local_queue; // a run on one worker
+
+// The next frame for this worker, or -1 when the run is over.
+static int take_frame(int last)
 {
-    for (int f = first; f <= last; f++) {
-        const char* text;
-        int result = render_one(f, BATCH_FLAGS, &text);
-        send_event(EVENT_FRAME, f, result, text);
-        if (result != 0)
-            return;
+    int f = queue->next.fetch_add(1);
+    return f > last || f > queue->stop.load() ? -1 : f;
+}
+
+// The first failed frame ends the run: frames after it are no longer handed out.
+static void stop_after(int frame)
+{
+    int seen = queue->stop.load();
+    while (frame < seen && !queue->stop.compare_exchange_weak(seen, frame)) {
     }
 }
 
-static void run_worker(int start, int first, int last)
+// Renders and writes the frames it is handed, each from the state the frame
+// before left, until the queue runs dry or a frame fails.
+static void run_worker(int start, int last)
 {
-    if (replay_to(start, first) == 0)
-        render_chunk(first, last);
+    apply_parameters(); // as DOALL does once before its first frame
+    int at = start;     // the next frame this worker's state stands before
+    for (int f; (f = take_frame(last)) >= 0;) {
+        if (replay_to(at, f) != 0) {
+            stop_after(f);
+            return;
+        }
+        const char* text;
+        int result = render_one(f, BATCH_FLAGS, &text);
+        send_event(EVENT_FRAME, f, result, text);
+        if (result != 0) {
+            stop_after(f);
+            return;
+        }
+        at = f + 1;
+    }
 }
 
 static int default_jobs()
@@ -203,24 +240,25 @@ static int default_jobs()
     return n < 1 ? 1 : (n > 256 ? 256 : (int)n);
 }
 
-// Forks the workers, each with a contiguous chunk, and gathers their events.
+// Forks the workers over a shared frame queue and gathers their events.
 static int run_parallel(int start, int first, int last, int jobs)
 {
+    void* shared = mmap(nullptr, sizeof(FrameQueue), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED) {
+        fprintf(stderr, "novamir-render: cannot share the frame queue: %s\n", strerror(errno));
+        return -1;
+    }
+    queue = new (shared) FrameQueue{{first}, {last}};
     int fds[2];
     if (pipe(fds) != 0) {
         fprintf(stderr, "novamir-render: cannot create a pipe: %s\n", strerror(errno));
+        munmap(shared, sizeof(FrameQueue));
         return -1;
     }
-    const int count = last - first + 1;
-    const int chunk = (count + jobs - 1) / jobs;
     std::vector<pid_t> pids;
     fflush(stdout);
     fflush(stderr);
     for (int j = 0; j < jobs; j++) {
-        int lo = first + j * chunk;
-        int hi = lo + chunk - 1 > last ? last : lo + chunk - 1;
-        if (lo > last)
-            break;
         pid_t pid = fork();
         if (pid < 0) {
             fprintf(stderr, "novamir-render: cannot start a worker: %s\n", strerror(errno));
@@ -229,8 +267,8 @@ static int run_parallel(int start, int first, int last, int jobs)
         if (pid == 0) {
             close(fds[0]);
             event_fd = fds[1];
-            run_worker(start, lo, hi);
-            send_event(EVENT_DONE, hi, 0, nullptr);
+            run_worker(start, last);
+            send_event(EVENT_DONE, last, 0, nullptr);
             fflush(stderr);
             _exit(0);
         }
@@ -260,8 +298,12 @@ static int run_parallel(int start, int first, int last, int jobs)
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
             bad++;
     }
-    if ((int)pids.size() < jobs && (int)pids.size() * chunk < count)
+    // Without a single worker nothing was rendered; with fewer than asked
+    // the others took every frame.
+    if (pids.empty())
         bad++;
+    munmap(shared, sizeof(FrameQueue));
+    queue = nullptr;
     return bad ? -1 : 0;
 }
 
@@ -302,9 +344,11 @@ int run_batch(const BatchOptions& o)
     draw_progress();
     auto t0 = std::chrono::steady_clock::now();
     int rc = 0;
-    if (jobs <= 1)
-        run_worker(start, first, last);
-    else
+    if (jobs <= 1) {
+        queue = new (&local_queue) FrameQueue{{first}, {last}};
+        run_worker(start, last);
+        queue = nullptr;
+    } else
         rc = run_parallel(start, first, last, jobs);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     if (progress.tty)
