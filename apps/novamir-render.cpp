@@ -6,26 +6,39 @@
 #include <cstring>
 #include <string>
 
-#include "render/batch.h" // Required for: BatchOptions, run_batch
+#include "render/batch.h"  // Required for: BatchOptions, run_batch
+#include "render/render.h" // Required for: check_output_pattern
+#include "store/canvas.h" // Required for: MAX_FRAME_SIDE, MIN_FRAME_SIDE
 #include "shell/shell.h"  // Required for: read_project_file
 
 static const char USAGE[] =
-    "usage: novamir-render [--frames A-B | --frame N] [--width 640|800|1024] [--jobs N] [--yes] PROJECT.CFG\n"
+    "usage: novamir-render [--frames A-B | --frame N] [--size WxH | --width 640|800|1024] [--jobs N]\n"
+    "                      [--output PATTERN] [--skip-existing] [--video FILE [--fps N]] [--yes] PROJECT.CFG\n"
     "\n"
     "Renders the frames of a project without a screen, as DOALL does in the program:\n"
     "the same files (SAVE AS BMP / SAVE AS TGA, PATH ENABLE and OUTPUT PATH), written\n"
     "relative to the current directory. Data files are looked up in the current\n"
     "directory, then $NOVAMIR_DATA, then the built data directory.\n"
     "\n"
-    "  --frames A-B  render frames A to B (default: START FRAME to END FRAME)\n"
-    "  --frame N     render frame N only\n"
-    "  --width W     frame buffer width as the program's screen width: 640, 800 or 1024 (default 640)\n"
-    "  --jobs N      worker processes (default: the number of cores)\n"
-    "  --yes         answer Y where the program would ask (a missing backdrop or bitmap file)\n"
-    "  --help        this text\n"
+    "  --frames A-B      render frames A to B (default: START FRAME to END FRAME)\n"
+    "  --frame N         render frame N only\n"
+    "  --size WxH        frame buffer of W x H (16..8192 a side); a larger project is adjusted\n"
+    "                    to it as LOAD does (default: as large as the project, at least 640x480)\n"
+    "  --width W         frame buffer as the program's screen of width 640, 800 or 1024 (4:3)\n"
+    "  --jobs N          worker processes (default: the number of cores)\n"
+    "  --output PATTERN  write each frame to PATTERN, a printf pattern with one frame number,\n"
+    "                    e.g. renders/shot_%04d.png; the format from its extension (.png, .tga,\n"
+    "                    .bmp), the folders made as needed (default: the project's own names)\n"
+    "  --skip-existing   leave frames whose files are already there (resumes a run)\n"
+    "  --video FILE      also encode the frames with ffmpeg: .mp4 (H.264), .webm (VP9) or .gif\n"
+    "  --fps N           frames per second of the video, 1..240 (default 25)\n"
+    "  --yes             answer Y where the program would ask (a missing backdrop or bitmap file)\n"
+    "  --help            this text\n"
     "\n"
     "Every frame is identical to the same frame of one sequential run from START FRAME,\n"
-    "whichever worker renders it. Exit status 0 only when every frame was written.\n";
+    "whichever worker renders it. When standard error is not a terminal every written file\n"
+    "is reported on a line of its own (\"wrote NAME\"). Exit status 0 only when every frame\n"
+    "was written.\n";
 
 static bool parse_int(const char* text, int* out)
 {
@@ -81,6 +94,44 @@ static int parse_options(int argc, char** argv, BatchOptions* o)
                 fprintf(stderr, "novamir-render: --width must be 640, 800 or 1024, got \"%s\"\n", v);
                 return -1;
             }
+            o->width_given = true;
+        } else if (!strcmp(a, "--size")) {
+            const char* v = value(a);
+            if (!v)
+                return -1;
+            const char* x = strchr(v, 'x');
+            std::string w = x ? std::string(v, x - v) : "";
+            if (!x || !parse_int(w.c_str(), &o->size_w) || !parse_int(x + 1, &o->size_h) ||
+                o->size_w < MIN_FRAME_SIDE || o->size_w > MAX_FRAME_SIDE || o->size_h < MIN_FRAME_SIDE ||
+                o->size_h > MAX_FRAME_SIDE) {
+                fprintf(stderr, "novamir-render: --size wants WxH with each side %d to %d, got \"%s\"\n",
+                        MIN_FRAME_SIDE, MAX_FRAME_SIDE, v);
+                return -1;
+            }
+        } else if (!strcmp(a, "--output") || !strcmp(a, "-o")) {
+            const char* v = value(a);
+            if (!v)
+                return -1;
+            if (const char* why = check_output_pattern(v)) {
+                fprintf(stderr, "novamir-render: --output %s: %s\n", v, why);
+                return -1;
+            }
+            o->output = v;
+        } else if (!strcmp(a, "--skip-existing")) {
+            o->skip_existing = true;
+        } else if (!strcmp(a, "--video")) {
+            const char* v = value(a);
+            if (!v)
+                return -1;
+            o->video = v;
+        } else if (!strcmp(a, "--fps")) {
+            const char* v = value(a);
+            if (!v)
+                return -1;
+            if (!parse_int(v, &o->fps) || o->fps < 1 || o->fps > 240) {
+                fprintf(stderr, "novamir-render: --fps must be 1 to 240, got \"%s\"\n", v);
+                return -1;
+            }
         } else if (!strcmp(a, "--jobs") || !strcmp(a, "-j")) {
             const char* v = value(a);
             if (!v)
@@ -98,6 +149,10 @@ static int parse_options(int argc, char** argv, BatchOptions* o)
         } else {
             o->project = a;
         }
+    }
+    if (o->size_w && o->width_given) {
+        fprintf(stderr, "novamir-render: --size and --width both set the frame buffer: give one\n");
+        return -1;
     }
     if (!o->project) {
         fprintf(stderr, "novamir-render: no project file given\n\n%s", USAGE);

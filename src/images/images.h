@@ -66,3 +66,13 @@ void draw_bitmap(int skip_black, int mode);
 int save_frame_bmp(const char* path);
 int save_frame_tga(const char* path);
 int save_view();
+
+// ---------------------------------------------------------------------------
+// Frames under a chosen name (output.cpp).
+
+// 24-bit PNG of the frame, written whole or not at all; 0 or -1 (logged).
+int save_frame_png(const char* path);
+// The frame in the format path's extension names (.png, .bmp, else TGA),
+// the folders on the way made; the library state the BMP writer leaves is
+// put back. 0 or -1 (logged).
+int save_frame_as(const char* path);

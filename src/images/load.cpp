@@ -204,8 +204,8 @@ int load_map_image(const char* path)
         return 0;
     }
     reset_surface_map(0);
-    const int screen_w = frame_buffer ? frame_buffer->w : 0;
-    const int screen_h = frame_buffer ? frame_buffer->h : 0;
+    const int screen_w = frame_buffer ? page_width : 0;
+    const int screen_h = frame_buffer ? page_height : 0;
     int w = object_image->w;
     if (w > screen_w)
         w = screen_w;

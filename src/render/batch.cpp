@@ -3,14 +3,18 @@
 // a progress line and one summary.
 #include "render/batch.h"
 
+#include <limits.h>   // Required for: PIPE_BUF
 #include <sys/mman.h> // Required for: mmap, munmap
+#include <sys/stat.h> // Required for: stat
 #include <sys/wait.h> // Required for: waitpid
 #include <unistd.h>   // Required for: fork, pipe, isatty, sysconf
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -21,15 +25,17 @@
 #include "store/prompt.h"      // Required for: console_notices, console_ok_key, console_quiet, prompt_log
 
 // What a worker tells the parent, one fixed record per event.
-enum EventKind : int32_t { EVENT_FRAME = 0, EVENT_STOPPED = 1, EVENT_DONE = 2 };
+enum EventKind : int32_t { EVENT_FRAME = 0, EVENT_STOPPED = 1, EVENT_DONE = 2, EVENT_SKIPPED = 3 };
 struct WorkerEvent {
     int32_t kind;
     int32_t frame;
     int32_t result;
-    char text[244]; // the last message shown for the frame, if any
+    // The last message shown for the frame, if any; for a skipped frame, the
+    // file that was there.
+    char text[1012];
 };
 // Writes to a pipe up to PIPE_BUF bytes arrive whole, never interleaved.
-static_assert(sizeof(WorkerEvent) == 256, "one event is written in one piece");
+static_assert(sizeof(WorkerEvent) == 1024 && sizeof(WorkerEvent) <= PIPE_BUF, "one event is written in one piece");
 
 static int event_fd = -1; // worker side of the pipe; -1 when rendering in-process
 
@@ -40,7 +46,20 @@ static struct {
     int stop_frame; // first abandoned frame, or -1
     std::string stop_text;
     bool tty;
+    int skipped;
 } progress;
+
+// The video, fed in frame order: frames finished out of order wait as raw
+// files in a private folder until their turn.
+static struct {
+    bool on;
+    bool failed;
+    bool in_process; // one worker, in this process: frames go straight in
+    std::string folder;
+    int first, next;
+    std::vector<std::string> waiting; // per frame from first: "" or what to send
+    std::vector<char> raw;            // per frame: waiting as a raw file
+} video_feed;
 
 // ---------------------------------------------------------------------------
 // Start-up.
@@ -59,6 +78,24 @@ int start_batch(const BatchOptions& o)
         fprintf(stderr, "novamir-render: cannot read the project file %s\n", o.project);
         return 1;
     }
+    // The frame buffer: the screen page for --width, the given size for
+    // --size, else as large as the project needs. Only the buffer changes:
+    // the page stays, so a frame is the same whatever buffer it is drawn in.
+    int bw = frame_buffer->w, bh = frame_buffer->h;
+    if (o.size_w > 0) {
+        bw = o.size_w;
+        bh = o.size_h;
+    } else if (!o.width_given) {
+        bw = std::max(bw, std::min(int_param[I_WIDTH], MAX_FRAME_SIDE));
+        bh = std::max(bh, std::min(int_param[I_HEIGHT], MAX_FRAME_SIDE));
+    }
+    if (bw != frame_buffer->w || bh != frame_buffer->h) {
+        if (create_frame_buffer(bw, bh) != 0) {
+            fprintf(stderr, "novamir-render: no memory for a %d x %d frame buffer\n", bw, bh);
+            return 1;
+        }
+        set_frame_limits(bw, bh);
+    }
     fit_frame_size(frame_buffer->w, frame_buffer->h);
     // A project that cannot give a single file is refused, saying why.
     const char* why = nullptr;
@@ -66,6 +103,8 @@ int start_batch(const BatchOptions& o)
     if (int_param[I_WIDTH] < 1 || int_param[I_HEIGHT] < 1) {
         snprintf(size, sizeof size, "its frame size is %d x %d", int_param[I_WIDTH], int_param[I_HEIGHT]);
         why = size;
+    } else if (o.output) {
+        why = nullptr; // the files are named and typed by the pattern
     } else if (!str_param[S_PROJECT_NAME][0]) {
         why = "it has no PROJECT NAME to name the frame files after";
     } else if (!flag_param[F_SAVE_TGA] && !flag_param[F_SAVE_BMP]) {
@@ -103,14 +142,51 @@ static void note_stop(int frame, const char* text)
     }
 }
 
+static std::string raw_frame_path(int frame)
+{
+    return video_feed.folder + "/" + std::to_string(frame) + ".raw";
+}
+
+// Sends the frames whose turn has come.
+static std::string video_file;
+
+static void feed_video()
+{
+    while (video_feed.next - video_feed.first < (int)video_feed.waiting.size()) {
+        const int k = video_feed.next - video_feed.first;
+        if (video_feed.waiting[k].empty())
+            return;
+        if (!video_feed.failed) {
+            const char* path = video_feed.waiting[k].c_str();
+            int rc = video_feed.raw[k] ? video_send_raw_file(path) : video_send_picture(path);
+            if (rc != 0) {
+                fprintf(stderr, "novamir-render: frame %d could not be given to ffmpeg\n", video_feed.next);
+                video_feed.failed = true;
+            }
+        }
+        if (video_feed.raw[k])
+            unlink(video_feed.waiting[k].c_str());
+        video_feed.waiting[k] = "-";
+        video_feed.next++;
+    }
+}
+
 static void take_event(const WorkerEvent& e)
 {
-    if (e.kind == EVENT_FRAME) {
+    if (e.kind == EVENT_FRAME || e.kind == EVENT_SKIPPED) {
         // An abandoned frame or one that could not be written ends the run.
-        if (e.result != 0)
+        if (e.result != 0) {
             note_stop(e.frame, e.text);
-        else
+        } else {
             progress.done++;
+            progress.skipped += e.kind == EVENT_SKIPPED;
+            if (video_feed.on && !video_feed.in_process) {
+                const int k = e.frame - video_feed.first;
+                video_feed.raw[k] = e.kind == EVENT_FRAME;
+                video_feed.waiting[k] = e.kind == EVENT_FRAME ? raw_frame_path(e.frame) : e.text;
+                feed_video();
+            }
+        }
         draw_progress();
     } else if (e.kind == EVENT_STOPPED) {
         note_stop(e.frame, e.text);
@@ -212,6 +288,53 @@ static void stop_after(int frame)
     }
 }
 
+static bool skip_existing = false;
+static bool say_written = false; // "wrote NAME" lines, for logs rather than a terminal
+
+// The file frame f would be written to, when every one of its files exists.
+static const char* existing_frame_file(int f)
+{
+    rs.i[I_THIS_FRAME] = f;
+    int_param[I_THIS_FRAME] = f;
+    frame_names();
+    const char* names[2];
+    const int n = frame_file_names(names);
+    struct stat st;
+    for (int k = 0; k < n; k++)
+        if (stat(names[k], &st) != 0 || !S_ISREG(st.st_mode))
+            return nullptr;
+    return n ? names[0] : nullptr;
+}
+
+// After a frame is written: its lines for the log and its turn in the video.
+static int frame_written(int f)
+{
+    if (say_written) {
+        const char* names[2];
+        const int n = frame_file_names(names);
+        for (int k = 0; k < n; k++) {
+            char line[600];
+            int len = snprintf(line, sizeof line, "wrote %s\n", names[k]);
+            if (len > 0 && write(2, line, std::min<size_t>((size_t)len, sizeof line - 1)) < 0) {
+            }
+        }
+    }
+    if (!video_feed.on)
+        return 0;
+    if (video_feed.in_process) {
+        if (!video_feed.failed && video_send_frame_buffer() != 0) {
+            fprintf(stderr, "novamir-render: frame %d could not be given to ffmpeg\n", f);
+            video_feed.failed = true;
+        }
+        return 0;
+    }
+    if (save_raw_frame(raw_frame_path(f).c_str()) != 0) {
+        log_detail("cannot write %s: %s", raw_frame_path(f).c_str(), strerror(errno));
+        return -1;
+    }
+    return 0;
+}
+
 // Renders and writes the frames it is handed, each from the state the frame
 // before left, until the queue runs dry or a frame fails.
 static void run_worker(int start, int last)
@@ -223,14 +346,34 @@ static void run_worker(int start, int last)
             stop_after(f);
             return;
         }
+        at = f + 1;
+        const char* there = skip_existing ? existing_frame_file(f) : nullptr;
+        if (there) {
+            // Left as it is; the frame is still replayed for what it carries.
+            const std::string file = there;
+            if (replay_to(f, f + 1) != 0) {
+                stop_after(f);
+                return;
+            }
+            if (video_feed.on && video_feed.in_process && !video_feed.failed &&
+                video_send_picture(file.c_str()) != 0) {
+                fprintf(stderr, "novamir-render: frame %d (%s) could not be given to ffmpeg\n", f, file.c_str());
+                video_feed.failed = true;
+            }
+            send_event(EVENT_SKIPPED, f, 0, file.c_str());
+            continue;
+        }
         const char* text;
         int result = render_one(f, BATCH_FLAGS, &text);
+        if (result == 0 && frame_written(f) != 0) {
+            result = -1;
+            text = prompt_log.empty() ? "" : prompt_log.back().c_str();
+        }
         send_event(EVENT_FRAME, f, result, text);
         if (result != 0) {
             stop_after(f);
             return;
         }
-        at = f + 1;
     }
 }
 
@@ -266,6 +409,7 @@ static int run_parallel(int start, int first, int last, int jobs)
         }
         if (pid == 0) {
             close(fds[0]);
+            video_forget();
             event_fd = fds[1];
             run_worker(start, last);
             send_event(EVENT_DONE, last, 0, nullptr);
@@ -310,8 +454,60 @@ static int run_parallel(int start, int first, int last, int jobs)
 // ---------------------------------------------------------------------------
 // The run.
 
+// Starts the encoder for o.video, with a private folder for frames that
+// finish before their turn when workers are forked. 0, or 1 after a message.
+static int start_video(const BatchOptions& o, int first, int last, int jobs)
+{
+    video_feed = {};
+    if (!o.video)
+        return 0;
+    video_feed.on = true;
+    video_file = o.video;
+    video_feed.in_process = jobs <= 1;
+    video_feed.first = video_feed.next = first;
+    video_feed.waiting.assign((size_t)(last - first + 1), "");
+    video_feed.raw.assign((size_t)(last - first + 1), 0);
+    if (!video_feed.in_process) {
+        const char* tmp = getenv("TMPDIR");
+        std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/novamir-video-XXXXXX";
+        if (!mkdtemp(&folder[0])) {
+            fprintf(stderr, "novamir-render: cannot make a folder for the video's frames: %s\n", strerror(errno));
+            return 1;
+        }
+        video_feed.folder = folder;
+    }
+    return video_start(o.video, o.fps, int_param[I_WIDTH], int_param[I_HEIGHT]) == 0 ? 0 : 1;
+}
+
+static bool finish_video(bool ok)
+{
+    if (!video_feed.on)
+        return true;
+    bool written = video_finish(ok && !video_feed.failed) == 0;
+    if (ok && video_feed.failed)
+        fprintf(stderr, "novamir-render: %s was not written: a frame could not be given to ffmpeg\n",
+                video_file.c_str());
+    if (!video_feed.folder.empty()) {
+        for (size_t k = 0; k < video_feed.raw.size(); k++)
+            if (video_feed.raw[k] && video_feed.waiting[k] != "-")
+                unlink(raw_frame_path(video_feed.first + (int)k).c_str());
+        rmdir(video_feed.folder.c_str());
+    }
+    video_feed.on = false;
+    return written;
+}
+
 int run_batch(const BatchOptions& o)
 {
+    // What cannot work is said before anything is rendered.
+    if (o.video && !video_codec_known(o.video)) {
+        fprintf(stderr, "novamir-render: --video %s: the name must end in .mp4, .webm or .gif\n", o.video);
+        return 1;
+    }
+    if (o.video && !encoder_installed()) {
+        fprintf(stderr, "novamir-render: --video needs ffmpeg, which is not on PATH (Debian: apt-get install ffmpeg)\n");
+        return 1;
+    }
     if (init_headless() != 0) {
         fprintf(stderr, "novamir-render: cannot start the graphics library without a display\n");
         return 1;
@@ -321,6 +517,9 @@ int run_batch(const BatchOptions& o)
     // The start-up notices ("Maximum Frame size" ...) are for the screen;
     // every warning and error is printed as it happens.
     console_notices = false;
+    output_pattern = o.output;
+    skip_existing = o.skip_existing;
+    say_written = !isatty(2);
     if (start_batch(o) != 0)
         return 1;
 
@@ -335,9 +534,12 @@ int run_batch(const BatchOptions& o)
     int jobs = o.jobs ? o.jobs : default_jobs();
     if (jobs > last - first + 1)
         jobs = last - first + 1;
+    if (start_video(o, first, last, jobs) != 0)
+        return 1;
 
     progress.total = last - first + 1;
     progress.done = 0;
+    progress.skipped = 0;
     progress.stop_frame = -1;
     progress.stop_text.clear();
     progress.tty = isatty(2);
@@ -348,8 +550,9 @@ int run_batch(const BatchOptions& o)
         queue = new (&local_queue) FrameQueue{{first}, {last}};
         run_worker(start, last);
         queue = nullptr;
-    } else
+    } else {
         rc = run_parallel(start, first, last, jobs);
+    }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     if (progress.tty)
         fputc('\n', stderr);
@@ -359,8 +562,16 @@ int run_batch(const BatchOptions& o)
                 progress.stop_text.empty() ? "" : ": ", progress.stop_text.c_str());
     if (rc != 0)
         fprintf(stderr, "novamir-render: a worker failed\n");
-    fprintf(stderr, "novamir-render: %d of %d frames in %.2f s (%.2f frames/s), %d job%s\n", progress.done,
-            progress.total, seconds, seconds > 0 ? progress.done / seconds : 0.0, jobs, jobs == 1 ? "" : "s");
     bool ok = rc == 0 && progress.stop_frame < 0 && progress.done == progress.total;
+    if (!finish_video(ok))
+        ok = false;
+    else if (o.video && say_written)
+        fprintf(stderr, "wrote %s\n", o.video);
+    fprintf(stderr, "novamir-render: %d of %d frames in %.2f s (%.2f frames/s), %d job%s", progress.done,
+            progress.total, seconds, seconds > 0 ? progress.done / seconds : 0.0, jobs, jobs == 1 ? "" : "s");
+    if (progress.skipped)
+        fprintf(stderr, ", %d left as they were", progress.skipped);
+    fputc('\n', stderr);
+    output_pattern = nullptr;
     return ok ? 0 : 1;
 }

@@ -16,7 +16,13 @@
 
 struct BatchOptions {
     int first = -1, last = -1; // frames to render; -1: the project's START FRAME / END FRAME
-    int width = 640;           // frame buffer width: 640, 800 or 1024
+    int width = 640;           // the program's screen width: 640, 800 or 1024
+    bool width_given = false;  // --width: the frame buffer is that screen's page
+    int size_w = 0, size_h = 0; // --size: the frame buffer, 16..8192 a side; 0: as the project needs
+    const char* output = nullptr; // --output PATTERN (see output_pattern); null: the project's names
+    bool skip_existing = false;   // leave frames whose files exist
+    const char* video = nullptr;  // --video FILE: .mp4, .webm or .gif through ffmpeg
+    int fps = 25;
     int jobs = 0;              // worker processes, 1..256; 0: one per core
     bool yes = false;          // answer Y where the program would ask
     const char* project = nullptr;
@@ -90,3 +96,23 @@ struct CarriedState {
 
 void capture_carried_state(CarriedState* s);
 void restore_carried_state(const CarriedState& s);
+
+// ---------------------------------------------------------------------------
+// Video (video.cpp): ffmpeg as a process fed raw frames through a pipe, in
+// frame order. Each function returns 0 or -1.
+
+// .mp4 (H.264), .webm (VP9) or .gif (palette made from the frames).
+bool video_codec_known(const char* file);
+bool encoder_installed();
+int video_start(const char* file, int fps, int width, int height);
+// In a forked worker: closes this process's copy of the encoder's pipe.
+void video_forget();
+int video_send_frame_buffer();
+// A frame a worker left as raw rows (save_raw_frame), or a picture file
+// already on disk (a frame a resumed run skipped).
+int video_send_raw_file(const char* path);
+int video_send_picture(const char* path);
+int save_raw_frame(const char* path);
+// Ends the input, waits for the encoder and, when keep is set and it
+// succeeded, puts the video in place of any older file of that name.
+int video_finish(bool keep);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h> // Required for: strcasecmp
 
 #include "images/images.h" // Required for: load_backdrop, save_frame_bmp, save_frame_tga
 #include "scene/scene.h"   // Required for: order_frame
@@ -15,6 +16,8 @@
 
 char tga_name[128];
 char bmp_name[128];
+const char* output_pattern = nullptr;
+char output_name[512];
 void (*frame_done)(int frame, int result) = nullptr;
 
 // Status text position and colour on the screen buffer.
@@ -31,6 +34,56 @@ void frame_names()
     // The output path is put in front unchanged: the user types its separator.
     snprintf(tga_name, sizeof tga_name, "%.*s%s%03d.tga", STR_LEN, path, base, current_frame());
     snprintf(bmp_name, sizeof bmp_name, "%.*s%s%03d.bmp", STR_LEN, path, base, current_frame());
+    if (output_pattern) {
+        // Checked by check_output_pattern: one integer conversion only.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+        snprintf(output_name, sizeof output_name, output_pattern, current_frame());
+#pragma GCC diagnostic pop
+    }
+}
+
+const char* check_output_pattern(const char* pattern)
+{
+    int numbers = 0;
+    for (const char* c = pattern; *c; c++) {
+        if (*c != '%')
+            continue;
+        if (c[1] == '%') {
+            c++;
+            continue;
+        }
+        c++;
+        while (*c && strchr("0-+ #", *c))
+            c++;
+        while (*c >= '0' && *c <= '9')
+            c++;
+        if (*c != 'd')
+            return "only %d (with flags and a width, e.g. %04d) and %% may follow a percent sign";
+        numbers++;
+    }
+    if (numbers != 1)
+        return "it needs exactly one frame number, e.g. shot_%04d.png";
+    if (strlen(pattern) > 400)
+        return "it is longer than 400 characters";
+    const char* dot = strrchr(pattern, '.');
+    if (!dot || strchr(dot, '/') || (strcasecmp(dot, ".tga") && strcasecmp(dot, ".bmp") && strcasecmp(dot, ".png")))
+        return "its extension must be .tga, .bmp or .png";
+    return nullptr;
+}
+
+int frame_file_names(const char* names[2])
+{
+    int n = 0;
+    if (output_pattern) {
+        names[n++] = output_name;
+        return n;
+    }
+    if (flag_param[F_SAVE_BMP])
+        names[n++] = bmp_name;
+    if (flag_param[F_SAVE_TGA])
+        names[n++] = tga_name;
+    return n;
 }
 
 static void show_status()
@@ -78,11 +131,19 @@ int generate_frame(int flags)
 
     // The writers keep their library state (conversion mode, palette) even
     // when a replay skips the files, so later frames load images the same way.
+    // Frames written under another name run the project's writers the same
+    // way, for their state only.
+    const bool state_only = replay_only;
+    if (output_pattern)
+        replay_only = true;
     int result = 0;
     if (flag_param[F_SAVE_BMP])
         result = save_frame_bmp(bmp_name);
     if (flag_param[F_SAVE_TGA])
         result = save_frame_tga(tga_name);
+    replay_only = state_only;
+    if (output_pattern && !replay_only)
+        result = save_frame_as(output_name);
     return result;
 }
 

@@ -11,6 +11,21 @@ extern char tga_name[128];
 extern char bmp_name[128];
 void frame_names();
 
+// A printf pattern with one frame number (the batch renderer's --output,
+// e.g. "renders/shot_%04d.png"): when set, each frame is written there
+// instead, in the format its extension names (.tga, .bmp, .png), and the
+// project's own names are not written. Null: the project's names, as ever.
+extern const char* output_pattern;
+// The current frame's name under output_pattern (set by frame_names()).
+extern char output_name[512];
+// The files generate_frame writes for the current frame (after
+// frame_names()); returns how many (0 to 2).
+int frame_file_names(const char* names[2]);
+// Checks a pattern for output_pattern: one integer conversion (%d with
+// flags and width, e.g. %04d), %% for a percent sign, and an extension
+// .tga, .bmp or .png. Null when it serves, else why not.
+const char* check_output_pattern(const char* pattern);
+
 // One frame at current_frame(): 0, 27 when abandoned, or the last writer's result.
 int generate_frame(int flags);
 // START FRAME to END FRAME; 0, or 27 when a frame returned 27.

@@ -10,6 +10,7 @@
 #include "store/store.h"       // Required for: D_ASPECT, D_COMET_ASPECT, F_PREVIEW_RGB
 
 BITMAP* frame_buffer = nullptr;
+int32_t page_width = 640, page_height = 480;
 RenderSettings rs;
 BITMAP* preview_target = nullptr;
 void (*present_preview)() = nullptr;
@@ -18,9 +19,13 @@ bool replay_only = false;
 OverlayValues overlay;
 int32_t last_star_count = 0;
 
-int create_frame_buffer(int width)
+int create_frame_buffer(int width, int height)
 {
-    int height = (3 * width) / 4;
+    if (height < 0) {
+        height = (3 * width) / 4;
+        page_width = width;
+        page_height = height;
+    }
     // The buffer must hold blue, green, red bytes whatever depth the screen
     // has, so the shifts are set before the bitmap is made.
     fix_24bit_byte_order();

@@ -11,10 +11,20 @@ constexpr int RENDER_PREVIEW = 2; // also plot into the preview
 constexpr int RESULT_ABANDON = 27;
 
 // The 24-bit frame buffer (bytes blue, green, red), screen width by three
-// quarters of it; the output frame is its top-left WIDTH x HEIGHT part.
+// quarters of it in the program (the batch renderer may make it any size);
+// the output frame is its top-left WIDTH x HEIGHT part.
 extern BITMAP* frame_buffer;
+// The screen page the program works in (640 x 480, 800 x 600 or 1024 x 768):
+// besides the frame buffer's size it bounds the map pictures taken in, so a
+// frame buffer of another size leaves every frame as the page would give it.
+extern int32_t page_width, page_height;
+// Sides of a frame buffer the batch renderer makes to a project's size: at
+// 8192 x 8192 it takes 192 MiB; below 16 a frame holds little to see.
+constexpr int32_t MIN_FRAME_SIDE = 16, MAX_FRAME_SIDE = 8192;
 // Creates the frame buffer (fixing the 24-bit byte order first); 0 or -1.
-int create_frame_buffer(int width);
+// Without a height it is the page of a screen that wide: width x 3/4 width,
+// and the page follows; with a height only the buffer changes.
+int create_frame_buffer(int width, int height = -1);
 // A loaded WIDTH x HEIGHT larger than width x height (the frame buffer) is
 // cut to it, saying "WxH exceeds Page size!" / "SIZE ADJUSTED!"; a zero
 // width or height skips the check.
