@@ -3,6 +3,9 @@
 #include <sys/stat.h> // Required for: mkdir
 #include <sys/wait.h> // Required for: WEXITSTATUS
 
+#include <png.h> // Required for: png_image_begin_read_from_file
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -145,6 +148,14 @@ TEST_F(Render_app, exit_status_and_messages)
     } cases[] = {
         {"width", nullptr, nullptr, "--width 700", 2, "--width must be 640, 800 or 1024, got \"700\""},
         {"frames", nullptr, nullptr, "--frames 9-3", 2, "frames must run from a lower to a higher number"},
+        {"no number", nullptr, nullptr, "--output shot.png", 2, "needs exactly one frame number"},
+        {"two numbers", nullptr, nullptr, "--output %d/%d.png", 2, "needs exactly one frame number"},
+        {"string", nullptr, nullptr, "--output s%s.png", 2, "only %d (with flags and a width"},
+        {"jpeg", nullptr, nullptr, "--output s%d.jpg", 2, "extension must be .tga, .bmp or .png"},
+        {"tiny", nullptr, nullptr, "--size 15x200", 2, "--size wants WxH with each side 16 to 8192"},
+        {"both", nullptr, nullptr, "--size 640x480 --width 800", 2, "give one"},
+        {"fps", nullptr, nullptr, "--fps 0 --video v.mp4", 2, "--fps must be 1 to 240"},
+        {"codec", nullptr, nullptr, "--video v.avi", 1, "the name must end in .mp4, .webm or .gif"},
         {"help", nullptr, nullptr, "--help", 0, "usage: novamir-render"},
         {"no size", [] { int_param[I_WIDTH] = 0; }, nullptr, "", 1,
          "SCENE.CFG: no frame can be written: its frame size is 0 x"},
@@ -172,4 +183,172 @@ TEST_F(Render_app, exit_status_and_messages)
     }
     int rc = system(("cd '" + dir.path + "' && '" + renderer + "' NOPE.CFG >out.txt 2>&1").c_str());
     EXPECT_EQ(WEXITSTATUS(rc), 1) << "a project that cannot be read";
+}
+
+namespace {
+
+// Pixels as blue, green, red rows from the top: a TGA as the writers make
+// it (18-byte header, rows from the bottom) or a PNG.
+struct Picture {
+    int w = 0, h = 0;
+    std::vector<uint8_t> bgr;
+};
+
+Picture tga_picture(const std::vector<uint8_t>& file)
+{
+    Picture p;
+    if (file.size() < 18)
+        return p;
+    p.w = file[12] | file[13] << 8, p.h = file[14] | file[15] << 8;
+    if (file.size() < 18 + (size_t)p.w * p.h * 3)
+        return {};
+    for (int y = p.h - 1; y >= 0; y--)
+        p.bgr.insert(p.bgr.end(), file.begin() + 18 + (size_t)y * p.w * 3, file.begin() + 18 + (size_t)(y + 1) * p.w * 3);
+    return p;
+}
+
+Picture png_picture(const std::string& path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Picture p;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return p;
+    image.format = PNG_FORMAT_BGR;
+    p.bgr.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, p.bgr.data(), 0, nullptr))
+        return {};
+    p.w = (int)image.width, p.h = (int)image.height;
+    return p;
+}
+
+std::string command_output(const std::string& command)
+{
+    std::string out;
+    if (FILE* f = popen(command.c_str(), "r")) {
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
+            out.append(buf, n);
+        pclose(f);
+    }
+    return out;
+}
+
+} // namespace
+
+// The frame buffer may be any size: a frame the project fits is the same
+// whatever buffer it is drawn in, a larger project is drawn at its own size
+// unless a buffer is asked for, and then it is adjusted as LOAD does.
+TEST_F(Render_app, the_frame_buffer_never_changes_a_frame)
+{
+    use_sample(str_param[S_BACKDROP]);
+    use_sample("SHIP.TGA");
+    flag_param[F_SAVE_BMP] = 0;
+    int_param[I_WIDTH] = 320, int_param[I_HEIGHT] = 200;
+    Frames own = run("own", "--frame 25");
+    ASSERT_EQ(own.size(), 1u);
+    for (const char* args : {"--size 320x200", "--size 2000x1500", "--width 1024", "--size 16x16"}) {
+        std::string text;
+        Frames other = run(std::string("buffer") + std::to_string(strlen(args)), std::string("--frame 25 ") + args,
+                           0, nullptr, &text);
+        if (!strcmp(args, "--size 16x16")) {
+            Picture p = tga_picture(other["SCENE025.tga"]);
+            EXPECT_EQ(std::make_tuple(p.w, p.h), std::make_tuple(16, 16));
+            EXPECT_NE(text.find("SIZE ADJUSTED!"), std::string::npos) << text;
+        } else {
+            EXPECT_TRUE(other == own) << args;
+        }
+    }
+    int_param[I_WIDTH] = 1000, int_param[I_HEIGHT] = 700;
+    struct { const char* args; int w, h; bool adjusted; } sizes[] = {
+        {"", 1000, 700, false}, {"--width 640", 640, 480, true}, {"--size 800x600", 800, 600, true}};
+    for (const auto& c : sizes) {
+        std::string text;
+        Frames big = run(std::string("big") + std::to_string(c.w), std::string("--frame 25 ") + c.args, 0, nullptr,
+                         &text);
+        Picture p = tga_picture(big["SCENE025.tga"]);
+        EXPECT_EQ(std::make_tuple(p.w, p.h, text.find("SIZE ADJUSTED!") != std::string::npos),
+                  std::make_tuple(c.w, c.h, c.adjusted)) << c.args << text;
+    }
+}
+
+// --output names and types the files, --skip-existing resumes a run, and
+// every file written is reported on a line of its own in a log.
+TEST_F(Render_app, named_output_resumes_and_reports_each_file)
+{
+    use_sample(str_param[S_BACKDROP]);
+    use_sample("SHIP.TGA");
+    Frames own = run("own", "--jobs 1");
+    std::string text;
+    run("png", "--jobs 2 --output out/shot_%04d.png", 0, nullptr, &text);
+    run("tga", "--jobs 2 -o deep/er/f%03d.tga");
+    run("bmp", "--jobs 2 -o b/%03d.BMP");
+    const std::string png = dir.path + "/png/out/";
+    for (int f = 20; f <= 31; f++) {
+        char name[32];
+        snprintf(name, sizeof name, "SCENE%03d.tga", f);
+        Picture want = tga_picture(own[name]);
+        Picture got = png_picture(png + "shot_00" + std::to_string(f) + ".png");
+        EXPECT_TRUE(want.bgr == got.bgr && want.w == got.w && want.h == got.h) << name;
+        EXPECT_TRUE(read_file_bytes(dir.path + "/tga/deep/er/f0" + std::to_string(f) + ".tga") == own[name]) << name;
+        snprintf(name, sizeof name, "SCENE%03d.bmp", f);
+        EXPECT_TRUE(read_file_bytes(dir.path + "/bmp/b/0" + std::to_string(f) + ".BMP") == own[name]) << name;
+        EXPECT_NE(text.find("wrote out/shot_00" + std::to_string(f) + ".png\n"), std::string::npos) << text;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "/png/SCENE020.tga")) << "no file under the project's names";
+
+    // A resumed run leaves what is there, even a damaged file, and writes the rest.
+    write_file_bytes(png + "shot_0025.png", {'x'});
+    const std::vector<uint8_t> before = read_file_bytes(png + "shot_0026.png");
+    std::filesystem::remove(png + "shot_0026.png");
+    int rc = system(("cd '" + dir.path + "/png' && '" + renderer +
+                     "' --jobs 2 --skip-existing --output out/shot_%04d.png SCENE.CFG >again.txt 2>&1").c_str());
+    text = read_file_text(dir.path + "/png/again.txt");
+    EXPECT_EQ(WEXITSTATUS(rc), 0) << text;
+    EXPECT_TRUE(read_file_bytes(png + "shot_0026.png") == before);
+    EXPECT_EQ(read_file_bytes(png + "shot_0025.png"), std::vector<uint8_t>{'x'});
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    EXPECT_NE(text.find("wrote out/shot_0026.png\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("12 of 12 frames"), std::string::npos) << text;
+    EXPECT_NE(text.find("11 left as they were"), std::string::npos) << text;
+}
+
+// Videos through Debian's ffmpeg: codec, size and frame count as asked, the
+// first frame's pixels those of the TGA within the codec's error; without
+// ffmpeg the run is refused before a frame is drawn.
+TEST_F(Render_app, video_through_ffmpeg)
+{
+    use_sample(str_param[S_BACKDROP]);
+    use_sample("SHIP.TGA");
+    flag_param[F_SAVE_BMP] = 0;
+    int_param[I_WIDTH] = 320, int_param[I_HEIGHT] = 240;
+    Frames own = run("own", "--jobs 1");
+    Picture first = tga_picture(own["SCENE020.tga"]);
+    struct { const char* file; const char* jobs; const char* probe; int max_error; } videos[] = {
+        {"v.mp4", "--jobs 2", "h264,320,240,12", 6}, {"v.webm", "--jobs 1", "vp9,320,240,12", 10},
+        {"v.gif", "--jobs 2 --fps 10", "gif,320,240,12", 40}};
+    for (const auto& v : videos) {
+        const std::string sub = dir.path + "/" + v.file + "-run";
+        std::string text;
+        Frames frames = run(std::string(v.file) + "-run", std::string(v.jobs) + " --video " + v.file, 0, nullptr,
+                            &text);
+        EXPECT_TRUE(frames == own) << v.file;
+        EXPECT_NE(text.find(std::string("wrote ") + v.file), std::string::npos) << text;
+        const std::string video = sub + "/" + v.file;
+        EXPECT_EQ(command_output("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                 "stream=codec_name,width,height,nb_read_frames -of csv=p=0 '" + video + "'"),
+                  std::string(v.probe) + "\n");
+        std::string decoded = command_output("ffmpeg -v error -i '" + video +
+                                             "' -frames:v 1 -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
+        ASSERT_EQ(decoded.size(), first.bgr.size()) << v.file;
+        double error = 0;
+        for (size_t k = 0; k < decoded.size(); k++)
+            error += std::abs((int)(uint8_t)decoded[k] - (int)first.bgr[k]);
+        EXPECT_LT(error / decoded.size(), v.max_error) << v.file;
+    }
+    int rc = system(("cd '" + dir.path + "/own' && PATH=/nowhere '" + renderer +
+                     "' --output late%d.tga --video x.mp4 SCENE.CFG >nope.txt 2>&1").c_str());
+    EXPECT_EQ(WEXITSTATUS(rc), 1);
+    EXPECT_NE(read_file_text(dir.path + "/own/nope.txt").find("--video needs ffmpeg"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "/own/late20.tga"));
 }
