@@ -26,6 +26,7 @@
 #include "shell/project_json.h"   // Required for: PROJECT_JSON_MAX_SIZE, project_from_json, project_to_json
 #include "shell/project_layout.h" // Required for: ProjectImage, decode_project, encode_project
 #include "shell/shell.h"          // Required for: write_project_file
+#include "store/canvas.h"         // Required for: MAX_FRAME_SIDE, MIN_FRAME_SIDE
 #include "store/records.h"        // Required for: clear_objects
 #include "store/store.h"          // Required for: reset_store
 
@@ -50,6 +51,22 @@ static bool read_bytes(const char* path, std::vector<uint8_t>* bytes, size_t cap
 // Longest file the tool reads: a full project plus generous trailing bytes.
 constexpr size_t TOOL_READ_LIMIT = 1 << 20;
 
+// Says where the project's frame size stands against what the renderers
+// make: a warning on stderr, the file is still read or written.
+static void check_frame_size(const char* path, const ProjectImage& p)
+{
+    const int w = p.ints[I_WIDTH], h = p.ints[I_HEIGHT];
+    if (w < MIN_FRAME_SIDE || h < MIN_FRAME_SIDE || w > MAX_FRAME_SIDE || h > MAX_FRAME_SIDE)
+        fprintf(stderr,
+                "novamir-project: %s: WIDTH x HEIGHT %d x %d: novamir-render makes frames of %d to %d pixels a side\n",
+                path, w, h, MIN_FRAME_SIDE, MAX_FRAME_SIDE);
+    else if (w > 1024 || h > 768)
+        fprintf(stderr,
+                "novamir-project: %s: WIDTH x HEIGHT %d x %d: novamir-render makes frames of this size; the "
+                "program's largest screen (1024 x 768) adjusts it on LOAD\n",
+                path, w, h);
+}
+
 static int cmd_dump(const char* path)
 {
     std::vector<uint8_t> bytes;
@@ -68,6 +85,7 @@ static int cmd_dump(const char* path)
         delete p;
         return 1;
     }
+    check_frame_size(path, *p);
     std::vector<uint8_t> trailing(bytes.end() - (long)p->trailing, bytes.end());
     std::string text = project_to_json(*p, trailing);
     delete p;
@@ -88,6 +106,7 @@ static int cmd_build(const char* in_path, const char* out_path)
     bool ok = project_from_json((const char*)text.data(), text.size(), p, &trailing, &error) == 0;
     std::vector<uint8_t> bytes;
     if (ok) {
+        check_frame_size(in_path, *p);
         bytes = encode_project(*p);
         bytes.insert(bytes.end(), trailing.begin(), trailing.end());
     }

@@ -390,4 +390,26 @@ TEST_F(Project_tool, bad_input_is_refused_naming_file_and_key_and_writes_nothing
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 5); // no temporaries
 }
 
+// A frame size the renderers cannot make as it is gets a warning; the file
+// is written all the same.
+TEST_F(Project_tool, frame_sizes_are_checked_against_what_the_renderers_make)
+{
+    const std::pair<std::string, const char*> sizes[] = {
+        {"\"WIDTH\": 1920", "WIDTH x HEIGHT 1920 x 480: novamir-render makes frames of this size"},
+        {"\"WIDTH\": 9000", "WIDTH x HEIGHT 9000 x 480: novamir-render makes frames of 16 to 8192"},
+        {"\"WIDTH\": 8", "WIDTH x HEIGHT 8 x 480: novamir-render makes frames of 16 to 8192"},
+        {"\"WIDTH\": 640", ""}};
+    for (const auto& [width, said] : sizes) {
+        std::string text = json;
+        text.replace(text.find("\"WIDTH\": 640"), 12, width);
+        text.replace(text.find("\"HEIGHT\": 0"), 11, "\"HEIGHT\": 480");
+        write_file_bytes("size.json", std::vector<uint8_t>(text.begin(), text.end()));
+        const int status = run("build size.json -o size.CFG");
+        const std::string told = read_file_text("stderr.txt");
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(told.substr(0, told.find(" pixels a side")).substr(0, told.find("; the program")),
+                  *said ? "novamir-project: size.json: " + std::string(said) : "");
+    }
+}
+
 } // namespace
