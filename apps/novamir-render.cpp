@@ -123,6 +123,10 @@ static int parse_options(int argc, char** argv, BatchOptions* o)
             const char* v = value(a);
             if (!v)
                 return -1;
+            if (!video_codec_known(v)) {
+                fprintf(stderr, "novamir-render: --video %s: the name must end in .mp4, .webm or .gif\n", v);
+                return -1;
+            }
             o->video = v;
         } else if (!strcmp(a, "--fps")) {
             const char* v = value(a);

@@ -500,10 +500,6 @@ static bool finish_video(bool ok)
 int run_batch(const BatchOptions& o)
 {
     // What cannot work is said before anything is rendered.
-    if (o.video && !video_codec_known(o.video)) {
-        fprintf(stderr, "novamir-render: --video %s: the name must end in .mp4, .webm or .gif\n", o.video);
-        return 1;
-    }
     if (o.video && !encoder_installed()) {
         fprintf(stderr, "novamir-render: --video needs ffmpeg, which is not on PATH (Debian: apt-get install ffmpeg)\n");
         return 1;

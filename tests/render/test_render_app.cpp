@@ -155,7 +155,7 @@ TEST_F(Render_app, exit_status_and_messages)
         {"tiny", nullptr, nullptr, "--size 15x200", 2, "--size wants WxH with each side 16 to 8192"},
         {"both", nullptr, nullptr, "--size 640x480 --width 800", 2, "give one"},
         {"fps", nullptr, nullptr, "--fps 0 --video v.mp4", 2, "--fps must be 1 to 240"},
-        {"codec", nullptr, nullptr, "--video v.avi", 1, "the name must end in .mp4, .webm or .gif"},
+        {"codec", nullptr, nullptr, "--video v.avi", 2, "the name must end in .mp4, .webm or .gif"},
         {"help", nullptr, nullptr, "--help", 0, "usage: novamir-render"},
         {"no size", [] { int_param[I_WIDTH] = 0; }, nullptr, "", 1,
          "SCENE.CFG: no frame can be written: its frame size is 0 x"},
@@ -244,10 +244,9 @@ TEST_F(Render_app, the_frame_buffer_never_changes_a_frame)
     use_sample(str_param[S_BACKDROP]);
     use_sample("SHIP.TGA");
     flag_param[F_SAVE_BMP] = 0;
-    int_param[I_WIDTH] = 320, int_param[I_HEIGHT] = 200;
     Frames own = run("own", "--frame 25");
     ASSERT_EQ(own.size(), 1u);
-    for (const char* args : {"--size 320x200", "--size 2000x1500", "--width 1024", "--size 16x16"}) {
+    for (const char* args : {"--size 640x480", "--size 3840x2160", "--width 1024", "--size 16x16"}) {
         std::string text;
         Frames other = run(std::string("buffer") + std::to_string(strlen(args)), std::string("--frame 25 ") + args,
                            0, nullptr, &text);
@@ -259,13 +258,14 @@ TEST_F(Render_app, the_frame_buffer_never_changes_a_frame)
             EXPECT_TRUE(other == own) << args;
         }
     }
-    int_param[I_WIDTH] = 1000, int_param[I_HEIGHT] = 700;
-    struct { const char* args; int w, h; bool adjusted; } sizes[] = {
-        {"", 1000, 700, false}, {"--width 640", 640, 480, true}, {"--size 800x600", 800, 600, true}};
+    struct { int project_w, project_h; const char* args; int w, h; bool adjusted; } sizes[] = {
+        {1920, 1080, "", 1920, 1080, false}, {3840, 2160, "", 3840, 2160, false},
+        {1920, 1080, "--width 640", 640, 480, true}, {1920, 1080, "--size 800x600", 800, 600, true}};
     for (const auto& c : sizes) {
         std::string text;
-        Frames big = run(std::string("big") + std::to_string(c.w), std::string("--frame 25 ") + c.args, 0, nullptr,
-                         &text);
+        int_param[I_WIDTH] = c.project_w, int_param[I_HEIGHT] = c.project_h;
+        Frames big = run("big" + std::to_string(c.w) + std::to_string(c.project_w),
+                         std::string("--frame 25 ") + c.args, 0, nullptr, &text);
         Picture p = tga_picture(big["SCENE025.tga"]);
         EXPECT_EQ(std::make_tuple(p.w, p.h, text.find("SIZE ADJUSTED!") != std::string::npos),
                   std::make_tuple(c.w, c.h, c.adjusted)) << c.args << text;
