@@ -23,6 +23,7 @@
 PlanetState planet_state;
 bool geometry_reuse = true;
 size_t reuse_bytes = 0;
+size_t reuse_cap_bytes = REUSE_CAP_BYTES;
 uint64_t reuse_clock = 0;
 
 // ---------------------------------------------------------------------------
@@ -570,6 +571,7 @@ static void draw_planet_row(const PlanetDraw& pd, int64_t i, int64_t j0, int64_t
         if (!planet_fixed(pd, dx, dy, kappa, &f))
             continue;
         if (*kept && !keep_planet_pixel(**kept, j, f)) {
+            reuse_too_large(planet_seen, (*kept)->key);
             free_planet_entry(**kept);
             *kept = nullptr;
         }
@@ -631,8 +633,11 @@ int render_planet(int mode)
             draw_kept_planet(pd, *hit);
             return 0;
         }
-        if (reuse_seen(planet_seen, key))
+        if (reuse_seen(planet_seen, key)) {
             kept = start_planet_entry(victim, key);
+            if (!kept)
+                reuse_too_large(planet_seen, key);
+        }
     }
     for (int64_t i = i0; i < i1; i++)
         draw_planet_row(pd, i, j0, j1, &kept);

@@ -692,8 +692,11 @@ int render_ring_from(const RingSettings& s, int mode, int lock)
             draw_kept_ring(rd, *hit, x0, y0);
             return 0;
         }
-        if (reuse_seen(ring_seen, key))
+        if (reuse_seen(ring_seen, key)) {
             kept = start_ring_entry(victim, key);
+            if (!kept)
+                reuse_too_large(ring_seen, key);
+        }
     }
     for (int64_t i = i0; i < i1; i++) {
         const int y = (int)(y0 + i);
@@ -707,6 +710,7 @@ int render_ring_from(const RingSettings& s, int mode, int lock)
             if (!ring_fixed(rd, (double)(j - st.columns / 2) / rd.aspect, vy, &f))
                 continue;
             if (kept && !keep_ring_pixel(*kept, j, f)) {
+                reuse_too_large(ring_seen, kept->key);
                 free_ring_entry(*kept);
                 kept = nullptr;
             }
