@@ -1,6 +1,9 @@
-// Benchmark: frames per second of a 400-pixel planet with a locked ring and
-// SUBPIXELLATION, drawn through the frame driver at 640 x 480 and 1024 x 768.
+// Benchmark at 640 x 480 and 1024 x 768: a 400-pixel planet and a ring that
+// only turn, first frame against later frames (kept geometry) and against
+// travelling frames; and frames per second of the planet with a locked ring
+// and SUBPIXELLATION through the frame driver, geometry kept and not.
 #include <allegro.h>
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <cstdio>
@@ -78,20 +81,27 @@ static void write_bench_topology()
     fclose(f);
 }
 
-// The scene: a planet of diameter 400 at the frame centre with one locked ring.
-static void build_scene(int width, int height)
+// The store for one object drawn on its own: the frame size, 10 pixels per
+// degree, every page's frames 0 .. 999.
+static void object_store(int width, int height)
 {
     clear_objects();
-    str_param[S_BACKDROP][0] = 0;
-    flag_param[F_SAVE_BMP] = 0;
-    flag_param[F_SAVE_TGA] = 0;
+    memset(int_param, 0, sizeof int_param);
+    memset(dbl_param, 0, sizeof dbl_param);
+    memset(flag_param, 0, sizeof flag_param);
     int_param[I_WIDTH] = width;
     int_param[I_HEIGHT] = height;
     dbl_param[D_ASPECT] = 1.0;
     dbl_param[D_PIXELS_PER_DEGREE] = 10.0;
-    page_frames[PAGE_PLANET] = {0, 999};
-    page_frames[PAGE_RING] = {0, 999};
-    int_param[I_PLANET_NUMBER] = 0;
+    dbl_param[D_REF_DISTANCE] = 100.0;
+    for (int p = PAGE_SKY; p <= PAGE_BITMAP; p++)
+        page_frames[p] = {0, 999};
+}
+
+// A planet of diameter 400 at the frame centre, turning.
+static void planet_store(int width, int height, double travel)
+{
+    object_store(width, height);
     int_param[I_PLANET_X] = width / 2;
     int_param[I_PLANET_Y] = height / 2;
     dbl_param[D_PLANET_DIAMETER] = 400.0;
@@ -103,7 +113,15 @@ static void build_scene(int width, int height)
     dbl_param[D_SHADING] = 1.0;
     dbl_param[D_PLANET_BACKLIGHT] = 0.05;
     dbl_param[D_PLANET_LIGHTING] = 1.0;
-    dbl_param[D_REF_DISTANCE] = 100.0;
+    dbl_param[D_TRAVEL_DISTANCE] = travel;
+    dbl_param[D_TRAVEL_ANGLE] = 90.0;
+}
+
+// The scene: a planet of diameter 400 at the frame centre with one locked ring.
+static void build_scene(int width, int height)
+{
+    planet_store(width, height, 0.0);
+    str_param[S_BACKDROP][0] = 0;
     store_object(0, PAGE_PLANET);
     int_param[I_RING_NUMBER] = 0;
     int_param[I_RING_WIDTH] = 220;
@@ -138,9 +156,95 @@ static double frames_per_second(int width, int height, int frames, double* cpu_f
     return frames / took.count();
 }
 
+static double median_ms(std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// A free ring strip 400 x 120 pixels at the frame centre, sampled with
+// SUBPIXELLATION.
+static void ring_store(int width, int height, double travel)
+{
+    object_store(width, height);
+    int_param[I_RING_NUMBER] = 0;
+    int_param[I_RING_WIDTH] = 400;
+    int_param[I_RING_HEIGHT] = 120;
+    int_param[I_RING_X] = width / 2;
+    int_param[I_RING_Y] = height / 2;
+    flag_param[F_SUBPIXELLATION] = 1;
+    dbl_param[D_RING_LIGHTING] = 0.9;
+    dbl_param[D_RING_ROTATION_INC] = 1.5;
+    dbl_param[D_TRAVEL_DISTANCE] = travel;
+    dbl_param[D_TRAVEL_ANGLE] = 90.0;
+}
+
+// CPU milliseconds of this thread: steadier than wall time on a busy machine.
+static double cpu_ms()
+{
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// CPU milliseconds of frame f of the object the store holds.
+static double object_ms(bool planet, int f)
+{
+    int_param[I_THIS_FRAME] = f;
+    apply_parameters();
+    const double start = cpu_ms();
+    if (planet) {
+        setup_planet(0);
+        render_planet(RENDER_FRAME);
+    } else {
+        render_ring(RENDER_FRAME, -1);
+    }
+    return cpu_ms() - start;
+}
+
+// Medians over `frames` frames of a turning object: first sights (kept
+// geometry dropped before each), second sights (the geometry is kept), later
+// frames, frames with reuse off; and of the same object travelling.
+static void object_figures(bool planet, int width, int height, int frames)
+{
+    const char* what = planet ? "planet 400 px" : "ring 400 x 120, SUBPIXELLATION";
+    std::vector<double> first, second, later, off, travel;
+    (planet ? planet_store : ring_store)(width, height, 0.0);
+    object_ms(planet, 0); // warms the caches of the machine
+    for (int f = 0; f < frames; f++) {
+        drop_kept_geometry();
+        first.push_back(object_ms(planet, f));
+        second.push_back(object_ms(planet, f + 1));
+    }
+    for (int f = 0; f < frames; f++)
+        later.push_back(object_ms(planet, frames + f));
+    geometry_reuse = false;
+    for (int f = 0; f < frames; f++)
+        off.push_back(object_ms(planet, f));
+    geometry_reuse = true;
+    (planet ? planet_store : ring_store)(width, height, 2.0);
+    drop_kept_geometry();
+    for (int f = 0; f < frames; f++)
+        travel.push_back(object_ms(planet, f));
+    const double m_first = median_ms(first), m_second = median_ms(second), m_later = median_ms(later);
+    const double m_off = median_ms(off), m_travel = median_ms(travel);
+    printf("%4d x %d %s turning: first frame %.2f ms, later frames %.2f ms: %.1fx faster\n", width, height,
+           what, m_first, m_later, m_first / m_later);
+    printf("%4d x %d %s second frame (kept): %.2f ms, first frame %.2f ms: %.2fx\n", width, height, what,
+           m_second, m_first, m_second / m_first);
+    printf("%4d x %d %s reuse off: %.2f ms a frame, first frame %.2f ms: %.2fx\n", width, height, what, m_off,
+           m_first, m_first / m_off);
+    printf("%4d x %d %s travelling: %.2f ms a frame, first frame %.2f ms: %.2fx\n", width, height, what,
+           m_travel, m_first, m_travel / m_first);
+}
+
 int main(int argc, char** argv)
 {
     const int frames = argc > 1 ? atoi(argv[1]) : 20;
+    if (frames < 1) {
+        fprintf(stderr, "usage: bench-planets [FRAMES]\n");
+        return 1;
+    }
     if (init_headless() != 0) {
         fprintf(stderr, "bench-planets: cannot start Allegro headless\n");
         return 1;
@@ -164,12 +268,24 @@ int main(int argc, char** argv)
         fprintf(stderr, "bench-planets: cannot load the benchmark maps\n");
         return 1;
     }
-    printf("planet 400 px, locked ring 220%%, SUBPIXELLATION on, %d frames each\n", frames);
     const int sizes[2][2] = {{640, 480}, {1024, 768}};
+    printf("medians of %d frames each\n", frames);
     for (const auto& size : sizes) {
-        double cpu_fps;
-        double fps = frames_per_second(size[0], size[1], frames, &cpu_fps);
-        printf("%4d x %d: %.2f frames per second (%.2f per CPU second)\n", size[0], size[1], fps, cpu_fps);
+        object_figures(true, size[0], size[1], frames);
+        object_figures(false, size[0], size[1], frames);
+    }
+    printf("planet 400 px, locked ring 220%%, SUBPIXELLATION on, through the frame driver, %d frames each\n",
+           frames);
+    for (const auto& size : sizes) {
+        double cpu_fps[2], fps[2];
+        for (int reuse = 1; reuse >= 0; reuse--) {
+            geometry_reuse = reuse != 0;
+            drop_kept_geometry();
+            fps[reuse] = frames_per_second(size[0], size[1], frames, &cpu_fps[reuse]);
+        }
+        geometry_reuse = true;
+        printf("%4d x %d: %.2f frames per second (%.2f per CPU second), reuse off %.2f (%.2f): %.1fx\n",
+               size[0], size[1], fps[1], cpu_fps[1], fps[0], cpu_fps[0], cpu_fps[1] / cpu_fps[0]);
     }
     return 0;
 }

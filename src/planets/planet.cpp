@@ -6,6 +6,8 @@
 #include <cmath>     // Required for: sin, cos, tan, atan, asin, hypot
 #include <algorithm> // Required for: std::min
 #include <cstdint>
+#include <cstring>   // Required for: memcpy, memset
+#include <vector>
 
 #include "planets/render_local.h"  // Required for: TravelPoint, plot_preview_zero, span_int
 #include "platform/angles.h"       // Required for: DEG2RAD, HALF_PI, RAD2DEG
@@ -19,6 +21,10 @@
 // Global tables.
 
 PlanetState planet_state;
+bool geometry_reuse = true;
+size_t reuse_bytes = 0;
+size_t reuse_cap_bytes = REUSE_CAP_BYTES;
+uint64_t reuse_clock = 0;
 
 // ---------------------------------------------------------------------------
 // File-private state.
@@ -315,8 +321,18 @@ static inline double planet_light(const PlanetDraw& pd, double dx, double kappa,
     return ((double)m / pd.K) * DEG2RAD;
 }
 
-// Surface point under the pixel, then its map index (0 shown as the zero index).
-static inline int planet_texel(const PlanetDraw& pd, double u, double v, double rho)
+// What of a pixel stays while the planet turns: everything up to the turn.
+struct PlanetFixed {
+    double mu;  // full map: longitude in map columns, before the turn
+    double b;   // brightness
+    int row;    // map row
+    int column; // half map: map column, -1 on the dark side (drawn in the dark index)
+};
+
+// Surface point under the pixel: its map row and, before the turn, its
+// longitude in map columns.
+static inline void planet_surface(const PlanetDraw& pd, double u, double v, double rho, int* map_row,
+                                  double* mu)
 {
     double beta = angle_deg(u, v);
     double gamma = asin(rho / pd.A);
@@ -328,37 +344,16 @@ static inline int planet_texel(const PlanetDraw& pd, double u, double v, double 
     row %= pd.mh;
     if (row < 0)
         row += pd.mh;
-    double mu = longitude * RAD2DEG * pd.K;
-    int64_t column;
-    if (pd.full) {
-        mu += pd.K * pd.rotation;
-        if (mu >= pd.mwd)
-            mu -= pd.mwd;
-        if (mu < 0)
-            mu += pd.mwd;
-        column = trunc_int(mu);
-    } else {
-        column = (int64_t)trunc_int(mu) + pd.half_offset;
-    }
-    column %= pd.mw;
-    if (column < 0)
-        column += pd.mw;
-    int index = map_texel(row, (int)column);
-    return index == 0 ? pd.zero_index : index;
+    *map_row = row;
+    *mu = longitude * RAD2DEG * pd.K;
 }
 
-// Brightness of the pixel; a half map's dark side also changes its index.
-static inline double planet_brightness(const PlanetDraw& pd, bool dark_side, double kappa, double lambda,
-                                       int* index)
+// Brightness of the pixel.
+static inline double planet_brightness(const PlanetDraw& pd, bool dark_side, double kappa, double lambda)
 {
     double b;
     if (dark_side) {
-        if (pd.full) {
-            b = pd.backlight;
-        } else {
-            b = 0.5;
-            *index = pd.dark_index;
-        }
+        b = pd.full ? pd.backlight : 0.5;
     } else {
         b = kappa * pd.shading * sin(lambda);
         if (pd.backlight > b)
@@ -369,6 +364,54 @@ static inline double planet_brightness(const PlanetDraw& pd, bool dark_side, dou
     if (b < 0)
         b = 0; // a negative BACKLIGHT or SHADING gives black, not wrapped channels
     return b;
+}
+
+// The turn-free part of pixel (dx, dy) of a row lit across by kappa; false
+// outside the disc.
+static inline bool planet_fixed(const PlanetDraw& pd, double dx, double dy, double kappa, PlanetFixed* f)
+{
+    double u, v, rho;
+    if (!planet_disc_point(pd, dx, dy, &u, &v, &rho))
+        return false;
+    bool dark_side;
+    const double lambda = planet_light(pd, dx, kappa, &dark_side);
+    planet_surface(pd, u, v, rho, &f->row, &f->mu);
+    f->column = 0;
+    if (!pd.full) {
+        // A half map does not turn: its column is fixed as well.
+        int64_t column = (int64_t)trunc_int(f->mu) + pd.half_offset;
+        column %= pd.mw;
+        if (column < 0)
+            column += pd.mw;
+        f->column = dark_side ? -1 : (int)column;
+    }
+    f->b = planet_brightness(pd, dark_side, kappa, lambda);
+    return true;
+}
+
+// The pixel's palette index for this frame's turn (map index 0 shown as the
+// zero index, a half map's dark side as the dark index).
+static inline int planet_index(const PlanetDraw& pd, const PlanetFixed& f)
+{
+    int64_t column;
+    if (pd.full) {
+        double mu = f.mu;
+        mu += pd.K * pd.rotation;
+        if (mu >= pd.mwd)
+            mu -= pd.mwd;
+        if (mu < 0)
+            mu += pd.mwd;
+        column = trunc_int(mu);
+        column %= pd.mw;
+        if (column < 0)
+            column += pd.mw;
+    } else {
+        if (f.column < 0)
+            return pd.dark_index;
+        column = f.column;
+    }
+    int index = map_texel(f.row, (int)column);
+    return index == 0 ? pd.zero_index : index;
 }
 
 static inline void plot_planet_pixel(const PlanetDraw& pd, int x, int y, int index, double b)
@@ -389,25 +432,150 @@ static inline void plot_planet_pixel(const PlanetDraw& pd, int x, int y, int ind
     }
 }
 
-// One row i of the plot box, columns j0 .. j1 - 1 (those inside the frame).
-static void draw_planet_row(const PlanetDraw& pd, int64_t i, int64_t j0, int64_t j1)
+// ---------------------------------------------------------------------------
+// Geometry kept between frames.
+
+// Everything the turn-free part of a pixel is computed from, with the clip
+// window in plot-box rows i0 .. i1 - 1 and columns j0 .. j1 - 1. The box's
+// place in the frame is not part of it: a planet moved by whole pixels
+// draws the same box elsewhere.
+struct PlanetKey {
+    double A, Q, P, aspect, terminator, K, mwd, mhd, tilt_kc, tilt_ks, shading, backlight, limit;
+    int64_t i0, i1, j0, j1;
+    int32_t rows, columns, mw, mh, full, half_offset;
+};
+static_assert(sizeof(PlanetKey) == 13 * 8 + 4 * 8 + 6 * 4, "keys are compared as bytes: no padding");
+
+// The disc's pixels of one key, clip row after clip row.
+struct PlanetEntry {
+    PlanetKey key;
+    uint64_t last_use;                // 0: empty
+    size_t bytes;                     // counted in reuse_bytes
+    std::vector<int32_t> row_first;   // first pixel of each clip row, and the count at the end
+    std::vector<uint16_t> column;     // j - j0
+    std::vector<uint16_t> map_row;
+    std::vector<int16_t> half_column; // half map: PlanetFixed::column
+    std::vector<double> mu;           // full map: PlanetFixed::mu
+    std::vector<double> b;
+};
+constexpr int PLANET_ENTRIES = 4; // the planets of one frame that can all be kept
+static PlanetEntry planet_cache[PLANET_ENTRIES];
+static SeenKeys<PlanetKey, 2 * PLANET_ENTRIES> planet_seen;
+
+static_assert(2 * MAP_MAX_WIDTH <= INT16_MAX && MAP_MAX_HEIGHT <= UINT16_MAX,
+              "map columns and rows fit a kept pixel");
+
+static void free_planet_entry(PlanetEntry& e)
+{
+    reuse_bytes -= e.bytes;
+    e = PlanetEntry{};
+}
+
+void drop_planet_geometry()
+{
+    for (PlanetEntry& e : planet_cache)
+        free_planet_entry(e);
+    memset(&planet_seen, 0, sizeof planet_seen);
+}
+
+static PlanetKey planet_key(const PlanetDraw& pd, int64_t i0, int64_t i1, int64_t j0, int64_t j1)
+{
+    PlanetKey k;
+    memset(&k, 0, sizeof k);
+    k.A = pd.A, k.Q = pd.Q, k.P = pd.P, k.aspect = pd.aspect, k.terminator = pd.terminator, k.K = pd.K;
+    k.mwd = pd.mwd, k.mhd = pd.mhd, k.tilt_kc = tilt_kc, k.tilt_ks = tilt_ks;
+    k.shading = pd.shading, k.backlight = pd.backlight, k.limit = pd.limit;
+    k.i0 = i0, k.i1 = i1, k.j0 = j0, k.j1 = j1;
+    k.rows = pd.rows, k.columns = pd.columns, k.mw = pd.mw, k.mh = pd.mh, k.full = pd.full;
+    k.half_offset = pd.half_offset;
+    return k;
+}
+
+// Readies slot e for key, with room for as many pixels as the budget
+// allows; null when the window does not fit a kept pixel's fields.
+static PlanetEntry* start_planet_entry(PlanetEntry* e, const PlanetKey& key)
+{
+    free_planet_entry(*e);
+    const size_t rows = (size_t)(key.i1 - key.i0), columns = (size_t)(key.j1 - key.j0);
+    if (columns > UINT16_MAX + (size_t)1 || key.mw > INT16_MAX || key.mh > UINT16_MAX)
+        return nullptr;
+    const size_t fixed = (rows + 1) * sizeof(int32_t);
+    const size_t per_pixel =
+        2 * sizeof(uint16_t) + sizeof(double) + (key.full ? sizeof(double) : sizeof(int16_t));
+    const size_t n = reuse_pixel_room(rows * columns, fixed, per_pixel);
+    if (n == 0)
+        return nullptr;
+    e->row_first.reserve(rows + 1);
+    e->column.reserve(n), e->map_row.reserve(n), e->b.reserve(n);
+    if (key.full)
+        e->mu.reserve(n);
+    else
+        e->half_column.reserve(n);
+    e->bytes = fixed + n * per_pixel;
+    reuse_bytes += e->bytes;
+    memcpy(&e->key, &key, sizeof key);
+    return e;
+}
+
+// Adds a pixel to the entry being built; false (the entry is then dropped)
+// when it has no room left.
+static bool keep_planet_pixel(PlanetEntry& e, int64_t j, const PlanetFixed& f)
+{
+    if (e.b.size() == e.b.capacity())
+        return false;
+    e.column.push_back((uint16_t)(j - e.key.j0));
+    e.map_row.push_back((uint16_t)f.row);
+    e.b.push_back(f.b);
+    if (e.key.full)
+        e.mu.push_back(f.mu);
+    else
+        e.half_column.push_back((int16_t)f.column);
+    return true;
+}
+
+// Draws a kept planet at this frame's place and turn.
+static void draw_kept_planet(const PlanetDraw& pd, const PlanetEntry& e)
+{
+    const size_t rows = e.row_first.size() - 1;
+    for (size_t r = 0; r < rows; r++) {
+        const int y = (int)(pd.top + e.key.i0 + (int64_t)r);
+        for (int32_t k = e.row_first[r]; k < e.row_first[r + 1]; k++) {
+            PlanetFixed f = {0, e.b[k], e.map_row[k], 0};
+            if (pd.full)
+                f.mu = e.mu[k];
+            else
+                f.column = e.half_column[k];
+            plot_planet_pixel(pd, (int)(pd.left + e.key.j0 + e.column[k]), y, planet_index(pd, f), f.b);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Drawing.
+
+// One row i of the plot box, columns j0 .. j1 - 1 (those inside the frame);
+// the pixels also go into *kept while it is not null.
+static void draw_planet_row(const PlanetDraw& pd, int64_t i, int64_t j0, int64_t j1, PlanetEntry** kept)
 {
     const int y = (int)(pd.top + i);
     const double dy = (double)(i - pd.rows / 2);
     // Lighting across the row: the latitude of the light on this row.
     const double t1 = asin(unit_clamp(dy / pd.A));
     const double kappa = cos(t1);
+    if (*kept)
+        (*kept)->row_first.push_back((int32_t)(*kept)->b.size());
     for (int64_t j = j0; j < j1; j++) {
         const int x = (int)(pd.left + j);
         const double dx = (double)(j - pd.columns / 2) / pd.aspect;
-        double u, v, rho;
-        if (!planet_disc_point(pd, dx, dy, &u, &v, &rho))
+        PlanetFixed f;
+        if (!planet_fixed(pd, dx, dy, kappa, &f))
             continue;
-        bool dark_side;
-        const double lambda = planet_light(pd, dx, kappa, &dark_side);
-        int index = planet_texel(pd, u, v, rho);
-        const double b = planet_brightness(pd, dark_side, kappa, lambda, &index);
-        plot_planet_pixel(pd, x, y, index, b);
+        if (*kept && !keep_planet_pixel(**kept, j, f)) {
+            reuse_too_large(planet_seen, (*kept)->key);
+            free_planet_entry(**kept);
+            *kept = nullptr;
+        }
+        plot_planet_pixel(pd, x, y, planet_index(pd, f), f.b);
     }
 }
 
@@ -451,7 +619,31 @@ int render_planet(int mode)
     pd.to_frame = (mode & RENDER_FRAME) != 0, pd.to_preview = (mode & RENDER_PREVIEW) != 0;
     pd.preview_rgb = s.preview_rgb;
 
+    if (i0 >= i1 || j0 >= j1)
+        return 0;
+
+    // A planet that only turned since it was last drawn like this reuses
+    // its pixels' geometry; otherwise the pixels are computed, and kept
+    // when the planet was met like this before.
+    PlanetEntry* kept = nullptr;
+    if (geometry_reuse) {
+        const PlanetKey key = planet_key(pd, i0, i1, j0, j1);
+        PlanetEntry* victim;
+        if (const PlanetEntry* hit = reuse_lookup(planet_cache, key, &victim)) {
+            draw_kept_planet(pd, *hit);
+            return 0;
+        }
+        if (reuse_seen(planet_seen, key)) {
+            kept = start_planet_entry(victim, key);
+            if (!kept)
+                reuse_too_large(planet_seen, key);
+        }
+    }
     for (int64_t i = i0; i < i1; i++)
-        draw_planet_row(pd, i, j0, j1);
+        draw_planet_row(pd, i, j0, j1, &kept);
+    if (kept) {
+        kept->row_first.push_back((int32_t)kept->b.size());
+        kept->last_use = ++reuse_clock;
+    }
     return 0;
 }

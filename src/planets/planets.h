@@ -120,6 +120,14 @@ void setup_planet(int n);
 void setup_planet_from(const PlanetSettings& s, int n);
 int render_planet(int mode);
 
+// Planets and rings that only turn between frames reuse the per-pixel
+// geometry that does not depend on the turn (same pixels either way); off,
+// every pixel is computed afresh. For tests and side-by-side timings.
+extern bool geometry_reuse;
+// Frees all kept geometry: the next frame of every planet and ring is drawn
+// as a first sight (benchmarks time first frames with it).
+void drop_kept_geometry();
+
 // ---------------------------------------------------------------------------
 // Ring renderer (ring.cpp).
 

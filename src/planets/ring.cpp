@@ -7,6 +7,8 @@
 #include <allegro.h> // Required for: BITMAP line table
 #include <cmath>     // Required for: sin, cos, tan, atan, hypot, fabs, fmod
 #include <cstdint>
+#include <cstring>   // Required for: memcpy, memset
+#include <vector>
 
 #include "planets/render_local.h"  // Required for: TravelPoint, plot_preview_zero, set_ring_pass
 #include "platform/angles.h"       // Required for: DEG2RAD, RAD2DEG
@@ -270,21 +272,72 @@ static inline bool ring_shadowed(const RingDraw& rd, double rho, double beta)
     return false;
 }
 
-// Face-on picture: the mean of the texels between the pixel's point and its
-// corner sample.
-static inline void face_on_colour(const RingDraw& rd, double rho, double beta1, double u2, double w2,
-                                  int rgb[3])
+// What of a ring pixel stays while the ring turns: everything before the
+// ring rotation is added.
+struct RingFixed {
+    double beta;     // angle in the ring plane, degrees
+    double rho;      // radius in the ring plane
+    double a2, rho2; // the corner sample's angle and radius (SUBPIXELLATION)
+    int32_t r1, r2;  // strip: map rows of the point and of the corner sample
+    bool shadowed;   // in the planet's shadow
+    bool corner_in;  // strip: the corner sample lies inside the ring
+};
+
+// The turn-free part of pixel (vx, vy) of the plot box; false when the
+// pixel is not drawn.
+static inline bool ring_fixed(const RingDraw& rd, double vx, double vy, RingFixed* f)
 {
-    double up = cos(beta1 * DEG2RAD) * rho;
-    double wp = sin(beta1 * DEG2RAD) * rho;
+    double u, w;
+    if (!ring_plane_point(rd, vx, vy, &u, &w))
+        return false;
+    const double wE = w * rd.E;
+    const double rho = hypot(u, wE); // radius in the ring plane
+    if (!(rho < rd.Ar))
+        return false;
+    if (!(rd.mask & (w < 0 ? 2 : 1)))
+        return false;
+    f->rho = rho;
+    f->beta = angle_deg(u, wE); // angle in the ring plane
+    f->shadowed = rd.shadow_on && ring_shadowed(rd, rho, f->beta);
+    f->a2 = f->rho2 = 0;
+    f->r1 = f->r2 = 0;
+    f->corner_in = false;
+
+    // The corner sample; only the colour uses it.
+    double u2 = 0, w2 = 0;
+    if (rd.subpixel) {
+        ring_corner_point(rd, vx + 0.95, vy - 0.95, &u2, &w2);
+        f->rho2 = hypot(u2, w2);
+    }
+    if (rd.type == MAP_FACE_ON) {
+        if (rd.subpixel)
+            f->a2 = angle_deg(u2, w2);
+        return true;
+    }
+    const int64_t r1 = trunc_int(rd.mhd - rho * rd.Ky);
+    f->r1 = r1 < 0 ? 0 : (int32_t)r1;
+    f->corner_in = rd.subpixel && f->rho2 < rd.Ar;
+    if (f->corner_in) {
+        f->a2 = angle_deg(u2, w2);
+        f->r2 = trunc_int(rd.mhd - f->rho2 * rd.Ky);
+    }
+    return true;
+}
+
+// Face-on picture: the mean of the texels between the pixel's point and its
+// corner sample, turned by the ring rotation.
+static inline void face_on_colour(const RingDraw& rd, const RingFixed& f, int rgb[3])
+{
+    const double beta1 = rd.rot + f.beta;
+    double up = cos(beta1 * DEG2RAD) * f.rho;
+    double wp = sin(beta1 * DEG2RAD) * f.rho;
     int64_t r1 = trunc_int((rd.Ar - wp) * rd.mhd / rd.Wr);
     int64_t c1 = trunc_int((rd.Ar + up) * rd.mwd / rd.Wr);
     int64_t r2 = r1, c2 = c1;
     if (rd.subpixel) {
-        double rho2 = hypot(u2, w2);
-        double beta2 = angle_deg(u2, w2) + rd.rot;
-        double up2 = cos(beta2 * DEG2RAD) * rho2;
-        double wp2 = sin(beta2 * DEG2RAD) * rho2;
+        double beta2 = f.a2 + rd.rot;
+        double up2 = cos(beta2 * DEG2RAD) * f.rho2;
+        double wp2 = sin(beta2 * DEG2RAD) * f.rho2;
         r2 = trunc_int((rd.Ar - wp2) * rd.mhd / rd.Wr);
         c2 = trunc_int((rd.Ar + up2) * rd.mwd / rd.Wr);
     }
@@ -310,19 +363,16 @@ static inline void face_on_colour(const RingDraw& rd, double rho, double beta1, 
 
 // Strip: angle across the map, radius down it; with the corner sample the
 // texels between the two are averaged in.
-static inline void strip_colour(const RingDraw& rd, double rho, double beta1, double u2, double w2, int rgb[3])
+static inline void strip_colour(const RingDraw& rd, const RingFixed& f, int rgb[3])
 {
-    int64_t c1 = wrap(trunc_int(rd.Kx * beta1), rd.mw);
-    int64_t r1 = trunc_int(rd.mhd - rho * rd.Ky);
-    if (r1 < 0)
-        r1 = 0;
+    int64_t c1 = wrap(trunc_int(rd.Kx * (rd.rot + f.beta)), rd.mw);
+    int64_t r1 = f.r1;
     const uint8_t* first = map_palette[ring_texel(r1 % rd.mh, c1)];
     int R = first[0], G = first[1], B = first[2];
     if (rd.subpixel) {
-        double rho2 = hypot(u2, w2);
-        if (rho2 < rd.Ar) {
-            int64_t c2 = wrap(trunc_int((angle_deg(u2, w2) + rd.rot) * rd.Kx), rd.mw);
-            int64_t r2 = trunc_int(rd.mhd - rho2 * rd.Ky);
+        if (f.corner_in) {
+            int64_t c2 = wrap(trunc_int((f.a2 + rd.rot) * rd.Kx), rd.mw);
+            int64_t r2 = f.r2;
             order_span(&c1, &c2);
             order_span(&r1, &r2);
             int count = 1;
@@ -381,33 +431,163 @@ static inline void blend_ring_pixel(const RingDraw& rd, int x, int y, const int 
     }
 }
 
-// One pixel of the plot box: (vx, vy) from the centre, screen up positive.
-static inline void draw_ring_pixel(const RingDraw& rd, int x, int y, double vx, double vy)
+// One pixel at this frame's rotation.
+static inline void draw_ring_pixel(const RingDraw& rd, int x, int y, const RingFixed& f)
 {
-    double u, w;
-    if (!ring_plane_point(rd, vx, vy, &u, &w))
-        return;
-    const double wE = w * rd.E;
-    const double rho = hypot(u, wE); // radius in the ring plane
-    if (!(rho < rd.Ar))
-        return;
-    if (!(rd.mask & (w < 0 ? 2 : 1)))
-        return;
-    const double beta = angle_deg(u, wE); // angle in the ring plane
-
-    // The corner sample; only the colour uses it.
-    double u2 = 0, w2 = 0;
-    if (rd.subpixel)
-        ring_corner_point(rd, vx + 0.95, vy - 0.95, &u2, &w2);
-    const bool shadowed = rd.shadow_on && ring_shadowed(rd, rho, beta);
-    const double beta1 = rd.rot + beta;
-
     int rgb[3];
     if (rd.type == MAP_FACE_ON)
-        face_on_colour(rd, rho, beta1, u2, w2, rgb);
+        face_on_colour(rd, f, rgb);
     else
-        strip_colour(rd, rho, beta1, u2, w2, rgb);
-    blend_ring_pixel(rd, x, y, rgb, shadowed);
+        strip_colour(rd, f, rgb);
+    blend_ring_pixel(rd, x, y, rgb, f.shadowed);
+}
+
+// ---------------------------------------------------------------------------
+// Geometry kept between frames.
+
+// Everything the turn-free part of a pixel is computed from, with the clip
+// window in plot-box rows i0 .. i1 - 1 and columns j0 .. j1 - 1 (the box's
+// place in the frame is not part of it). The planet's light counts only
+// while the shadow is on.
+struct RingKey {
+    double Pn, aspect, Ar, E, Kx, Ky, mwd, mhd, Wr, terminator_deg, half_eq, Rs;
+    int64_t mw, mh, i0, i1, j0, j1;
+    int32_t type, mask, rows, columns, subpixel, shadow_on, from_south, unused;
+};
+static_assert(sizeof(RingKey) == 12 * 8 + 6 * 8 + 8 * 4, "keys are compared as bytes: no padding");
+
+// The drawn pixels of one key, clip row after clip row. Which fields are
+// kept follows the map type and SUBPIXELLATION.
+struct RingEntry {
+    RingKey key;
+    uint64_t last_use;              // 0: empty
+    size_t bytes;                   // counted in reuse_bytes
+    std::vector<int32_t> row_first; // first pixel of each clip row, and the count at the end
+    std::vector<uint16_t> column;   // j - j0
+    std::vector<uint8_t> flags;     // 1 shadowed, 2 corner inside
+    std::vector<double> beta;
+    std::vector<double> rho;        // face-on
+    std::vector<double> a2;         // SUBPIXELLATION
+    std::vector<double> rho2;       // face-on with SUBPIXELLATION
+    std::vector<int32_t> r1;        // strip
+    std::vector<int32_t> r2;        // strip with SUBPIXELLATION
+};
+constexpr int RING_ENTRIES = 8; // four rings, each drawn in two halves around its planet
+static RingEntry ring_cache[RING_ENTRIES];
+static SeenKeys<RingKey, 2 * RING_ENTRIES> ring_seen;
+
+static void free_ring_entry(RingEntry& e)
+{
+    reuse_bytes -= e.bytes;
+    e = RingEntry{};
+}
+
+void drop_kept_geometry()
+{
+    drop_planet_geometry();
+    for (RingEntry& e : ring_cache)
+        free_ring_entry(e);
+    memset(&ring_seen, 0, sizeof ring_seen);
+}
+
+static RingKey ring_key(const RingDraw& rd, const RingState& st, int64_t i0, int64_t i1, int64_t j0,
+                        int64_t j1)
+{
+    RingKey k;
+    memset(&k, 0, sizeof k);
+    k.Pn = rd.Pn, k.aspect = rd.aspect, k.Ar = rd.Ar, k.E = rd.E, k.Kx = rd.Kx, k.Ky = rd.Ky;
+    k.mwd = rd.mwd, k.mhd = rd.mhd, k.Wr = rd.Wr;
+    if (rd.shadow_on) {
+        k.terminator_deg = rd.terminator_deg, k.half_eq = rd.half_eq, k.Rs = rd.Rs;
+        k.from_south = rd.from_south;
+    }
+    k.mw = rd.mw, k.mh = rd.mh, k.i0 = i0, k.i1 = i1, k.j0 = j0, k.j1 = j1;
+    k.type = rd.type, k.mask = rd.mask, k.rows = st.rows, k.columns = st.columns;
+    k.subpixel = rd.subpixel, k.shadow_on = rd.shadow_on;
+    return k;
+}
+
+// Readies slot e for key, with room for as many pixels as the budget
+// allows; null when the window does not fit a kept pixel's fields.
+static RingEntry* start_ring_entry(RingEntry* e, const RingKey& key)
+{
+    free_ring_entry(*e);
+    const size_t rows = (size_t)(key.i1 - key.i0), columns = (size_t)(key.j1 - key.j0);
+    if (columns > UINT16_MAX + (size_t)1)
+        return nullptr;
+    const bool face_on = key.type == MAP_FACE_ON, sub = key.subpixel != 0;
+    const size_t fixed = (rows + 1) * sizeof(int32_t);
+    size_t per_pixel = sizeof(uint16_t) + sizeof(uint8_t) + sizeof(double);
+    per_pixel += face_on ? sizeof(double) : sizeof(int32_t);
+    if (sub)
+        per_pixel += sizeof(double) + (face_on ? sizeof(double) : sizeof(int32_t));
+    const size_t n = reuse_pixel_room(rows * columns, fixed, per_pixel);
+    if (n == 0)
+        return nullptr;
+    e->row_first.reserve(rows + 1);
+    e->column.reserve(n), e->flags.reserve(n), e->beta.reserve(n);
+    if (face_on)
+        e->rho.reserve(n);
+    else
+        e->r1.reserve(n);
+    if (sub) {
+        e->a2.reserve(n);
+        if (face_on)
+            e->rho2.reserve(n);
+        else
+            e->r2.reserve(n);
+    }
+    e->bytes = fixed + n * per_pixel;
+    reuse_bytes += e->bytes;
+    memcpy(&e->key, &key, sizeof key);
+    return e;
+}
+
+// Adds a pixel to the entry being built; false (the entry is then dropped)
+// when it has no room left.
+static bool keep_ring_pixel(RingEntry& e, int64_t j, const RingFixed& f)
+{
+    if (e.beta.size() == e.beta.capacity())
+        return false;
+    const bool face_on = e.key.type == MAP_FACE_ON;
+    e.column.push_back((uint16_t)(j - e.key.j0));
+    e.flags.push_back((uint8_t)((f.shadowed ? 1 : 0) | (f.corner_in ? 2 : 0)));
+    e.beta.push_back(f.beta);
+    if (face_on)
+        e.rho.push_back(f.rho);
+    else
+        e.r1.push_back(f.r1);
+    if (e.key.subpixel) {
+        e.a2.push_back(f.a2);
+        if (face_on)
+            e.rho2.push_back(f.rho2);
+        else
+            e.r2.push_back(f.r2);
+    }
+    return true;
+}
+
+// Draws a kept ring at this frame's place and rotation; what lies beneath
+// is read afresh, as every blend does.
+static void draw_kept_ring(const RingDraw& rd, const RingEntry& e, int64_t x0, int64_t y0)
+{
+    const bool face_on = e.key.type == MAP_FACE_ON, sub = e.key.subpixel != 0;
+    const size_t rows = e.row_first.size() - 1;
+    for (size_t r = 0; r < rows; r++) {
+        const int y = (int)(y0 + e.key.i0 + (int64_t)r);
+        for (int32_t k = e.row_first[r]; k < e.row_first[r + 1]; k++) {
+            RingFixed f;
+            f.beta = e.beta[k];
+            f.shadowed = (e.flags[k] & 1) != 0;
+            f.corner_in = (e.flags[k] & 2) != 0;
+            f.rho = face_on ? e.rho[k] : 0;
+            f.r1 = face_on ? 0 : e.r1[k];
+            f.a2 = sub ? e.a2[k] : 0;
+            f.rho2 = sub && face_on ? e.rho2[k] : 0;
+            f.r2 = sub && !face_on ? e.r2[k] : 0;
+            draw_ring_pixel(rd, (int)(x0 + e.key.j0 + e.column[k]), y, f);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -498,13 +678,48 @@ int render_ring_from(const RingSettings& s, int mode, int lock)
     const int64_t y0 = (int64_t)st.cy - st.rows / 2;
     const int64_t i0 = y0 < 0 ? -y0 : 0, i1 = std::min<int64_t>(st.rows, s.height - y0);
     const int64_t j0 = x0 < 0 ? -x0 : 0, j1 = std::min<int64_t>(st.columns, s.width - x0);
+    if (i0 >= i1 || j0 >= j1)
+        return 0;
+
+    // A ring that only turned since it was last drawn like this reuses its
+    // pixels' geometry; otherwise the pixels are computed, and kept when
+    // the ring was met like this before.
+    RingEntry* kept = nullptr;
+    if (geometry_reuse) {
+        const RingKey key = ring_key(rd, st, i0, i1, j0, j1);
+        RingEntry* victim;
+        if (const RingEntry* hit = reuse_lookup(ring_cache, key, &victim)) {
+            draw_kept_ring(rd, *hit, x0, y0);
+            return 0;
+        }
+        if (reuse_seen(ring_seen, key)) {
+            kept = start_ring_entry(victim, key);
+            if (!kept)
+                reuse_too_large(ring_seen, key);
+        }
+    }
     for (int64_t i = i0; i < i1; i++) {
         const int y = (int)(y0 + i);
         const double vy = (double)(st.rows / 2 - i); // screen up is positive
+        if (kept)
+            kept->row_first.push_back((int32_t)kept->beta.size());
         if (rd.Pn == 0 && !(rd.mask & (vy < 0 ? 2 : 1)))
             continue; // unturned, the whole row lies in the other half
-        for (int64_t j = j0; j < j1; j++)
-            draw_ring_pixel(rd, (int)(x0 + j), y, (double)(j - st.columns / 2) / rd.aspect, vy);
+        for (int64_t j = j0; j < j1; j++) {
+            RingFixed f;
+            if (!ring_fixed(rd, (double)(j - st.columns / 2) / rd.aspect, vy, &f))
+                continue;
+            if (kept && !keep_ring_pixel(*kept, j, f)) {
+                reuse_too_large(ring_seen, kept->key);
+                free_ring_entry(*kept);
+                kept = nullptr;
+            }
+            draw_ring_pixel(rd, (int)(x0 + j), y, f);
+        }
+    }
+    if (kept) {
+        kept->row_first.push_back((int32_t)kept->beta.size());
+        kept->last_use = ++reuse_clock;
     }
     return 0;
 }
