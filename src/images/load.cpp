@@ -12,8 +12,9 @@
 #include "store/surface.h"         // Required for: full_map, image_height, image_width
 #include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 
+#include <climits> // Required for: PATH_MAX
 #include <cstdio>
-#include <cstdlib>
+#include <cstdlib>   // Required for: realpath
 #include <cstring>
 
 char image_path[80];
@@ -29,10 +30,168 @@ constexpr int TGA_HEADER_SIZE = 18;
 constexpr int BMP_HEADER_SIZE = 54;   // file header 14 + information header 40
 constexpr int BMP_PALETTE_SIZE = 1024; // 256 x (blue, green, red, reserved)
 
+// Largest backdrop file kept in memory between frames: a 4,096 x 4,096 TGA
+// is 48 MiB. A larger picture is read from its file on every frame.
+constexpr size_t HELD_BACKDROP_MAX = 64u << 20;
+// A decode writes 6-bit palette entries; an entry still at this value after
+// one was left alone.
+constexpr uint8_t UNWRITTEN = 255;
+
 // The BMP stream left open by read_bmp_header for load_backdrop.
 static FILE* bmp_stream = nullptr;
 // Set by load_map_image when the library could not load the picture.
 static bool map_image_failed = false;
+
+// Pictures read on every frame are read once and kept while their file stays
+// as it was (same identity on disk): a changed file is read, and checked,
+// again. A refused file is never kept, so its messages come every time.
+//
+// The bitmap object's picture as the library decoded it. The decode depends
+// on the conversion mode, the colour depth and the channel positions as well
+// as on the bytes, so those are kept with it.
+static struct {
+    char path[PATH_MAX];  // absolute path; "" when nothing is held
+    FileIdentity file;
+    int settings[14];     // decode_settings when it was decoded
+    BITMAP* picture;      // a copy of what the decode gave
+    RGB palette[256];     // the palette as the decode left it, UNWRITTEN where it did not write
+} held_picture;
+
+// The backdrop file's bytes (TGA and BMP; PCX goes through the library), and
+// whether the current load reads them instead of the file.
+static struct {
+    char path[PATH_MAX]; // absolute path
+    FileIdentity file;
+    uint8_t* bytes; // null when nothing is held
+    size_t size;
+    bool in_use;
+} held_backdrop;
+
+// Everything besides the file's bytes that the library's decode depends on.
+static void decode_settings(int out[14])
+{
+    const int values[14] = {get_color_conversion(), get_color_depth(),
+                            _rgb_r_shift_15,        _rgb_g_shift_15,
+                            _rgb_b_shift_15,        _rgb_r_shift_16,
+                            _rgb_g_shift_16,        _rgb_b_shift_16,
+                            _rgb_r_shift_24,        _rgb_g_shift_24,
+                            _rgb_b_shift_24,        _rgb_r_shift_32,
+                            _rgb_g_shift_32,        _rgb_b_shift_32};
+    memcpy(out, values, sizeof values);
+}
+
+// A copy of a memory bitmap, or null.
+static BITMAP* copy_bitmap(BITMAP* from, BITMAP* into)
+{
+    const int depth = bitmap_color_depth(from);
+    if (into && (into->w != from->w || into->h != from->h || bitmap_color_depth(into) != depth)) {
+        destroy_bitmap(into);
+        into = nullptr;
+    }
+    if (!into)
+        into = create_bitmap_ex(depth, from->w, from->h);
+    if (into)
+        blit(from, into, 0, 0, 0, 0, from->w, from->h);
+    return into;
+}
+
+// Takes into work_palette the entries a decode wrote, as if it had written
+// into work_palette itself.
+static void merge_palette(const RGB* decoded)
+{
+    for (int i = 0; i < 256; i++) {
+        const RGB& c = decoded[i];
+        if (c.r == UNWRITTEN && c.g == UNWRITTEN && c.b == UNWRITTEN)
+            continue;
+        work_palette[i].r = c.r;
+        work_palette[i].g = c.g;
+        work_palette[i].b = c.b;
+        if (c.filler != UNWRITTEN)
+            work_palette[i].filler = c.filler;
+    }
+}
+
+// Puts the held picture in object_image when it was decoded from this very
+// file under the settings in force; false when it was not.
+static bool take_held_picture(const char* image_file, const char* absolute, const FileIdentity& file)
+{
+    int settings[14];
+    decode_settings(settings);
+    if (!held_picture.picture || strcmp(held_picture.path, absolute) != 0 || !same_file(held_picture.file, file) ||
+        memcmp(settings, held_picture.settings, sizeof settings) != 0)
+        return false;
+    BITMAP* image = copy_bitmap(held_picture.picture, object_image);
+    if (!image)
+        return false;
+    object_image = image;
+    merge_palette(held_picture.palette);
+    snprintf(object_image_file, sizeof object_image_file, "%s", image_file);
+    object_image_conversion = get_color_conversion();
+    return true;
+}
+
+// Decodes the picture at real into object_image and work_palette, as the
+// library's load_bitmap does, and keeps a copy when its file (absolute path,
+// identity taken before the decode) has settled.
+static void decode_held_picture(const char* real, const char* absolute, const FileIdentity& file)
+{
+    if (object_image)
+        destroy_bitmap(object_image);
+    PALETTE probe;
+    memset(probe, UNWRITTEN, sizeof probe);
+    object_image = load_bitmap(real, probe);
+    merge_palette(probe);
+    snprintf(object_image_file, sizeof object_image_file, "%s", object_image ? real : "");
+    object_image_conversion = get_color_conversion();
+
+    held_picture.path[0] = 0;
+    if (!object_image || !absolute || !identity_settled(file)) {
+        if (held_picture.picture)
+            destroy_bitmap(held_picture.picture);
+        held_picture.picture = nullptr;
+        return;
+    }
+    held_picture.picture = copy_bitmap(object_image, held_picture.picture);
+    if (!held_picture.picture)
+        return;
+    snprintf(held_picture.path, sizeof held_picture.path, "%s", absolute);
+    held_picture.file = file;
+    decode_settings(held_picture.settings);
+    memcpy(held_picture.palette, probe, sizeof probe);
+}
+
+// Opens the backdrop at real: the held bytes when the current load uses them.
+static FILE* open_backdrop(const char* real)
+{
+    if (held_backdrop.in_use)
+        return fmemopen(held_backdrop.bytes, held_backdrop.size, "rb");
+    return fopen(real, "rb");
+}
+
+// Keeps the bytes of a backdrop that was read and painted whole, when the
+// file is still the one whose identity was taken before the read.
+static void hold_backdrop(const char* absolute, const FileIdentity& file)
+{
+    if (file.size <= 0 || (unsigned long long)file.size > HELD_BACKDROP_MAX || !identity_settled(file))
+        return;
+    FILE* f = fopen(absolute, "rb");
+    if (!f)
+        return;
+    FileIdentity now;
+    uint8_t* bytes = nullptr;
+    if (file_identity(fileno(f), &now) == 0 && same_file(now, file))
+        bytes = (uint8_t*)malloc((size_t)file.size);
+    if (bytes && fread(bytes, 1, (size_t)file.size, f) == (size_t)file.size && fgetc(f) == EOF) {
+        free(held_backdrop.bytes);
+        held_backdrop.bytes = bytes;
+        held_backdrop.size = (size_t)file.size;
+        held_backdrop.file = file;
+        snprintf(held_backdrop.path, sizeof held_backdrop.path, "%s", absolute);
+    } else {
+        free(bytes);
+    }
+    fclose(f);
+}
 
 // Reads a picture into object_image, remembering where from.
 static void read_object_image(const char* real)
@@ -126,6 +285,16 @@ int load_object_image(const char* name)
     set_color_conversion(COLORCONV_NONE);
     if (found != 0)
         return file_error_prompt(0, name);
+    // Kept pictures are known by their absolute path: the same name in
+    // another directory is another file.
+    char absolute[PATH_MAX];
+    FileIdentity file{};
+    const bool known = realpath(real, absolute) && file_identity(absolute, &file) == 0;
+    if (known && take_held_picture(real, absolute, file)) {
+        image_width = object_image->w;
+        image_height = object_image->h;
+        return 0;
+    }
     // The library's readers trust their headers; the file is checked first,
     // and a refused file leaves the held image as it was.
     ImageCheck check;
@@ -134,7 +303,7 @@ int load_object_image(const char* name)
         tell_user_file(image_path, "Image loading error!");
         return 1;
     }
-    read_object_image(real);
+    decode_held_picture(real, known ? absolute : nullptr, file);
     if (!object_image) {
         tell_user_file(image_path, "Image loading error!");
         return 1;
@@ -158,7 +327,7 @@ static int refuse_backdrop(const char* why)
 // message.
 static int read_bmp_header(const char* path)
 {
-    FILE* f = fopen(path, "rb");
+    FILE* f = open_backdrop(path);
     if (!f) {
         tell_user_file(image_path, "Can't find BMP image file!");
         return 1;
@@ -178,7 +347,9 @@ static int read_bmp_header(const char* path)
     }
     ImageCheck check;
     uint8_t table[BMP_PALETTE_SIZE];
-    if (check_backdrop_bmp(path, &check) != 0 || fread(table, 1, sizeof table, f) != sizeof table) {
+    check.why[0] = 0;
+    if ((!held_backdrop.in_use && check_backdrop_bmp(path, &check) != 0) ||
+        fread(table, 1, sizeof table, f) != sizeof table) {
         fclose(f);
         return refuse_backdrop(check.why[0] ? check.why : "the file ends inside its colour table");
     }
@@ -273,7 +444,7 @@ static int identify_backdrop(const char* real, BackdropFile& b)
         b.row_bytes = image_width;
     } else if (got == TGA_HEADER_SIZE && b.head[2] == 2 && b.head[16] == 24) {
         backdrop_kind = KIND_TGA;
-        if (check_backdrop_tga(real, &check) != 0) {
+        if (!held_backdrop.in_use && check_backdrop_tga(real, &check) != 0) {
             fclose(b.f);
             return refuse_backdrop(check.why);
         }
@@ -384,12 +555,23 @@ int load_backdrop(const char* name)
     char real[512];
     if (start_image_path(name, F_BACKDROP_FILE_SEARCH, real, sizeof real) != 0)
         return file_error_prompt(0, name);
-    BackdropFile b = {fopen(real, "rb"), {0}, 0};
+    char absolute[PATH_MAX];
+    FileIdentity file{};
+    const bool known = realpath(real, absolute) && file_identity(absolute, &file) == 0;
+    held_backdrop.in_use = known && held_backdrop.bytes && strcmp(held_backdrop.path, absolute) == 0 &&
+                           same_file(held_backdrop.file, file);
+    BackdropFile b = {open_backdrop(real), {0}, 0};
     if (!b.f)
         return file_error_prompt(0, name);
     const int identified = identify_backdrop(real, b);
     if (identified >= 0)
         return identified;
+    // Held bytes passed the checks, which found every row there: a replay
+    // would only read them to paint nothing.
+    if (held_backdrop.in_use && replay_only) {
+        fclose(b.f);
+        return 0;
+    }
 
     const int W = frame_width();
     const int H = frame_height();
@@ -414,5 +596,7 @@ int load_backdrop(const char* name)
         fclose(b.f);
     if (result != 0)
         return refuse_backdrop("the file ends before its last pixel row");
+    if (!held_backdrop.in_use && known && (backdrop_kind == KIND_TGA || backdrop_kind == KIND_BMP))
+        hold_backdrop(absolute, file);
     return result;
 }

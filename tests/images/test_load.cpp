@@ -1,8 +1,9 @@
 // Image files: backdrop readers, frame-numbered names, the object image loader, frame writers, samples.
 #include <allegro.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h> // Required for: mkdir
-#include <unistd.h>   // Required for: symlink
+#include <fcntl.h>    // Required for: AT_FDCWD
+#include <sys/stat.h> // Required for: mkdir, utimensat
+#include <unistd.h>   // Required for: symlink, usleep
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -340,6 +341,38 @@ TEST_F(Backdrop_readers, missing_file_replay_and_preview)
     destroy_bitmap(view);
 }
 
+// The backdrop and the object's picture are read once while their file stays
+// as it was; a changed file is read, and checked, again.
+TEST_F(Backdrop_readers, a_changed_file_is_read_again)
+{
+    std::vector<uint8_t> bytes = make_tga(4, 3);
+    for (int change = 0; change < 3; change++) {
+        if (change == 1)
+            bytes[18] ^= 0xFF; // the first pixel's blue, the size kept
+        if (change == 2)
+            bytes.resize(bytes.size() - 1);
+        write_file_bytes("B.TGA", bytes);
+        // A later time stamp, as a save seconds after the last one gives.
+        const timespec later[2] = {{1000000 + change, 0}, {1000000 + change, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, "B.TGA", later, 0), 0);
+        usleep(20000); // into the next tick of the file clock, so the file is kept
+        for (int again = 0; again < 2; again++) {
+            prompt_log.clear();
+            const Rgb first = tga_px(0, 0);
+            const Rgb want{first.r, first.g, change ? 255 - first.b : first.b};
+            EXPECT_EQ(load_backdrop("B.TGA"), change == 2 ? 1 : 0) << change;
+            EXPECT_EQ(load_object_image("B.TGA"), change == 2 ? 1 : 0) << change;
+            if (change == 2) {
+                EXPECT_TRUE(logged("B.TGA: Image loading error!")) << again;
+                continue;
+            }
+            EXPECT_EQ(pixel(318, 238), want) << change;
+            const int c = getpixel(object_image, 0, 0);
+            EXPECT_EQ((Rgb{getr24(c), getg24(c), getb24(c)}), want) << change;
+        }
+    }
+}
+
 using Frame_numbered_names = ImageTest;
 
 TEST_F(Frame_numbered_names, names_search_and_path)
@@ -464,10 +497,32 @@ TEST_F(Object_image, sound_files_of_every_kind_load)
         {"RLE4.BMP", bmp_file(2, 37, 5)},     {"P.LBM", lbm_file(true, 8, 30, 4)},
         {"I.LBM", lbm_file(false, 4, 21, 4)}, {"I8.LBM", lbm_file(false, 8, 16, 3)},
     };
+    // Picture and palette are the library's own load into the palette as it
+    // stood, on the first load and on the next one that takes the kept copy.
+    PALETTE before, expect_pal;
+    for (int i = 0; i < 256; i++)
+        before[i] = RGB{(unsigned char)(i & 63), (unsigned char)(63 - (i & 63)), 7, 0};
+    auto same = [](BITMAP* a, BITMAP* b) {
+        const int bytes = (bitmap_color_depth(a) + 7) / 8 * a->w;
+        bool equal = a->w == b->w && a->h == b->h && bitmap_color_depth(a) == bitmap_color_depth(b);
+        for (int y = 0; equal && y < a->h; y++)
+            equal = memcmp(a->line[y], b->line[y], (size_t)bytes) == 0;
+        return equal;
+    };
     for (const auto& c : cases) {
         write_file_bytes(c.name, c.bytes);
-        prompt_log.clear();
-        EXPECT_EQ(load_object_image(c.name), 0) << c.name << (prompt_log.empty() ? "" : prompt_log.back());
+        usleep(20000); // into the next tick of the file clock, so the file is kept
+        memcpy(expect_pal, before, sizeof before);
+        set_color_conversion(COLORCONV_NONE);
+        BITMAP* expect = load_bitmap(c.name, expect_pal);
+        for (int pass = 0; pass < 2; pass++) {
+            memcpy(work_palette, before, sizeof before);
+            prompt_log.clear();
+            EXPECT_EQ(load_object_image(c.name), 0) << c.name << (prompt_log.empty() ? "" : prompt_log.back());
+            EXPECT_TRUE(same(object_image, expect)) << c.name << " pass " << pass;
+            EXPECT_EQ(memcmp(work_palette, expect_pal, sizeof expect_pal), 0) << c.name << " pass " << pass;
+        }
+        destroy_bitmap(expect);
     }
     write_sound_pcx("S.PCX");
     ASSERT_EQ(load_object_image("S.PCX"), 0);
