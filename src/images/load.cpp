@@ -12,9 +12,8 @@
 #include "store/surface.h"         // Required for: full_map, image_height, image_width
 #include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 
-#include <climits> // Required for: PATH_MAX
 #include <cstdio>
-#include <cstdlib>   // Required for: realpath
+#include <cstdlib>
 #include <cstring>
 
 char image_path[80];
@@ -36,6 +35,8 @@ constexpr size_t HELD_BACKDROP_MAX = 64u << 20;
 // A decode writes 6-bit palette entries; an entry still at this value after
 // one was left alone.
 constexpr uint8_t UNWRITTEN = 255;
+// Conversion mode, colour depth and the channel positions of four depths.
+constexpr int DECODE_SETTINGS = 14;
 
 // The BMP stream left open by read_bmp_header for load_backdrop.
 static FILE* bmp_stream = nullptr;
@@ -43,16 +44,18 @@ static FILE* bmp_stream = nullptr;
 static bool map_image_failed = false;
 
 // Pictures read on every frame are read once and kept while their file stays
-// as it was (same identity on disk): a changed file is read, and checked,
-// again. A refused file is never kept, so its messages come every time.
+// as it was: the path as looked up and the same identity on disk (device and
+// inode tell it from any other file, size and times from its earlier states).
+// A changed file is read, and checked, again; a refused file is never kept,
+// so its messages come every time.
 //
 // The bitmap object's picture as the library decoded it. The decode depends
 // on the conversion mode, the colour depth and the channel positions as well
 // as on the bytes, so those are kept with it.
 static struct {
-    char path[PATH_MAX];  // absolute path; "" when nothing is held
+    char path[512];       // path as looked up; "" when nothing is held
     FileIdentity file;
-    int settings[14];     // decode_settings when it was decoded
+    int settings[DECODE_SETTINGS]; // decode_settings when it was decoded
     BITMAP* picture;      // a copy of what the decode gave
     RGB palette[256];     // the palette as the decode left it, UNWRITTEN where it did not write
 } held_picture;
@@ -60,7 +63,7 @@ static struct {
 // The backdrop file's bytes (TGA and BMP; PCX goes through the library), and
 // whether the current load reads them instead of the file.
 static struct {
-    char path[PATH_MAX]; // absolute path
+    char path[512];
     FileIdentity file;
     uint8_t* bytes; // null when nothing is held
     size_t size;
@@ -68,9 +71,9 @@ static struct {
 } held_backdrop;
 
 // Everything besides the file's bytes that the library's decode depends on.
-static void decode_settings(int out[14])
+static void decode_settings(int out[DECODE_SETTINGS])
 {
-    const int values[14] = {get_color_conversion(), get_color_depth(),
+    const int values[DECODE_SETTINGS] = {get_color_conversion(), get_color_depth(),
                             _rgb_r_shift_15,        _rgb_g_shift_15,
                             _rgb_b_shift_15,        _rgb_r_shift_16,
                             _rgb_g_shift_16,        _rgb_b_shift_16,
@@ -113,11 +116,11 @@ static void merge_palette(const RGB* decoded)
 
 // Puts the held picture in object_image when it was decoded from this very
 // file under the settings in force; false when it was not.
-static bool take_held_picture(const char* image_file, const char* absolute, const FileIdentity& file)
+static bool take_held_picture(const char* real, const FileIdentity& file)
 {
-    int settings[14];
+    int settings[DECODE_SETTINGS];
     decode_settings(settings);
-    if (!held_picture.picture || strcmp(held_picture.path, absolute) != 0 || !same_file(held_picture.file, file) ||
+    if (!held_picture.picture || strcmp(held_picture.path, real) != 0 || !same_file(held_picture.file, file) ||
         memcmp(settings, held_picture.settings, sizeof settings) != 0)
         return false;
     BITMAP* image = copy_bitmap(held_picture.picture, object_image);
@@ -125,15 +128,15 @@ static bool take_held_picture(const char* image_file, const char* absolute, cons
         return false;
     object_image = image;
     merge_palette(held_picture.palette);
-    snprintf(object_image_file, sizeof object_image_file, "%s", image_file);
+    snprintf(object_image_file, sizeof object_image_file, "%s", real);
     object_image_conversion = get_color_conversion();
     return true;
 }
 
 // Decodes the picture at real into object_image and work_palette, as the
-// library's load_bitmap does, and keeps a copy when its file (absolute path,
-// identity taken before the decode) has settled.
-static void decode_held_picture(const char* real, const char* absolute, const FileIdentity& file)
+// library's load_bitmap does, and keeps a copy when the file (its identity
+// taken before the decode) has settled.
+static void decode_held_picture(const char* real, const FileIdentity* file)
 {
     if (object_image)
         destroy_bitmap(object_image);
@@ -145,7 +148,7 @@ static void decode_held_picture(const char* real, const char* absolute, const Fi
     object_image_conversion = get_color_conversion();
 
     held_picture.path[0] = 0;
-    if (!object_image || !absolute || !identity_settled(file)) {
+    if (!object_image || !file || !identity_settled(*file)) {
         if (held_picture.picture)
             destroy_bitmap(held_picture.picture);
         held_picture.picture = nullptr;
@@ -154,8 +157,8 @@ static void decode_held_picture(const char* real, const char* absolute, const Fi
     held_picture.picture = copy_bitmap(object_image, held_picture.picture);
     if (!held_picture.picture)
         return;
-    snprintf(held_picture.path, sizeof held_picture.path, "%s", absolute);
-    held_picture.file = file;
+    snprintf(held_picture.path, sizeof held_picture.path, "%s", real);
+    held_picture.file = *file;
     decode_settings(held_picture.settings);
     memcpy(held_picture.palette, probe, sizeof probe);
 }
@@ -170,11 +173,11 @@ static FILE* open_backdrop(const char* real)
 
 // Keeps the bytes of a backdrop that was read and painted whole, when the
 // file is still the one whose identity was taken before the read.
-static void hold_backdrop(const char* absolute, const FileIdentity& file)
+static void hold_backdrop(const char* real, const FileIdentity& file)
 {
     if (file.size <= 0 || (unsigned long long)file.size > HELD_BACKDROP_MAX || !identity_settled(file))
         return;
-    FILE* f = fopen(absolute, "rb");
+    FILE* f = fopen(real, "rb");
     if (!f)
         return;
     FileIdentity now;
@@ -186,7 +189,7 @@ static void hold_backdrop(const char* absolute, const FileIdentity& file)
         held_backdrop.bytes = bytes;
         held_backdrop.size = (size_t)file.size;
         held_backdrop.file = file;
-        snprintf(held_backdrop.path, sizeof held_backdrop.path, "%s", absolute);
+        snprintf(held_backdrop.path, sizeof held_backdrop.path, "%s", real);
     } else {
         free(bytes);
     }
@@ -285,12 +288,9 @@ int load_object_image(const char* name)
     set_color_conversion(COLORCONV_NONE);
     if (found != 0)
         return file_error_prompt(0, name);
-    // Kept pictures are known by their absolute path: the same name in
-    // another directory is another file.
-    char absolute[PATH_MAX];
     FileIdentity file{};
-    const bool known = realpath(real, absolute) && file_identity(absolute, &file) == 0;
-    if (known && take_held_picture(real, absolute, file)) {
+    const bool known = file_identity(real, &file) == 0;
+    if (known && take_held_picture(real, file)) {
         image_width = object_image->w;
         image_height = object_image->h;
         return 0;
@@ -303,7 +303,7 @@ int load_object_image(const char* name)
         tell_user_file(image_path, "Image loading error!");
         return 1;
     }
-    decode_held_picture(real, known ? absolute : nullptr, file);
+    decode_held_picture(real, known ? &file : nullptr);
     if (!object_image) {
         tell_user_file(image_path, "Image loading error!");
         return 1;
@@ -555,10 +555,9 @@ int load_backdrop(const char* name)
     char real[512];
     if (start_image_path(name, F_BACKDROP_FILE_SEARCH, real, sizeof real) != 0)
         return file_error_prompt(0, name);
-    char absolute[PATH_MAX];
     FileIdentity file{};
-    const bool known = realpath(real, absolute) && file_identity(absolute, &file) == 0;
-    held_backdrop.in_use = known && held_backdrop.bytes && strcmp(held_backdrop.path, absolute) == 0 &&
+    const bool known = file_identity(real, &file) == 0;
+    held_backdrop.in_use = known && held_backdrop.bytes && strcmp(held_backdrop.path, real) == 0 &&
                            same_file(held_backdrop.file, file);
     BackdropFile b = {open_backdrop(real), {0}, 0};
     if (!b.f)
@@ -597,6 +596,6 @@ int load_backdrop(const char* name)
     if (result != 0)
         return refuse_backdrop("the file ends before its last pixel row");
     if (!held_backdrop.in_use && known && (backdrop_kind == KIND_TGA || backdrop_kind == KIND_BMP))
-        hold_backdrop(absolute, file);
+        hold_backdrop(real, file);
     return result;
 }
