@@ -499,6 +499,22 @@ static BackdropWindow backdrop_window(int W, int H, int w, int h)
 // indices otherwise.
 static void paint_backdrop_row(const BackdropWindow& win, int y, const uint8_t* src)
 {
+    if (!(preview_target && preview_colours)) {
+        // Nothing to plot on a preview: the row goes straight into the
+        // frame buffer, whose pixels are blue, green, red bytes as a TGA's are.
+        uint8_t* dst = frame_buffer->line[y] + 3 * (int64_t)win.first_col;
+        if (backdrop_kind == KIND_TGA) {
+            memcpy(dst, src, 3 * (size_t)win.columns);
+            return;
+        }
+        for (int k = 0; k < win.columns; k++, dst += 3) {
+            const uint8_t* c = map_palette[src[k]];
+            dst[0] = c[2];
+            dst[1] = c[1];
+            dst[2] = c[0];
+        }
+        return;
+    }
     if (backdrop_kind == KIND_TGA) {
         for (int k = 0; k < win.columns; k++)
             store_backdrop_pixel(win.first_col + k, y, src[3 * k + 2], src[3 * k + 1], src[3 * k]);
