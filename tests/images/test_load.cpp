@@ -345,30 +345,36 @@ TEST_F(Backdrop_readers, missing_file_replay_and_preview)
 // as it was; a changed file is read, and checked, again.
 TEST_F(Backdrop_readers, a_changed_file_is_read_again)
 {
-    std::vector<uint8_t> bytes = make_tga(4, 3);
-    for (int change = 0; change < 3; change++) {
-        if (change == 1)
-            bytes[18] ^= 0xFF; // the first pixel's blue, the size kept
-        if (change == 2)
-            bytes.resize(bytes.size() - 1);
-        write_file_bytes("B.TGA", bytes);
-        // A later time stamp, as a save seconds after the last one gives.
-        const timespec later[2] = {{1000000 + change, 0}, {1000000 + change, 0}};
-        ASSERT_EQ(utimensat(AT_FDCWD, "B.TGA", later, 0), 0);
-        usleep(20000); // into the next tick of the file clock, so the file is kept
-        for (int again = 0; again < 2; again++) {
-            prompt_log.clear();
-            const Rgb first = tga_px(0, 0);
+    // The byte changed: blue of the first TGA pixel, of BMP colour 0.
+    for (auto [name, first, at] : {std::tuple{"B.TGA", tga_px(0, 0), 18}, {"B.BMP", bmp_px(0, 0), 54}}) {
+        const bool tga = at == 18;
+        std::vector<uint8_t> bytes = tga ? make_tga(4, 3) : make_bmp(4, 3);
+        for (int change = 0; change < 3; change++) {
+            if (change == 1)
+                bytes[at] ^= 0xFF; // the size kept
+            if (change == 2)
+                bytes.resize(bytes.size() - 1);
+            write_file_bytes(name, bytes);
+            // A later time stamp, as a save seconds after the last one gives.
+            const timespec later[2] = {{1000000 + change, 0}, {1000000 + change, 0}};
+            ASSERT_EQ(utimensat(AT_FDCWD, name, later, 0), 0);
+            usleep(20000); // into the next tick of the file clock, so the file is kept
             const Rgb want{first.r, first.g, change ? 255 - first.b : first.b};
-            EXPECT_EQ(load_backdrop("B.TGA"), change == 2 ? 1 : 0) << change;
-            EXPECT_EQ(load_object_image("B.TGA"), change == 2 ? 1 : 0) << change;
-            if (change == 2) {
-                EXPECT_TRUE(logged("B.TGA: Image loading error!")) << again;
-                continue;
+            for (int again = 0; again < 2; again++) {
+                prompt_log.clear();
+                EXPECT_EQ(load_backdrop(name), change == 2 ? 1 : 0) << name << change;
+                EXPECT_TRUE(change < 2 || logged(std::string(name) + ": Image loading error!")) << name << again;
+                if (change < 2) {
+                    EXPECT_EQ(pixel(318, 238), want) << name << change;
+                }
+                if (!tga)
+                    continue;
+                EXPECT_EQ(load_object_image(name), change == 2 ? 1 : 0) << change;
+                const int c = getpixel(object_image, 0, 0);
+                if (change < 2) {
+                    EXPECT_EQ((Rgb{getr24(c), getg24(c), getb24(c)}), want) << change;
+                }
             }
-            EXPECT_EQ(pixel(318, 238), want) << change;
-            const int c = getpixel(object_image, 0, 0);
-            EXPECT_EQ((Rgb{getr24(c), getg24(c), getb24(c)}), want) << change;
         }
     }
 }
