@@ -83,19 +83,21 @@ static void decode_settings(int out[DECODE_SETTINGS])
     memcpy(out, values, sizeof values);
 }
 
-// A copy of a memory bitmap, or null.
+// Copies a memory bitmap into another of its size and depth: into itself,
+// or a new one that replaces it (into is destroyed). Null, with into left as
+// it was, when there is no memory for a new one.
 static BITMAP* copy_bitmap(BITMAP* from, BITMAP* into)
 {
     const int depth = bitmap_color_depth(from);
-    if (into && (into->w != from->w || into->h != from->h || bitmap_color_depth(into) != depth)) {
+    BITMAP* out = into;
+    if (!out || out->w != from->w || out->h != from->h || bitmap_color_depth(out) != depth)
+        out = create_bitmap_ex(depth, from->w, from->h);
+    if (!out)
+        return nullptr;
+    if (into && out != into)
         destroy_bitmap(into);
-        into = nullptr;
-    }
-    if (!into)
-        into = create_bitmap_ex(depth, from->w, from->h);
-    if (into)
-        blit(from, into, 0, 0, 0, 0, from->w, from->h);
-    return into;
+    blit(from, out, 0, 0, 0, 0, from->w, from->h);
+    return out;
 }
 
 // Takes into work_palette the entries a decode wrote, as if it had written
@@ -154,9 +156,14 @@ static void decode_held_picture(const char* real, const FileIdentity* file)
         held_picture.picture = nullptr;
         return;
     }
-    held_picture.picture = copy_bitmap(object_image, held_picture.picture);
-    if (!held_picture.picture)
+    BITMAP* copy = copy_bitmap(object_image, held_picture.picture);
+    if (!copy) {
+        if (held_picture.picture)
+            destroy_bitmap(held_picture.picture);
+        held_picture.picture = nullptr;
         return;
+    }
+    held_picture.picture = copy;
     snprintf(held_picture.path, sizeof held_picture.path, "%s", real);
     held_picture.file = *file;
     decode_settings(held_picture.settings);
