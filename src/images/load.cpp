@@ -29,10 +29,179 @@ constexpr int TGA_HEADER_SIZE = 18;
 constexpr int BMP_HEADER_SIZE = 54;   // file header 14 + information header 40
 constexpr int BMP_PALETTE_SIZE = 1024; // 256 x (blue, green, red, reserved)
 
+// Largest backdrop file kept in memory between frames: a 4,096 x 4,096 TGA
+// is 48 MiB. A larger picture is read from its file on every frame.
+constexpr size_t HELD_BACKDROP_MAX = 64u << 20;
+// A decode writes 6-bit palette entries; an entry still at this value after
+// one was left alone.
+constexpr uint8_t UNWRITTEN = 255;
+// Conversion mode, colour depth and the channel positions of four depths.
+constexpr int DECODE_SETTINGS = 14;
+
 // The BMP stream left open by read_bmp_header for load_backdrop.
 static FILE* bmp_stream = nullptr;
 // Set by load_map_image when the library could not load the picture.
 static bool map_image_failed = false;
+
+// Pictures read on every frame are read once and kept while their file stays
+// as it was: the path as looked up and the same identity on disk (device and
+// inode tell it from any other file, size and times from its earlier states).
+// A changed file is read, and checked, again; a refused file is never kept,
+// so its messages come every time.
+//
+// The bitmap object's picture as the library decoded it. The decode depends
+// on the conversion mode, the colour depth and the channel positions as well
+// as on the bytes, so those are kept with it.
+static struct {
+    char path[512];       // path as looked up; "" when nothing is held
+    FileIdentity file;
+    int settings[DECODE_SETTINGS]; // decode_settings when it was decoded
+    BITMAP* picture;      // a copy of what the decode gave
+    RGB palette[256];     // the palette as the decode left it, UNWRITTEN where it did not write
+} held_picture;
+
+// The backdrop file's bytes (TGA and BMP; PCX goes through the library), and
+// whether the current load reads them instead of the file.
+static struct {
+    char path[512];
+    FileIdentity file;
+    uint8_t* bytes; // null when nothing is held
+    size_t size;
+    bool in_use;
+} held_backdrop;
+
+// Everything besides the file's bytes that the library's decode depends on.
+static void decode_settings(int out[DECODE_SETTINGS])
+{
+    const int values[DECODE_SETTINGS] = {get_color_conversion(), get_color_depth(),
+                            _rgb_r_shift_15,        _rgb_g_shift_15,
+                            _rgb_b_shift_15,        _rgb_r_shift_16,
+                            _rgb_g_shift_16,        _rgb_b_shift_16,
+                            _rgb_r_shift_24,        _rgb_g_shift_24,
+                            _rgb_b_shift_24,        _rgb_r_shift_32,
+                            _rgb_g_shift_32,        _rgb_b_shift_32};
+    memcpy(out, values, sizeof values);
+}
+
+// Copies a memory bitmap into another of its size and depth: into itself,
+// or a new one that replaces it (into is destroyed). Null, with into left as
+// it was, when there is no memory for a new one.
+static BITMAP* copy_bitmap(BITMAP* from, BITMAP* into)
+{
+    const int depth = bitmap_color_depth(from);
+    BITMAP* out = into;
+    if (!out || out->w != from->w || out->h != from->h || bitmap_color_depth(out) != depth)
+        out = create_bitmap_ex(depth, from->w, from->h);
+    if (!out)
+        return nullptr;
+    if (into && out != into)
+        destroy_bitmap(into);
+    blit(from, out, 0, 0, 0, 0, from->w, from->h);
+    return out;
+}
+
+// Takes into work_palette the entries a decode wrote, as if it had written
+// into work_palette itself.
+static void merge_palette(const RGB* decoded)
+{
+    for (int i = 0; i < 256; i++) {
+        const RGB& c = decoded[i];
+        if (c.r == UNWRITTEN && c.g == UNWRITTEN && c.b == UNWRITTEN)
+            continue;
+        work_palette[i].r = c.r;
+        work_palette[i].g = c.g;
+        work_palette[i].b = c.b;
+        if (c.filler != UNWRITTEN)
+            work_palette[i].filler = c.filler;
+    }
+}
+
+// Puts the held picture in object_image when it was decoded from this very
+// file under the settings in force; false when it was not.
+static bool take_held_picture(const char* real, const FileIdentity& file)
+{
+    int settings[DECODE_SETTINGS];
+    decode_settings(settings);
+    if (!held_picture.picture || strcmp(held_picture.path, real) != 0 || !same_file(held_picture.file, file) ||
+        memcmp(settings, held_picture.settings, sizeof settings) != 0)
+        return false;
+    BITMAP* image = copy_bitmap(held_picture.picture, object_image);
+    if (!image)
+        return false;
+    object_image = image;
+    merge_palette(held_picture.palette);
+    snprintf(object_image_file, sizeof object_image_file, "%s", real);
+    object_image_conversion = get_color_conversion();
+    return true;
+}
+
+// Decodes the picture at real into object_image and work_palette, as the
+// library's load_bitmap does, and keeps a copy when the file (its identity
+// taken before the decode) has settled.
+static void decode_held_picture(const char* real, const FileIdentity* file)
+{
+    if (object_image)
+        destroy_bitmap(object_image);
+    PALETTE probe;
+    memset(probe, UNWRITTEN, sizeof probe);
+    object_image = load_bitmap(real, probe);
+    merge_palette(probe);
+    snprintf(object_image_file, sizeof object_image_file, "%s", object_image ? real : "");
+    object_image_conversion = get_color_conversion();
+
+    held_picture.path[0] = 0;
+    if (!object_image || !file || !identity_settled(*file)) {
+        if (held_picture.picture)
+            destroy_bitmap(held_picture.picture);
+        held_picture.picture = nullptr;
+        return;
+    }
+    BITMAP* copy = copy_bitmap(object_image, held_picture.picture);
+    if (!copy) {
+        if (held_picture.picture)
+            destroy_bitmap(held_picture.picture);
+        held_picture.picture = nullptr;
+        return;
+    }
+    held_picture.picture = copy;
+    snprintf(held_picture.path, sizeof held_picture.path, "%s", real);
+    held_picture.file = *file;
+    decode_settings(held_picture.settings);
+    memcpy(held_picture.palette, probe, sizeof probe);
+}
+
+// Opens the backdrop at real: the held bytes when the current load uses them.
+static FILE* open_backdrop(const char* real)
+{
+    if (held_backdrop.in_use)
+        return fmemopen(held_backdrop.bytes, held_backdrop.size, "rb");
+    return fopen(real, "rb");
+}
+
+// Keeps the bytes of a backdrop that was read and painted whole, when the
+// file is still the one whose identity was taken before the read.
+static void hold_backdrop(const char* real, const FileIdentity& file)
+{
+    if (file.size <= 0 || (unsigned long long)file.size > HELD_BACKDROP_MAX || !identity_settled(file))
+        return;
+    FILE* f = fopen(real, "rb");
+    if (!f)
+        return;
+    FileIdentity now;
+    uint8_t* bytes = nullptr;
+    if (file_identity(fileno(f), &now) == 0 && same_file(now, file))
+        bytes = (uint8_t*)malloc((size_t)file.size);
+    if (bytes && fread(bytes, 1, (size_t)file.size, f) == (size_t)file.size && fgetc(f) == EOF) {
+        free(held_backdrop.bytes);
+        held_backdrop.bytes = bytes;
+        held_backdrop.size = (size_t)file.size;
+        held_backdrop.file = file;
+        snprintf(held_backdrop.path, sizeof held_backdrop.path, "%s", real);
+    } else {
+        free(bytes);
+    }
+    fclose(f);
+}
 
 // Reads a picture into object_image, remembering where from.
 static void read_object_image(const char* real)
@@ -126,6 +295,13 @@ int load_object_image(const char* name)
     set_color_conversion(COLORCONV_NONE);
     if (found != 0)
         return file_error_prompt(0, name);
+    FileIdentity file{};
+    const bool known = file_identity(real, &file) == 0;
+    if (known && take_held_picture(real, file)) {
+        image_width = object_image->w;
+        image_height = object_image->h;
+        return 0;
+    }
     // The library's readers trust their headers; the file is checked first,
     // and a refused file leaves the held image as it was.
     ImageCheck check;
@@ -134,7 +310,7 @@ int load_object_image(const char* name)
         tell_user_file(image_path, "Image loading error!");
         return 1;
     }
-    read_object_image(real);
+    decode_held_picture(real, known ? &file : nullptr);
     if (!object_image) {
         tell_user_file(image_path, "Image loading error!");
         return 1;
@@ -158,7 +334,7 @@ static int refuse_backdrop(const char* why)
 // message.
 static int read_bmp_header(const char* path)
 {
-    FILE* f = fopen(path, "rb");
+    FILE* f = open_backdrop(path);
     if (!f) {
         tell_user_file(image_path, "Can't find BMP image file!");
         return 1;
@@ -178,7 +354,9 @@ static int read_bmp_header(const char* path)
     }
     ImageCheck check;
     uint8_t table[BMP_PALETTE_SIZE];
-    if (check_backdrop_bmp(path, &check) != 0 || fread(table, 1, sizeof table, f) != sizeof table) {
+    check.why[0] = 0;
+    if ((!held_backdrop.in_use && check_backdrop_bmp(path, &check) != 0) ||
+        fread(table, 1, sizeof table, f) != sizeof table) {
         fclose(f);
         return refuse_backdrop(check.why[0] ? check.why : "the file ends inside its colour table");
     }
@@ -273,7 +451,7 @@ static int identify_backdrop(const char* real, BackdropFile& b)
         b.row_bytes = image_width;
     } else if (got == TGA_HEADER_SIZE && b.head[2] == 2 && b.head[16] == 24) {
         backdrop_kind = KIND_TGA;
-        if (check_backdrop_tga(real, &check) != 0) {
+        if (!held_backdrop.in_use && check_backdrop_tga(real, &check) != 0) {
             fclose(b.f);
             return refuse_backdrop(check.why);
         }
@@ -328,6 +506,22 @@ static BackdropWindow backdrop_window(int W, int H, int w, int h)
 // indices otherwise.
 static void paint_backdrop_row(const BackdropWindow& win, int y, const uint8_t* src)
 {
+    if (!(preview_target && preview_colours)) {
+        // Nothing to plot on a preview: the row goes straight into the
+        // frame buffer, whose pixels are blue, green, red bytes as a TGA's are.
+        uint8_t* dst = frame_buffer->line[y] + 3 * (int64_t)win.first_col;
+        if (backdrop_kind == KIND_TGA) {
+            memcpy(dst, src, 3 * (size_t)win.columns);
+            return;
+        }
+        for (int k = 0; k < win.columns; k++, dst += 3) {
+            const uint8_t* c = map_palette[src[k]];
+            dst[0] = c[2];
+            dst[1] = c[1];
+            dst[2] = c[0];
+        }
+        return;
+    }
     if (backdrop_kind == KIND_TGA) {
         for (int k = 0; k < win.columns; k++)
             store_backdrop_pixel(win.first_col + k, y, src[3 * k + 2], src[3 * k + 1], src[3 * k]);
@@ -384,12 +578,22 @@ int load_backdrop(const char* name)
     char real[512];
     if (start_image_path(name, F_BACKDROP_FILE_SEARCH, real, sizeof real) != 0)
         return file_error_prompt(0, name);
-    BackdropFile b = {fopen(real, "rb"), {0}, 0};
+    FileIdentity file{};
+    const bool known = file_identity(real, &file) == 0;
+    held_backdrop.in_use = known && held_backdrop.bytes && strcmp(held_backdrop.path, real) == 0 &&
+                           same_file(held_backdrop.file, file);
+    BackdropFile b = {open_backdrop(real), {0}, 0};
     if (!b.f)
         return file_error_prompt(0, name);
     const int identified = identify_backdrop(real, b);
     if (identified >= 0)
         return identified;
+    // Held bytes passed the checks, which found every row there: a replay
+    // would only read them to paint nothing.
+    if (held_backdrop.in_use && replay_only) {
+        fclose(b.f);
+        return 0;
+    }
 
     const int W = frame_width();
     const int H = frame_height();
@@ -414,5 +618,7 @@ int load_backdrop(const char* name)
         fclose(b.f);
     if (result != 0)
         return refuse_backdrop("the file ends before its last pixel row");
+    if (!held_backdrop.in_use && known && (backdrop_kind == KIND_TGA || backdrop_kind == KIND_BMP))
+        hold_backdrop(real, file);
     return result;
 }

@@ -59,6 +59,7 @@ namespace {
 struct Bytes {
     const void* data;
     size_t size;
+    bool flush;
 };
 } // namespace
 
@@ -79,7 +80,7 @@ static int write_bytes(const char* temp, void* ctx)
         else if (errno != EINTR)
             reason = errno;
     }
-    if (!reason && fsync(fd) != 0)
+    if (!reason && b->flush && fsync(fd) != 0)
         reason = errno;
     if (close(fd) != 0 && !reason)
         reason = errno;
@@ -87,8 +88,8 @@ static int write_bytes(const char* temp, void* ctx)
     return reason ? -1 : 0;
 }
 
-int write_bytes_atomically(const char* path, const void* bytes, size_t size)
+int write_bytes_atomically(const char* path, const void* bytes, size_t size, bool flush)
 {
-    Bytes b = {bytes, size};
+    Bytes b = {bytes, size, flush};
     return write_file_atomically(path, write_bytes, &b);
 }

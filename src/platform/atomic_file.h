@@ -23,5 +23,6 @@ int write_file_atomically(const char* path, Writer write)
     return write_file_atomically(path, call, &write);
 }
 
-// The same for bytes in memory, flushed to the disk before the rename.
-int write_bytes_atomically(const char* path, const void* bytes, size_t size);
+// The same for bytes in memory, flushed to the disk before the rename unless
+// flush is false (a rendered frame, written many times a second, is not).
+int write_bytes_atomically(const char* path, const void* bytes, size_t size, bool flush = true);

@@ -5,6 +5,7 @@
 #include <dirent.h>   // Required for: opendir, readdir
 #include <strings.h>  // Required for: strcasecmp
 #include <sys/stat.h> // Required for: stat
+#include <ctime>      // Required for: clock_gettime
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
@@ -233,4 +234,43 @@ FILE* open_data_file(const char* name, const char* mode)
         if (c == '\\')
             c = '/';
     return fopen(plain.c_str(), mode);
+}
+
+static void identity_of(const struct stat& st, FileIdentity* out)
+{
+    *out = FileIdentity{(long long)st.st_dev,      (long long)st.st_ino,       (long long)st.st_size,
+                        (long long)st.st_mtim.tv_sec, (long long)st.st_mtim.tv_nsec, (long long)st.st_ctim.tv_sec,
+                        (long long)st.st_ctim.tv_nsec};
+}
+
+int file_identity(const char* path, FileIdentity* out)
+{
+    struct stat st;
+    if (stat(path, &st) != 0)
+        return -1;
+    identity_of(st, out);
+    return 0;
+}
+
+int file_identity(int fd, FileIdentity* out)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        return -1;
+    identity_of(st, out);
+    return 0;
+}
+
+bool same_file(const FileIdentity& a, const FileIdentity& b)
+{
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.mtime_s == b.mtime_s &&
+           a.mtime_ns == b.mtime_ns && a.ctime_s == b.ctime_s && a.ctime_ns == b.ctime_ns;
+}
+
+bool identity_settled(const FileIdentity& file)
+{
+    timespec now;
+    if (clock_gettime(CLOCK_REALTIME_COARSE, &now) != 0)
+        return false;
+    return file.ctime_s < now.tv_sec || (file.ctime_s == now.tv_sec && file.ctime_ns < now.tv_nsec);
 }

@@ -58,3 +58,20 @@ void join_path_prefix(const char* prefix, const char* name, char* out, size_t ou
 // fopen through find_data_file for reading ("rb"); through resolve_path, or the
 // name with "\" turned into "/" for a new file, for writing. NULL on failure.
 FILE* open_data_file(const char* name, const char* mode);
+
+// What tells one state of a file on disk from another: a file whose identity
+// is unchanged holds the bytes it held, so what was read from it can be kept.
+struct FileIdentity {
+    long long device, inode, size;
+    long long mtime_s, mtime_ns; // last change of the contents
+    long long ctime_s, ctime_ns; // last change of the file, contents or not
+};
+// stat of path (links followed) or of an open file; 0, or -1 with errno set.
+int file_identity(const char* path, FileIdentity* out);
+int file_identity(int fd, FileIdentity* out);
+bool same_file(const FileIdentity& a, const FileIdentity& b);
+// True when the file's last change lies in an earlier tick of the clock the
+// file system stamps files with: any later change then gives it another
+// identity. A file changed within the current tick could change again
+// without a new time stamp, so what was read from it is not kept.
+bool identity_settled(const FileIdentity& file);

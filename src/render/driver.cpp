@@ -10,7 +10,7 @@
 
 #include "images/images.h" // Required for: load_backdrop, save_frame_bmp, save_frame_tga
 #include "scene/scene.h"   // Required for: order_frame
-#include "store/canvas.h"  // Required for: RENDER_PREVIEW, RESULT_ABANDON, apply_parameters
+#include "store/canvas.h"  // Required for: RENDER_PREVIEW, RESULT_ABANDON, apply_parameters, replay_only
 #include "store/records.h" // Required for: OBJ_BITMAP, OBJ_SKY, depth_order
 #include "store/store.h"   // Required for: F_PATH_ENABLE, F_SAVE_BMP, F_SAVE_TGA
 
@@ -105,7 +105,10 @@ int generate_frame(int flags)
     frame_names();
     if ((flags & RENDER_PREVIEW) && preview_target)
         clear_bitmap(preview_target);
-    clear_to_color(frame_buffer, 0);
+    // A replayed frame paints no pixel and no part of it reads one, so the
+    // buffer is left as it is; the first frame rendered after it clears it.
+    if (!replay_only)
+        clear_to_color(frame_buffer, 0);
 
     if (str_param[S_BACKDROP][0] && load_backdrop(str_param[S_BACKDROP]) != 0)
         return RESULT_ABANDON;

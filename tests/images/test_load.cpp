@@ -1,8 +1,9 @@
 // Image files: backdrop readers, frame-numbered names, the object image loader, frame writers, samples.
 #include <allegro.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h> // Required for: mkdir
-#include <unistd.h>   // Required for: symlink
+#include <fcntl.h>    // Required for: AT_FDCWD
+#include <sys/stat.h> // Required for: mkdir, utimensat
+#include <unistd.h>   // Required for: symlink, usleep
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -340,6 +341,44 @@ TEST_F(Backdrop_readers, missing_file_replay_and_preview)
     destroy_bitmap(view);
 }
 
+// The backdrop and the object's picture are read once while their file stays
+// as it was; a changed file is read, and checked, again.
+TEST_F(Backdrop_readers, a_changed_file_is_read_again)
+{
+    // The byte changed: blue of the first TGA pixel, of BMP colour 0.
+    for (auto [name, first, at] : {std::tuple{"B.TGA", tga_px(0, 0), 18}, {"B.BMP", bmp_px(0, 0), 54}}) {
+        const bool tga = at == 18;
+        std::vector<uint8_t> bytes = tga ? make_tga(4, 3) : make_bmp(4, 3);
+        for (int change = 0; change < 3; change++) {
+            if (change == 1)
+                bytes[at] ^= 0xFF; // the size kept
+            if (change == 2)
+                bytes.resize(bytes.size() - 1);
+            write_file_bytes(name, bytes);
+            // A later time stamp, as a save seconds after the last one gives.
+            const timespec later[2] = {{1000000 + change, 0}, {1000000 + change, 0}};
+            ASSERT_EQ(utimensat(AT_FDCWD, name, later, 0), 0);
+            usleep(20000); // into the next tick of the file clock, so the file is kept
+            const Rgb want{first.r, first.g, change ? 255 - first.b : first.b};
+            for (int again = 0; again < 2; again++) {
+                prompt_log.clear();
+                EXPECT_EQ(load_backdrop(name), change == 2 ? 1 : 0) << name << change;
+                EXPECT_TRUE(change < 2 || logged(std::string(name) + ": Image loading error!")) << name << again;
+                if (change < 2) {
+                    EXPECT_EQ(pixel(318, 238), want) << name << change;
+                }
+                if (!tga)
+                    continue;
+                EXPECT_EQ(load_object_image(name), change == 2 ? 1 : 0) << change;
+                const int c = getpixel(object_image, 0, 0);
+                if (change < 2) {
+                    EXPECT_EQ((Rgb{getr24(c), getg24(c), getb24(c)}), want) << change;
+                }
+            }
+        }
+    }
+}
+
 using Frame_numbered_names = ImageTest;
 
 TEST_F(Frame_numbered_names, names_search_and_path)
@@ -464,10 +503,32 @@ TEST_F(Object_image, sound_files_of_every_kind_load)
         {"RLE4.BMP", bmp_file(2, 37, 5)},     {"P.LBM", lbm_file(true, 8, 30, 4)},
         {"I.LBM", lbm_file(false, 4, 21, 4)}, {"I8.LBM", lbm_file(false, 8, 16, 3)},
     };
+    // Picture and palette are the library's own load into the palette as it
+    // stood, on the first load and on the next one that takes the kept copy.
+    PALETTE before, expect_pal;
+    for (int i = 0; i < 256; i++)
+        before[i] = RGB{(unsigned char)(i & 63), (unsigned char)(63 - (i & 63)), 7, 0};
+    auto same = [](BITMAP* a, BITMAP* b) {
+        const int bytes = (bitmap_color_depth(a) + 7) / 8 * a->w;
+        bool equal = a->w == b->w && a->h == b->h && bitmap_color_depth(a) == bitmap_color_depth(b);
+        for (int y = 0; equal && y < a->h; y++)
+            equal = memcmp(a->line[y], b->line[y], (size_t)bytes) == 0;
+        return equal;
+    };
     for (const auto& c : cases) {
         write_file_bytes(c.name, c.bytes);
-        prompt_log.clear();
-        EXPECT_EQ(load_object_image(c.name), 0) << c.name << (prompt_log.empty() ? "" : prompt_log.back());
+        usleep(20000); // into the next tick of the file clock, so the file is kept
+        memcpy(expect_pal, before, sizeof before);
+        set_color_conversion(COLORCONV_NONE);
+        BITMAP* expect = load_bitmap(c.name, expect_pal);
+        for (int pass = 0; pass < 2; pass++) {
+            memcpy(work_palette, before, sizeof before);
+            prompt_log.clear();
+            EXPECT_EQ(load_object_image(c.name), 0) << c.name << (prompt_log.empty() ? "" : prompt_log.back());
+            EXPECT_TRUE(same(object_image, expect)) << c.name << " pass " << pass;
+            EXPECT_EQ(memcmp(work_palette, expect_pal, sizeof expect_pal), 0) << c.name << " pass " << pass;
+        }
+        destroy_bitmap(expect);
     }
     write_sound_pcx("S.PCX");
     ASSERT_EQ(load_object_image("S.PCX"), 0);
@@ -549,38 +610,29 @@ struct Frame_writers : ImageTest {
 };
 
 
-// The TGA keeps every value at the frame size; the BMP holds, at 8 bits, what
-// the library's own 24 to 8-bit blit gives through the 3-3-2 palette.
-TEST_F(Frame_writers, tga_keeps_every_value_bmp_takes_the_332_colours)
+// Both files are byte for byte what the library's own writers make of the
+// frame: the TGA from the frame itself, the BMP from the library's 24 to
+// 8-bit blit through the 3-3-2 palette. The widths give every BMP row padding.
+TEST_F(Frame_writers, files_match_the_library_writers_byte_for_byte)
 {
-    ASSERT_EQ(save_frame_tga("OUT007.tga"), 0);
-    ASSERT_EQ(save_frame_bmp("OUT007.bmp"), 0);
-    set_color_conversion(COLORCONV_NONE);
-    PALETTE pal, file_pal;
-    BITMAP* tga = load_tga("OUT007.tga", file_pal);
-    BITMAP* back = load_bmp("OUT007.bmp", file_pal);
-    ASSERT_TRUE(tga && back);
-    ASSERT_EQ(std::make_tuple(tga->w, tga->h, bitmap_color_depth(tga)), std::make_tuple(100, 50, 24));
-    ASSERT_EQ(std::make_tuple(back->w, back->h, bitmap_color_depth(back)), std::make_tuple(100, 50, 8));
-
-    generate_332_palette(pal);
-    select_palette(pal);
-    BITMAP* sub = create_sub_bitmap(frame_buffer, 0, 0, 100, 50);
-    BITMAP* expect = create_bitmap_ex(8, 100, 50);
-    blit(sub, expect, 0, 0, 0, 0, 100, 50);
-    unselect_palette();
-    int differ = 0;
-    for (int y = 0; y < 50; y++)
-        for (int x = 0; x < 100; x++) {
-            differ += back->line[y][x] != expect->line[y][x];
-            int c = getpixel(tga, x, y);
-            differ += Rgb{getr24(c), getg24(c), getb24(c)} != pixel(x, y);
-        }
-    EXPECT_EQ(differ, 0);
-    for (int i = 0; i < 256; i++)
-        ASSERT_TRUE(file_pal[i].r == pal[i].r && file_pal[i].g == pal[i].g && file_pal[i].b == pal[i].b) << i;
-    for (BITMAP* b : {tga, back, expect, sub})
-        destroy_bitmap(b);
+    for (auto [w, h] : {std::pair{100, 50}, {101, 37}, {102, 3}, {103, 1}}) {
+        frame_size(w, h);
+        ASSERT_EQ(save_frame_tga("OUT007.tga"), 0);
+        ASSERT_EQ(save_frame_bmp("OUT007.bmp"), 0);
+        PALETTE pal;
+        generate_332_palette(pal);
+        select_palette(pal);
+        BITMAP* sub = create_sub_bitmap(frame_buffer, 0, 0, w, h);
+        BITMAP* indexed = create_bitmap_ex(8, w, h);
+        blit(sub, indexed, 0, 0, 0, 0, w, h);
+        unselect_palette();
+        ASSERT_EQ(save_tga("REF.tga", sub, pal), 0);
+        ASSERT_EQ(save_bmp("REF.bmp", indexed, pal), 0);
+        EXPECT_TRUE(read_file_bytes("OUT007.tga") == read_file_bytes("REF.tga")) << w << " x " << h;
+        EXPECT_TRUE(read_file_bytes("OUT007.bmp") == read_file_bytes("REF.bmp")) << w << " x " << h;
+        destroy_bitmap(indexed);
+        destroy_bitmap(sub);
+    }
 }
 
 TEST_F(Frame_writers, a_failed_write_keeps_the_previous_file)
