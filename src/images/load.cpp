@@ -1,7 +1,10 @@
 // Image file loading: the bitmap object's picture through the library, and
 // the frame backdrop through our own TGA and 8-bit BMP readers or, for PCX,
-// through the library into the surface map.
+// through the library into the surface map, or, for PNG and JPEG, through
+// the library's add-ons into a picture of its own.
 #include "images/images.h"
+#include <jpgalleg.h> // Required for: load_jpg
+#include <loadpng.h>  // Required for: load_png
 #include "images/formats.h"        // Required for: FORMAT_PCX, ImageCheck, check_backdrop_bmp
 #include "platform/bytes.h"        // Required for: get_i16, get_i32, get_u16
 #include "platform/platform.h"     // Required for: LOOKUP_NONE, LOOKUP_UNREADABLE, find_data_file
@@ -23,7 +26,7 @@ int32_t backdrop_kind = -1;
 char object_image_file[512];
 int32_t object_image_conversion = 0;
 
-enum BackdropKind : int { KIND_UNKNOWN = -1, KIND_TGA = 1, KIND_BMP = 2, KIND_PCX = 3 };
+enum BackdropKind : int { KIND_UNKNOWN = -1, KIND_TGA = 1, KIND_BMP = 2, KIND_PCX = 3, KIND_PICTURE = 4 };
 
 constexpr int TGA_HEADER_SIZE = 18;
 constexpr int BMP_HEADER_SIZE = 54;   // file header 14 + information header 40
@@ -33,6 +36,9 @@ constexpr int BMP_PALETTE_SIZE = 1024; // 256 x (blue, green, red, reserved)
 static FILE* bmp_stream = nullptr;
 // Set by load_map_image when the library could not load the picture.
 static bool map_image_failed = false;
+// A PNG or JPEG backdrop as the library decoded it, held while it is painted.
+static BITMAP* backdrop_picture = nullptr;
+static PALETTE backdrop_picture_palette;
 
 // Reads a picture into object_image, remembering where from.
 static void read_object_image(const char* real)
@@ -246,6 +252,39 @@ struct BackdropWindow {
     int columns, first_col, source_col; // columns painted, first frame column, first source column
 };
 
+// Decodes a PNG or JPEG into backdrop_picture at the file's own depth (the
+// conversion mode in force is left as it was), by its content whatever its
+// name says. 0, or 1 when it cannot.
+static int read_backdrop_picture(const char* real, ImageFormat format)
+{
+    const int conversion = get_color_conversion();
+    set_color_conversion(COLORCONV_NONE);
+    backdrop_picture = format == FORMAT_PNG ? load_png(real, backdrop_picture_palette)
+                                            : load_jpg(real, backdrop_picture_palette);
+    set_color_conversion(conversion);
+    return backdrop_picture ? 0 : 1;
+}
+
+// One row of backdrop_picture from column x as blue, green, red triples. A
+// colour-mapped picture takes its palette's 6-bit values times 4, as a PCX
+// backdrop does.
+static void picture_row(int row, int x, int columns, uint8_t* out)
+{
+    const int depth = bitmap_color_depth(backdrop_picture);
+    for (int k = 0; k < columns; k++) {
+        const int c = getpixel(backdrop_picture, x + k, row);
+        if (depth == 8) {
+            out[3 * k + 2] = (uint8_t)(backdrop_picture_palette[c].r * 4);
+            out[3 * k + 1] = (uint8_t)(backdrop_picture_palette[c].g * 4);
+            out[3 * k + 0] = (uint8_t)(backdrop_picture_palette[c].b * 4);
+        } else {
+            out[3 * k + 2] = (uint8_t)getr_depth(depth, c);
+            out[3 * k + 1] = (uint8_t)getg_depth(depth, c);
+            out[3 * k + 0] = (uint8_t)getb_depth(depth, c);
+        }
+    }
+}
+
 // Tells the kind from the first bytes and checks the whole file before a
 // pixel is painted, so that a refused file leaves the frame as it was.
 // Returns -1 when the rows can be painted, else load_backdrop's result.
@@ -287,6 +326,17 @@ static int identify_backdrop(const char* real, BackdropFile& b)
                 return refuse_backdrop("the file ends inside its identification field");
             }
         }
+    } else if (const ImageFormat picture = picture_format_by_signature(b.head, got); picture != FORMAT_UNKNOWN) {
+        fclose(b.f);
+        b.f = nullptr;
+        backdrop_kind = KIND_PICTURE;
+        if (check_library_image(real, picture, &check) != 0)
+            return refuse_backdrop(check.why);
+        if (read_backdrop_picture(real, picture) != 0)
+            return refuse_backdrop("the picture library could not decode it");
+        image_width = backdrop_picture->w;
+        image_height = backdrop_picture->h;
+        b.row_bytes = 3 * (int64_t)image_width;
     }
     if (backdrop_kind == KIND_UNKNOWN) {
         fclose(b.f);
@@ -328,7 +378,7 @@ static BackdropWindow backdrop_window(int W, int H, int w, int h)
 // indices otherwise.
 static void paint_backdrop_row(const BackdropWindow& win, int y, const uint8_t* src)
 {
-    if (backdrop_kind == KIND_TGA) {
+    if (backdrop_kind == KIND_TGA || backdrop_kind == KIND_PICTURE) {
         for (int k = 0; k < win.columns; k++)
             store_backdrop_pixel(win.first_col + k, y, src[3 * k + 2], src[3 * k + 1], src[3 * k]);
     } else {
@@ -359,6 +409,10 @@ static int paint_backdrop_rows(const BackdropFile& b, const BackdropWindow& win,
             if (!surface_map || map_row >= MAP_MAX_HEIGHT)
                 break;
             src = surface_map->line[map_row] + win.source_col;
+        } else if (backdrop_kind == KIND_PICTURE) {
+            y = win.first_row + i;
+            picture_row(win.skip + i, win.source_col, win.columns, row);
+            src = row;
         } else {
             if (fread(row, 1, (size_t)b.row_bytes, b.f) != (size_t)b.row_bytes) {
                 result = 1;
@@ -377,6 +431,8 @@ static int paint_backdrop_rows(const BackdropFile& b, const BackdropWindow& win,
     return result;
 }
 
+static int paint_backdrop(BackdropFile& b);
+
 int load_backdrop(const char* name)
 {
     if (!name || !name[0])
@@ -388,9 +444,17 @@ int load_backdrop(const char* name)
     if (!b.f)
         return file_error_prompt(0, name);
     const int identified = identify_backdrop(real, b);
-    if (identified >= 0)
-        return identified;
+    const int result = identified >= 0 ? identified : paint_backdrop(b);
+    if (backdrop_picture) {
+        destroy_bitmap(backdrop_picture);
+        backdrop_picture = nullptr;
+    }
+    return result;
+}
 
+// Paints the identified backdrop; load_backdrop's result.
+static int paint_backdrop(BackdropFile& b)
+{
     const int W = frame_width();
     const int H = frame_height();
     const int w = image_width;
