@@ -535,6 +535,8 @@ struct JpegTables {
     int quant, huffman[2]; // huffman[0] DC, huffman[1] AC
     int quant_used;
     int frame_marker;
+    int components;        // in the frame, 1 or 3
+    int component_id[3];   // as the frame numbers them; a scan names them so
 };
 
 static bool jpeg_frame_marker(int m) { return m >= 0xc0 && m <= 0xcf && m != 0xc4 && m != 0xc8 && m != 0xcc; }
@@ -563,7 +565,12 @@ static int check_jpeg_frame(const uint8_t* seg, int64_t len, int marker, JpegTab
         if (table > JPEG_MAX_TABLE_ID)
             return refuse(out, "component %d names quantisation table %d", c, table);
         t->quant_used |= 1 << table;
+        t->component_id[c] = seg[6 + 3 * c];
+        for (int k = 0; k < c; k++)
+            if (t->component_id[k] == t->component_id[c])
+                return refuse(out, "two components numbered %d", t->component_id[c]);
     }
+    t->components = n;
     t->frame_marker = marker;
     out->width = w;
     out->height = ht;
@@ -605,11 +612,31 @@ static int check_jpeg_tables(const uint8_t* seg, int64_t len, bool huffman, Jpeg
 static int check_jpeg_scan(const uint8_t* seg, int64_t len, const JpegTables* t, ImageCheck* out)
 {
     const int n = len > 0 ? seg[0] : 0;
-    if (n < 1 || n > 4 || len != 4 + 2 * n)
+    if (n < 1 || n > 3 || len != 4 + 2 * n)
         return refuse(out, "a scan header of %lld bytes for %d components", (long long)len, n);
     if ((t->quant_used & t->quant) != t->quant_used)
         return refuse(out, "a scan before the quantisation tables its frame names");
-    const bool progressive = t->frame_marker == 0xc2, dc_scan = seg[1 + 2 * n] == 0;
+    // Spectral selection (first, last coefficient) and successive
+    // approximation: a baseline scan covers 0..63, a progressive one either
+    // the DC coefficient alone or a band of AC coefficients of one component.
+    const int first = seg[1 + 2 * n], last = seg[2 + 2 * n], high = seg[3 + 2 * n] >> 4, low = seg[3 + 2 * n] & 15;
+    const bool progressive = t->frame_marker == 0xc2, dc_scan = first == 0;
+    if (progressive ? (first > last || last > 63 || (dc_scan && last != 0) || (!dc_scan && n != 1) || high > 13 ||
+                       low > 13)
+                    : (first != 0 || last != 63 || high != 0 || low != 0))
+        return refuse(out, "a scan of coefficients %d to %d, bits %d/%d, over %d components cannot be read", first,
+                      last, high, low, n);
+    if (n > t->components)
+        return refuse(out, "a scan over %d components of a frame of %d", n, t->components);
+    int seen = 0;
+    for (int c = 0; c < n; c++) {
+        int k = 0;
+        while (k < t->components && t->component_id[k] != seg[1 + 2 * c])
+            k++;
+        if (k == t->components || (seen & (1 << k)))
+            return refuse(out, "scan component %d is %d, not one of the frame's (or named twice)", c, seg[1 + 2 * c]);
+        seen |= 1 << k;
+    }
     for (int c = 0; c < n; c++) {
         const int dc = seg[2 + 2 * c] >> 4, ac = seg[2 + 2 * c] & 15;
         const bool dc_ok = dc <= JPEG_MAX_TABLE_ID && (t->huffman[0] & (1 << dc));
@@ -645,7 +672,7 @@ static int check_jpeg(CheckedFile* cf, ImageCheck* out)
     if (next_byte(cf) != 0xff || next_byte(cf) != 0xd8)
         return refuse(out, "it does not start with the JPEG start marker");
     bool frame = false, scan = false;
-    JpegTables tables = {0, {0, 0}, 0, 0};
+    JpegTables tables = {0, {0, 0}, 0, 0, 0, {0, 0, 0}};
     std::vector<uint8_t> seg;
     int marker = -1; // a marker already read by the entropy-data walk
     for (;;) {
