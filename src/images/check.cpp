@@ -6,6 +6,7 @@
 
 #include <strings.h>  // Required for: strcasecmp
 #include <sys/stat.h> // Required for: fstat
+#include <algorithm> // Required for: std::max
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -524,26 +525,40 @@ static int check_png(CheckedFile* cf, ImageCheck* out)
 
 // ---------------------------------------------------------------------------
 // JPEG: the start marker, then segments each within the file, a frame header
-// (baseline, extended or progressive, 8-bit samples, 1 or 3 components)
+// (baseline or extended sequential, 8-bit samples, 1 or 3 components)
 // before the first scan, table numbers in range, and entropy-coded data
 // running up to the end marker. The decoder indexes its tables by the
 // numbers the file gives, so every one is checked before it sees them.
 
 // Which tables a JPEG has defined so far (bit id of each mask), which the
-// frame's components name, and the frame's marker.
+// frame's components name, and the components.
+// One Huffman table as canonical codes: for each length 1..16 the first
+// code, how many codes, and where their symbols start.
+struct JpegHuffman {
+    int first_code[17], count[17], first_symbol[17];
+    uint8_t symbol[256];
+};
+
 struct JpegTables {
     int quant, huffman[2]; // huffman[0] DC, huffman[1] AC
     int quant_used;
-    int frame_marker;
     int components;        // in the frame, 1 or 3
     int component_id[3];   // as the frame numbers them; a scan names them so
+    int h[3], v[3];        // sampling factors
+    int width, height;
+    int restart;           // MCUs between restart markers, 0 for none
+    JpegHuffman codes[2][JPEG_MAX_TABLE_ID + 1];
 };
 
 static bool jpeg_frame_marker(int m) { return m >= 0xc0 && m <= 0xcf && m != 0xc4 && m != 0xc8 && m != 0xcc; }
 
 static int check_jpeg_frame(const uint8_t* seg, int64_t len, int marker, JpegTables* t, ImageCheck* out)
 {
-    if (marker > 0xc2)
+    // The add-on's progressive decoder writes past its buffers on damaged
+    // scans (found by fuzzing); only sequential pictures are handed to it.
+    if (marker == 0xc2)
+        return refuse(out, "a progressive JPEG cannot be read; save it as baseline");
+    if (marker > 0xc1)
         return refuse(out, "frame type %02X (lossless, hierarchical or arithmetic) cannot be read", marker);
     if (len < 6)
         return refuse(out, "its frame header is %lld bytes long", (long long)len);
@@ -566,12 +581,13 @@ static int check_jpeg_frame(const uint8_t* seg, int64_t len, int marker, JpegTab
             return refuse(out, "component %d names quantisation table %d", c, table);
         t->quant_used |= 1 << table;
         t->component_id[c] = seg[6 + 3 * c];
+        t->h[c] = hs, t->v[c] = vs;
         for (int k = 0; k < c; k++)
             if (t->component_id[k] == t->component_id[c])
                 return refuse(out, "two components numbered %d", t->component_id[c]);
     }
     t->components = n;
-    t->frame_marker = marker;
+    t->width = w, t->height = ht;
     out->width = w;
     out->height = ht;
     return 0;
@@ -597,18 +613,30 @@ static int check_jpeg_tables(const uint8_t* seg, int64_t len, bool huffman, Jpeg
         }
         if (size > len - i)
             return refuse(out, "a %s table runs past the end of its segment", huffman ? "Huffman" : "quantisation");
-        if (huffman)
+        if (huffman) {
+            // Codes of each length follow those of the one before; a length
+            // with more codes than it has room for is no prefix code.
+            JpegHuffman& h = t->codes[kind][id];
+            int code = 0, at = 0;
+            for (int k = 1; k <= 16; k++) {
+                h.first_code[k] = code, h.count[k] = seg[i + k], h.first_symbol[k] = at;
+                code += h.count[k], at += h.count[k];
+                if (code > (1 << k))
+                    return refuse(out, "Huffman table %d of class %d holds more codes than fit", id, kind);
+                code <<= 1;
+            }
+            memcpy(h.symbol, seg + i + 17, (size_t)(size - 17));
             t->huffman[kind] |= 1 << id;
-        else
+        } else {
             t->quant |= 1 << id;
+        }
         i += size;
     }
     return 0;
 }
 
-// A scan may use only tables defined before it: a baseline scan both of
-// each component's, a progressive one its DC table (first coefficient 0)
-// or its AC table.
+// A scan covers coefficients 0 to 63 of the frame's components, each named
+// once, with tables defined before it.
 static int check_jpeg_scan(const uint8_t* seg, int64_t len, const JpegTables* t, ImageCheck* out)
 {
     const int n = len > 0 ? seg[0] : 0;
@@ -616,16 +644,9 @@ static int check_jpeg_scan(const uint8_t* seg, int64_t len, const JpegTables* t,
         return refuse(out, "a scan header of %lld bytes for %d components", (long long)len, n);
     if ((t->quant_used & t->quant) != t->quant_used)
         return refuse(out, "a scan before the quantisation tables its frame names");
-    // Spectral selection (first, last coefficient) and successive
-    // approximation: a baseline scan covers 0..63, a progressive one either
-    // the DC coefficient alone or a band of AC coefficients of one component.
-    const int first = seg[1 + 2 * n], last = seg[2 + 2 * n], high = seg[3 + 2 * n] >> 4, low = seg[3 + 2 * n] & 15;
-    const bool progressive = t->frame_marker == 0xc2, dc_scan = first == 0;
-    if (progressive ? (first > last || last > 63 || (dc_scan && last != 0) || (!dc_scan && n != 1) || high > 13 ||
-                       low > 13)
-                    : (first != 0 || last != 63 || high != 0 || low != 0))
-        return refuse(out, "a scan of coefficients %d to %d, bits %d/%d, over %d components cannot be read", first,
-                      last, high, low, n);
+    const int first = seg[1 + 2 * n], last = seg[2 + 2 * n], bits = seg[3 + 2 * n];
+    if (first != 0 || last != 63 || bits != 0)
+        return refuse(out, "a scan of coefficients %d to %d (bits %02X) cannot be read", first, last, bits);
     if (n > t->components)
         return refuse(out, "a scan over %d components of a frame of %d", n, t->components);
     int seen = 0;
@@ -641,10 +662,136 @@ static int check_jpeg_scan(const uint8_t* seg, int64_t len, const JpegTables* t,
         const int dc = seg[2 + 2 * c] >> 4, ac = seg[2 + 2 * c] & 15;
         const bool dc_ok = dc <= JPEG_MAX_TABLE_ID && (t->huffman[0] & (1 << dc));
         const bool ac_ok = ac <= JPEG_MAX_TABLE_ID && (t->huffman[1] & (1 << ac));
-        if (progressive ? !(dc_scan ? dc_ok : ac_ok) : !(dc_ok && ac_ok))
+        if (!(dc_ok && ac_ok))
             return refuse(out, "scan component %d names Huffman tables %d and %d, not both defined", c, dc, ac);
     }
     return 0;
+}
+
+static int skip_entropy_data(CheckedFile* cf);
+
+// Entropy-coded data read bit by bit: a stuffed FF 00 is FF; a marker or
+// the end of the file ends the bits (-1).
+struct JpegBits {
+    CheckedFile* cf;
+    int byte, left; // the byte being read and its bits not yet taken
+};
+
+static int jpeg_bit(JpegBits* b)
+{
+    if (b->left == 0) {
+        int c = next_byte(b->cf);
+        if (c == 0xff && next_byte(b->cf) != 0)
+            return -1;
+        if (c < 0)
+            return -1;
+        b->byte = c, b->left = 8;
+    }
+    return b->byte >> --b->left & 1;
+}
+
+// The next symbol of a table, -1 when the bits end or match no code.
+static int jpeg_symbol(JpegBits* b, const JpegHuffman& h)
+{
+    int code = 0;
+    for (int k = 1; k <= 16; k++) {
+        const int bit = jpeg_bit(b);
+        if (bit < 0)
+            return -1;
+        code = code << 1 | bit;
+        if (code - h.first_code[k] < h.count[k] && code >= h.first_code[k])
+            return h.symbol[h.first_symbol[k] + code - h.first_code[k]];
+    }
+    return -1;
+}
+
+static bool jpeg_skip_bits(JpegBits* b, int n)
+{
+    while (n-- > 0)
+        if (jpeg_bit(b) < 0)
+            return false;
+    return true;
+}
+
+// One 8 x 8 block: a DC difference of at most 11 bits, then AC coefficients
+// whose runs must stay within the block's 64 (the decoder stores each at the
+// position the runs give, unchecked). False when the block is refused.
+static bool jpeg_block(JpegBits* b, const JpegHuffman& dc, const JpegHuffman& ac)
+{
+    const int size = jpeg_symbol(b, dc);
+    if (size < 0 || size > 11 || !jpeg_skip_bits(b, size))
+        return false;
+    for (int k = 1; k < 64;) {
+        const int rs = jpeg_symbol(b, ac);
+        if (rs < 0)
+            return false;
+        const int run = rs >> 4, bits = rs & 15;
+        if (bits == 0) {
+            if (run != 15)
+                return true; // end of block
+            k += 16;
+        } else {
+            k += run;
+            if (k > 63 || bits > 10 || !jpeg_skip_bits(b, bits))
+                return false;
+            k++;
+        }
+        if (k > 64)
+            return false;
+    }
+    return true;
+}
+
+// Walks a sequential scan block by block as the decoder will: every block
+// of every MCU must decode, with a restart marker after each restart
+// interval. Returns the marker that follows the scan, or -1 after a refusal.
+static int walk_jpeg_scan(CheckedFile* cf, const uint8_t* seg, const JpegTables* t, ImageCheck* out)
+{
+    const int n = seg[0];
+    int hmax = 1, vmax = 1;
+    for (int c = 0; c < t->components; c++)
+        hmax = std::max(hmax, t->h[c]), vmax = std::max(vmax, t->v[c]);
+    int comp[3], blocks_w = 0, blocks_h = 0;
+    for (int c = 0; c < n; c++) {
+        int k = 0;
+        while (t->component_id[k] != seg[1 + 2 * c])
+            k++;
+        comp[c] = k;
+    }
+    int64_t units;
+    if (n == 1) {
+        // One component alone: its own blocks, no padding to whole MCUs.
+        const int c = comp[0];
+        blocks_w = ((t->width * t->h[c] + hmax - 1) / hmax + 7) / 8;
+        blocks_h = ((t->height * t->v[c] + vmax - 1) / vmax + 7) / 8;
+        units = (int64_t)blocks_w * blocks_h;
+    } else {
+        units = (int64_t)((t->width + 8 * hmax - 1) / (8 * hmax)) * ((t->height + 8 * vmax - 1) / (8 * vmax));
+    }
+    JpegBits b = {cf, 0, 0};
+    int expected_restart = 0;
+    for (int64_t u = 0; u < units; u++) {
+        if (t->restart && u > 0 && u % t->restart == 0) {
+            b.left = 0;
+            int c = next_byte(cf), m = c;
+            while (c == 0xff)
+                m = c, c = next_byte(cf);
+            if (m != 0xff || c != 0xd0 + expected_restart)
+                return refuse(out, "restart marker %d is missing before MCU %lld", expected_restart, (long long)u), -1;
+            expected_restart = (expected_restart + 1) & 7;
+        }
+        for (int c = 0; c < n; c++) {
+            const int k = comp[c];
+            const int count = n == 1 ? 1 : t->h[k] * t->v[k];
+            const JpegHuffman& dc = t->codes[0][seg[2 + 2 * c] >> 4];
+            const JpegHuffman& ac = t->codes[1][seg[2 + 2 * c] & 15];
+            for (int i = 0; i < count; i++)
+                if (!jpeg_block(&b, dc, ac))
+                    return refuse(out, "block %d of MCU %lld does not decode within its 64 coefficients", i,
+                                  (long long)u), -1;
+        }
+    }
+    return skip_entropy_data(cf);
 }
 
 // Passes over entropy-coded data: up to a marker other than a stuffed zero or
@@ -672,7 +819,8 @@ static int check_jpeg(CheckedFile* cf, ImageCheck* out)
     if (next_byte(cf) != 0xff || next_byte(cf) != 0xd8)
         return refuse(out, "it does not start with the JPEG start marker");
     bool frame = false, scan = false;
-    JpegTables tables = {0, {0, 0}, 0, 0, 0, {0, 0, 0}};
+    static JpegTables tables; // 8 KB of codes: not on the stack
+    tables = JpegTables{};
     std::vector<uint8_t> seg;
     int marker = -1; // a marker already read by the entropy-data walk
     for (;;) {
@@ -707,15 +855,19 @@ static int check_jpeg(CheckedFile* cf, ImageCheck* out)
             frame = true;
         } else if ((m == 0xdb || m == 0xc4) && check_jpeg_tables(seg.data(), len, m == 0xc4, &tables, out) != 0) {
             return 1;
+        } else if (m == 0xdd) {
+            if (len != 2)
+                return refuse(out, "a restart interval segment of %lld bytes", (long long)len);
+            tables.restart = get_u16_be(seg.data());
         } else if (m == 0xda) {
             if (!frame)
                 return refuse(out, "a scan at byte %lld before the frame header", (long long)at);
             if (check_jpeg_scan(seg.data(), len, &tables, out) != 0)
                 return 1;
             scan = true;
-            marker = skip_entropy_data(cf);
+            marker = walk_jpeg_scan(cf, seg.data(), &tables, out);
             if (marker < 0)
-                return refuse(out, "the file ends before its end marker");
+                return out->why[0] ? 1 : refuse(out, "the file ends before its end marker");
         }
     }
     if (!scan)

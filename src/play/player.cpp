@@ -191,6 +191,9 @@ static int open_player(const PlayOptions& o)
     if (BITMAP* first = read_frame(play.frames->names[0].c_str(), false)) {
         w = first->w, h = first->h;
         destroy_bitmap(first);
+    } else {
+        play.cache[0] = {0, nullptr}; // reported once: held as bad
+        play.failed = true;
     }
     const double k = std::min(1.0, std::min((double)MAX_VIEW_W / w, (double)MAX_VIEW_H / h));
     play.view_w = std::max(MIN_VIEW_W, (int)(w * k));

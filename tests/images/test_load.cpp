@@ -607,6 +607,7 @@ TEST_F(Object_image, broken_files_are_refused_before_the_library_reads_them)
         {"SOI.JPG", set(jpg, 1, 0xd9), "does not start with the JPEG start marker"},
         {"ZERO.JPG", set(set(jpg, sof + 5, 0), sof + 6, 0), "40 x 0 pixels"},
         {"PREC.JPG", set(jpg, sof + 4, 12), "samples of 12 bits"},
+        {"PROG.JPG", set(jpg, sof + 1, 0xc2), "a progressive JPEG cannot be read"},
         {"TABLE.JPG", set(jpg, dht + 4, 0x05), "Huffman table numbered 5"},
         {"SCAN.JPG", set(jpg, sos + 6, 0x33), "not both defined"},
         {"LEN.JPG", set(jpg, dht + 2, 0xff), "runs past the end of the file"},
