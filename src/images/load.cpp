@@ -3,8 +3,6 @@
 // through the library into the surface map, or, for PNG and JPEG, through
 // the library's add-ons into a picture of its own.
 #include "images/images.h"
-#include <jpgalleg.h> // Required for: load_jpg
-#include <loadpng.h>  // Required for: load_png
 #include "images/formats.h"        // Required for: FORMAT_PCX, ImageCheck, check_backdrop_bmp
 #include "platform/bytes.h"        // Required for: get_i16, get_i32, get_u16
 #include "platform/platform.h"     // Required for: LOOKUP_NONE, LOOKUP_UNREADABLE, find_data_file
@@ -15,6 +13,8 @@
 #include "store/surface.h"         // Required for: full_map, image_height, image_width
 #include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 
+#include <jpgalleg.h> // Required for: load_jpg
+#include <loadpng.h>  // Required for: load_png
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
