@@ -10,12 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h" // Required for: find_data_file
-#include "shell/shell.h"       // Required for: read_project_file
-#include "store/records.h"     // Required for: clear_objects
+#include "shell/shell.h"       // Required for: read_project_file, write_project_file
+#include "store/records.h"     // Required for: OBJ_BITMAP, clear_objects, object_slots
 #include "store/store.h"       // Required for: F_PREVIEW_DEBUG, flag_param
 #include "test_support.h"
 
@@ -221,6 +222,49 @@ TEST(Flipbook, refusals_name_what_is_wrong)
         EXPECT_EQ(finish(spawn(argv, dir.path, "run.out"), 60), c.status) << c.message;
         EXPECT_NE(read_file_text("run.out").find(c.message), std::string::npos) << read_file_text("run.out");
     }
+}
+
+// The demo rendered by novamir-render with its ship and a backdrop as TGA,
+// and again with both saved as PNG: the frames are the same bytes.
+TEST(Pictures, png_sprite_and_backdrop_render_as_their_tga)
+{
+    ScratchDir dir;
+    const std::string renderer = std::string(NOVAMIR_BIN_DIR) + "/novamir-render";
+    char project[1024], ship[1024], nebula[1024];
+    if (!file_exists(renderer) || !find_data_file("NOVAMIR.CFG", project, sizeof project) ||
+        !find_data_file("SHIP.TGA", ship, sizeof ship) || !find_data_file("NEBULA.TGA", nebula, sizeof nebula))
+        GTEST_SKIP() << "novamir-render or the data files are not built";
+    std::map<std::string, std::vector<uint8_t>> frames[2];
+    for (int png = 0; png < 2; png++) {
+        const std::string sub = dir.path + (png ? "/png" : "/tga"), ext = png ? ".PNG" : ".TGA";
+        mkdir(sub.c_str(), 0755);
+        for (const auto& [from, to] : {std::make_pair(ship, "SHIP"), std::make_pair(nebula, "BACK")}) {
+            set_color_conversion(COLORCONV_NONE);
+            PALETTE pal;
+            BITMAP* pic = load_bitmap(from, pal);
+            ASSERT_NE(pic, nullptr) << from;
+            ASSERT_EQ(save_bitmap((sub + "/" + to + ext).c_str(), pic, pal), 0);
+            destroy_bitmap(pic);
+        }
+        clear_objects();
+        ASSERT_EQ(read_project_file(project), 0);
+        int_param[I_START_FRAME] = 20, int_param[I_END_FRAME] = 22;
+        flag_param[F_SAVE_TGA] = 1, flag_param[F_SAVE_BMP] = 0, flag_param[F_PATH_ENABLE] = 0;
+        strcpy(str_param[S_PROJECT_NAME], "SCENE");
+        snprintf(str_param[S_BACKDROP], STR_LEN, "BACK%s", ext.c_str());
+        for (int k = 0; k < object_count; k++)
+            if (object_slots[k].type == OBJ_BITMAP)
+                snprintf(object_slots[k].name, sizeof object_slots[k].name, "SHIP%s", ext.c_str());
+        ASSERT_EQ(write_project_file((sub + "/SCENE.CFG").c_str()), 0);
+        EXPECT_EQ(finish(spawn({renderer, "--jobs", "1", "SCENE.CFG"}, sub, sub + "/out.txt"), 300), 0)
+            << read_file_text(sub + "/out.txt");
+        for (int f = 20; f <= 22; f++) {
+            const std::string name = "SCENE0" + std::to_string(f) + ".tga";
+            frames[png][name] = read_file_bytes(sub + "/" + name);
+        }
+    }
+    EXPECT_FALSE(frames[0]["SCENE020.tga"].empty());
+    EXPECT_TRUE(frames[0] == frames[1]);
 }
 
 class Real_window : public ::testing::Test {
