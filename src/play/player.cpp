@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "images/formats.h"    // Required for: ImageCheck, check_library_image, format_by_extension
-#include "platform/platform.h" // Required for: init_headless, platform_gfx_error, register_picture_types
+#include "platform/platform.h" // Required for: init_headless, platform_headless, register_picture_types
 #include "ui/ui.h"             // Required for: KC_*, device_read_key, open_screen, script_poll, show_buffer
 
 constexpr int STATUS_BAR = 12;       // pixels under the frame for the status line (8-pixel font)
@@ -263,9 +263,11 @@ int run_flipbook(const PlayOptions& o)
                 due = now + 1000 / s.fps;
             changed = true;
         }
+        // On a display a pass takes POLL_MS even under a script, so that the
+        // keyboard taking over after the script finds the real pace.
         if (changed)
             draw(s);
-        else if (!read_ahead(s) && !play.virtual_clock)
+        else if (!read_ahead(s) && !platform_headless)
             rest(POLL_MS);
         changed = false;
         play.ticks++;

@@ -191,8 +191,8 @@ TEST(Flipbook, keys_step_jump_pause_and_change_the_rate)
     }
 }
 
-// Bad command lines say so with status 2; no frames or a frame that cannot
-// be read, naming the file, with status 1.
+// Bad command lines say so with status 2 (--help is no error); no frames or
+// a frame that cannot be read, naming the file, with status 1.
 TEST(Flipbook, refusals_name_what_is_wrong)
 {
     ScratchDir dir;
@@ -212,6 +212,7 @@ TEST(Flipbook, refusals_name_what_is_wrong)
         {{"--fps", "0", "b_%d.tga"}, 2, "--fps must be 1 to 120, got \"0\""},
         {{"--script"}, 2, "--script needs a value"},
         {{}, 2, "no frame pattern or project file given"},
+        {{"--help"}, 0, "usage: novamir-play"},
         {{"--script", "run.script", "none_%04d.png"}, 1, "no frame file matches none_%04d.png"},
         {{"--script", "run.script", "b_%d.tga"}, 1, "novamir-play: b_1.tga: holds"},
         {{"--script", "run.script", "GONE.CFG"}, 1, "GONE.CFG: the project file cannot be read"},
