@@ -1,5 +1,6 @@
 // Fuzz harness: the backdrop loader on the input, named .bmp, .pcx or .tga
-// after its first bytes as a user's file would be, painted into the frame.
+// after its first bytes as a user's file would be (a PNG or JPEG is told by
+// its content under any name), painted into the frame.
 #include "fuzz_support.h"
 #include "images/images.h" // Required for: load_backdrop
 

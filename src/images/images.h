@@ -10,7 +10,7 @@
 extern char image_path[80];
 extern BITMAP* object_image;
 extern PALETTE work_palette;
-extern int32_t backdrop_kind; // -1 unknown, 1 TGA, 2 BMP, 3 PCX
+extern int32_t backdrop_kind; // -1 unknown, 1 TGA, 2 BMP, 3 PCX, 4 PNG or JPEG
 // Where object_image was read from ("" when none is held) and the colour
 // conversion mode it was read under, so the same picture can be read again.
 extern char object_image_file[512];

@@ -1,6 +1,7 @@
 // Image file loading: the bitmap object's picture through the library, and
 // the frame backdrop through our own TGA and 8-bit BMP readers or, for PCX,
-// through the library into the surface map.
+// through the library into the surface map, or, for PNG and JPEG, through
+// the library's add-ons into a picture of its own.
 #include "images/images.h"
 #include "images/formats.h"        // Required for: FORMAT_PCX, ImageCheck, check_backdrop_bmp
 #include "platform/bytes.h"        // Required for: get_i16, get_i32, get_u16
@@ -12,6 +13,8 @@
 #include "store/surface.h"         // Required for: full_map, image_height, image_width
 #include "store/topology_format.h" // Required for: MAP_MAX_HEIGHT, MAP_MAX_WIDTH
 
+#include <jpgalleg.h> // Required for: load_jpg
+#include <loadpng.h>  // Required for: load_png
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +26,7 @@ int32_t backdrop_kind = -1;
 char object_image_file[512];
 int32_t object_image_conversion = 0;
 
-enum BackdropKind : int { KIND_UNKNOWN = -1, KIND_TGA = 1, KIND_BMP = 2, KIND_PCX = 3 };
+enum BackdropKind : int { KIND_UNKNOWN = -1, KIND_TGA = 1, KIND_BMP = 2, KIND_PCX = 3, KIND_PICTURE = 4 };
 
 constexpr int TGA_HEADER_SIZE = 18;
 constexpr int BMP_HEADER_SIZE = 54;   // file header 14 + information header 40
@@ -42,6 +45,9 @@ constexpr int DECODE_SETTINGS = 14;
 static FILE* bmp_stream = nullptr;
 // Set by load_map_image when the library could not load the picture.
 static bool map_image_failed = false;
+// A PNG or JPEG backdrop as the library decoded it, held while it is painted.
+static BITMAP* backdrop_picture = nullptr;
+static PALETTE backdrop_picture_palette;
 
 // Pictures read on every frame are read once and kept while their file stays
 // as it was: the path as looked up and the same identity on disk (device and
@@ -424,6 +430,39 @@ struct BackdropWindow {
     int columns, first_col, source_col; // columns painted, first frame column, first source column
 };
 
+// Decodes a PNG or JPEG into backdrop_picture at the file's own depth (the
+// conversion mode in force is left as it was), by its content whatever its
+// name says. 0, or 1 when it cannot.
+static int read_backdrop_picture(const char* real, ImageFormat format)
+{
+    const int conversion = get_color_conversion();
+    set_color_conversion(COLORCONV_NONE);
+    backdrop_picture = format == FORMAT_PNG ? load_png(real, backdrop_picture_palette)
+                                            : load_jpg(real, backdrop_picture_palette);
+    set_color_conversion(conversion);
+    return backdrop_picture ? 0 : 1;
+}
+
+// One row of backdrop_picture from column x as blue, green, red triples. A
+// colour-mapped picture takes its palette's 6-bit values times 4, as a PCX
+// backdrop does.
+static void picture_row(int row, int x, int columns, uint8_t* out)
+{
+    const int depth = bitmap_color_depth(backdrop_picture);
+    for (int k = 0; k < columns; k++) {
+        const int c = getpixel(backdrop_picture, x + k, row);
+        if (depth == 8) {
+            out[3 * k + 2] = (uint8_t)(backdrop_picture_palette[c].r * 4);
+            out[3 * k + 1] = (uint8_t)(backdrop_picture_palette[c].g * 4);
+            out[3 * k + 0] = (uint8_t)(backdrop_picture_palette[c].b * 4);
+        } else {
+            out[3 * k + 2] = (uint8_t)getr_depth(depth, c);
+            out[3 * k + 1] = (uint8_t)getg_depth(depth, c);
+            out[3 * k + 0] = (uint8_t)getb_depth(depth, c);
+        }
+    }
+}
+
 // Tells the kind from the first bytes and checks the whole file before a
 // pixel is painted, so that a refused file leaves the frame as it was.
 // Returns -1 when the rows can be painted, else load_backdrop's result.
@@ -465,6 +504,17 @@ static int identify_backdrop(const char* real, BackdropFile& b)
                 return refuse_backdrop("the file ends inside its identification field");
             }
         }
+    } else if (const ImageFormat picture = picture_format_by_signature(b.head, got); picture != FORMAT_UNKNOWN) {
+        fclose(b.f);
+        b.f = nullptr;
+        backdrop_kind = KIND_PICTURE;
+        if (check_library_image(real, picture, &check) != 0)
+            return refuse_backdrop(check.why);
+        if (read_backdrop_picture(real, picture) != 0)
+            return refuse_backdrop("the picture library could not decode it");
+        image_width = backdrop_picture->w;
+        image_height = backdrop_picture->h;
+        b.row_bytes = 3 * (int64_t)image_width;
     }
     if (backdrop_kind == KIND_UNKNOWN) {
         fclose(b.f);
@@ -510,7 +560,7 @@ static void paint_backdrop_row(const BackdropWindow& win, int y, const uint8_t* 
         // Nothing to plot on a preview: the row goes straight into the
         // frame buffer, whose pixels are blue, green, red bytes as a TGA's are.
         uint8_t* dst = frame_buffer->line[y] + 3 * (int64_t)win.first_col;
-        if (backdrop_kind == KIND_TGA) {
+        if (backdrop_kind == KIND_TGA || backdrop_kind == KIND_PICTURE) {
             memcpy(dst, src, 3 * (size_t)win.columns);
             return;
         }
@@ -522,7 +572,7 @@ static void paint_backdrop_row(const BackdropWindow& win, int y, const uint8_t* 
         }
         return;
     }
-    if (backdrop_kind == KIND_TGA) {
+    if (backdrop_kind == KIND_TGA || backdrop_kind == KIND_PICTURE) {
         for (int k = 0; k < win.columns; k++)
             store_backdrop_pixel(win.first_col + k, y, src[3 * k + 2], src[3 * k + 1], src[3 * k]);
     } else {
@@ -553,6 +603,10 @@ static int paint_backdrop_rows(const BackdropFile& b, const BackdropWindow& win,
             if (!surface_map || map_row >= MAP_MAX_HEIGHT)
                 break;
             src = surface_map->line[map_row] + win.source_col;
+        } else if (backdrop_kind == KIND_PICTURE) {
+            y = win.first_row + i;
+            picture_row(win.skip + i, win.source_col, win.columns, row);
+            src = row;
         } else {
             if (fread(row, 1, (size_t)b.row_bytes, b.f) != (size_t)b.row_bytes) {
                 result = 1;
@@ -571,6 +625,8 @@ static int paint_backdrop_rows(const BackdropFile& b, const BackdropWindow& win,
     return result;
 }
 
+static int paint_backdrop(BackdropFile& b);
+
 int load_backdrop(const char* name)
 {
     if (!name || !name[0])
@@ -586,15 +642,30 @@ int load_backdrop(const char* name)
     if (!b.f)
         return file_error_prompt(0, name);
     const int identified = identify_backdrop(real, b);
-    if (identified >= 0)
-        return identified;
-    // Held bytes passed the checks, which found every row there: a replay
-    // would only read them to paint nothing.
-    if (held_backdrop.in_use && replay_only) {
-        fclose(b.f);
-        return 0;
+    int result;
+    if (identified >= 0) {
+        result = identified;
+    } else if (held_backdrop.in_use && replay_only) {
+        // Held bytes passed the checks, which found every row there: a
+        // replay would only read them to paint nothing.
+        if (b.f)
+            fclose(b.f);
+        result = 0;
+    } else {
+        result = paint_backdrop(b);
+        if (result == 0 && !held_backdrop.in_use && known && (backdrop_kind == KIND_TGA || backdrop_kind == KIND_BMP))
+            hold_backdrop(real, file);
     }
+    if (backdrop_picture) {
+        destroy_bitmap(backdrop_picture);
+        backdrop_picture = nullptr;
+    }
+    return result;
+}
 
+// Paints the identified backdrop; load_backdrop's result.
+static int paint_backdrop(BackdropFile& b)
+{
     const int W = frame_width();
     const int H = frame_height();
     const int w = image_width;
@@ -618,7 +689,5 @@ int load_backdrop(const char* name)
         fclose(b.f);
     if (result != 0)
         return refuse_backdrop("the file ends before its last pixel row");
-    if (!held_backdrop.in_use && known && (backdrop_kind == KIND_TGA || backdrop_kind == KIND_BMP))
-        hold_backdrop(real, file);
     return result;
 }

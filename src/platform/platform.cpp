@@ -3,6 +3,8 @@
 
 #include <allegro.h>  // Required for: install_allegro, set_gfx_mode, _rgb_*_shift_24
 #include <dirent.h>   // Required for: opendir, readdir
+#include <jpgalleg.h> // Required for: jpgalleg_init
+#include <loadpng.h>  // Required for: register_png_file_type
 #include <strings.h>  // Required for: strcasecmp
 #include <sys/stat.h> // Required for: stat
 #include <ctime>      // Required for: clock_gettime
@@ -40,6 +42,18 @@ void fix_24bit_byte_order()
     _rgb_b_shift_24 = 0;
 }
 
+void register_picture_types()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    register_png_file_type();
+    jpgalleg_init();
+    // The add-on knows only ".jpg"; ".jpeg" is as common.
+    register_bitmap_file_type("jpeg", load_jpg, save_jpg);
+    registered = true;
+}
+
 int init_headless()
 {
     if (!system_driver) {
@@ -48,6 +62,7 @@ int init_headless()
     }
     platform_headless = true;
     fix_24bit_byte_order();
+    register_picture_types();
     return 0;
 }
 

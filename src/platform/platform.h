@@ -9,8 +9,14 @@
 [[noreturn]] void critical_error(const char* fmt, ...);
 
 // Brings Allegro up without a display (memory bitmaps, image files, palettes
-// only) and fixes the 24-bit byte order. Returns 0, or -1 on failure.
+// only), fixes the 24-bit byte order and registers the picture types.
+// Returns 0, or -1 on failure.
 int init_headless();
+
+// Lets load_bitmap read .png (the library's loadpng add-on) and .jpg/.jpeg
+// (jpgalleg) beside its own TGA, BMP, PCX and LBM. Call once Allegro is up;
+// a second call does nothing.
+void register_picture_types();
 
 // Makes 24-bit bitmaps store blue, green, red bytes (red in the high byte),
 // whatever the screen depth. Call before creating 24-bit bitmaps.

@@ -11,7 +11,7 @@
 
 #include "images/images.h"     // Required for: save_view
 #include "planets/planets.h"   // Required for: init_planet_data, select_planet_map
-#include "platform/platform.h" // Required for: init_headless, platform_fullscreen
+#include "platform/platform.h" // Required for: init_headless, platform_fullscreen, register_picture_types
 #include "store/canvas.h"      // Required for: frame_buffer, present_preview, preview_colours
 #include "store/prompt.h"      // Required for: ask_yes_no, prompt_log, tell_user
 #include "store/records.h"     // Required for: clear_objects
@@ -228,6 +228,7 @@ int novamir_main(int argc, char** argv)
     } else if (allegro_init() != 0) {
         critical_error("Unable to set graphics mode: %s", no_display_reason());
     }
+    register_picture_types();
     set_window_title("NOVAMIR");
     set_color_depth(o.depth);
     set_mode(o);

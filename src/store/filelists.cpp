@@ -75,7 +75,8 @@ int scan_projects()
 int scan_images()
 {
     image_file_count = 0;
-    static const char* const patterns[3] = {"*.TGA", "*.BMP", "*.PCX"};
+    // The library's own three first, then the pictures its add-ons read.
+    static const char* const patterns[6] = {"*.TGA", "*.BMP", "*.PCX", "*.PNG", "*.JPG", "*.JPEG"};
     for (const char* p : patterns) {
         // The pattern is BITMAP PATH joined to it exactly as the loader joins
         // it to a name: "imgs/" searches the folder imgs, "imgs" searches the

@@ -165,6 +165,30 @@ std::string write_sound_pcx(const char* name)
     return name;
 }
 
+// Where the first segment with the given marker starts in a JPEG (its FF).
+size_t jpeg_segment(const std::vector<uint8_t>& b, int marker)
+{
+    for (size_t i = 2; i + 3 < b.size(); i += 2 + (b[i + 2] << 8 | b[i + 3]))
+        if (b[i + 1] == marker)
+            return i;
+    return 0;
+}
+
+// A 24-bit picture of tga_px through the library's writer of the name's
+// extension (PNG or JPEG through the add-ons); its bytes.
+std::vector<uint8_t> picture_file(const char* name, int w, int h)
+{
+    BITMAP* pic = create_bitmap_ex(24, w, h);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            const Rgb p = tga_px(x, y);
+            putpixel(pic, x, y, makecol24(p.r, p.g, p.b));
+        }
+    save_bitmap(name, pic, nullptr);
+    destroy_bitmap(pic);
+    return read_file_bytes(name);
+}
+
 class ImageTest : public ::testing::Test {
 protected:
     ScratchDir dir;
@@ -239,6 +263,37 @@ TEST_F(Backdrop_readers, orientation_centring_and_cropping)
         for (const auto& p : c.probes)
             EXPECT_EQ(pixel(p.first[0], p.first[1]), p.second) << c.what << " at " << p.first[0] << "," << p.first[1];
     }
+}
+
+// PNG and JPEG are told by their first bytes whatever the name, decoded by
+// the add-ons and painted as a TGA is; the conversion mode is left alone.
+TEST_F(Backdrop_readers, png_and_jpeg_paint_as_a_tga_does)
+{
+    const auto png = picture_file("PIC.PNG", 1000, 700);
+    write_file_bytes("PNG.TGA", png);
+    const int conversion = get_color_conversion();
+    for (const char* name : {"PIC.PNG", "PNG.TGA"}) {
+        clear_to_color(frame_buffer, 0);
+        ASSERT_EQ(load_backdrop(name), 0) << name;
+        EXPECT_EQ(backdrop_kind, 4);
+        for (auto p : {std::array<int, 2>{0, 0}, {639, 0}, {0, 479}, {333, 222}})
+            EXPECT_EQ(pixel(p[0], p[1]), tga_px(p[0] + 180, p[1] + 110)) << name << " at " << p[0] << "," << p[1];
+    }
+    EXPECT_EQ(get_color_conversion(), conversion);
+    picture_file("PIC.JPG", 4, 3);
+    clear_to_color(frame_buffer, 0);
+    ASSERT_EQ(load_backdrop("PIC.JPG"), 0);
+    const Rgb got = pixel(318, 238), want = tga_px(0, 0);
+    EXPECT_NEAR(got.r, want.r, 24);
+    EXPECT_NEAR(got.g, want.g, 24);
+    EXPECT_NEAR(got.b, want.b, 24);
+    EXPECT_EQ(pixel(317, 238), black);
+    // A broken one is refused by name before the library reads it.
+    auto cut = png;
+    cut.resize(cut.size() / 2);
+    write_file_bytes("CUT.PNG", cut);
+    EXPECT_EQ(load_backdrop("CUT.PNG"), 1);
+    EXPECT_TRUE(logged("CUT.PNG: Image loading error!") && logged("runs past the end of the file"));
 }
 
 TEST_F(Backdrop_readers, pcx_goes_through_the_surface_map)
@@ -533,6 +588,25 @@ TEST_F(Object_image, sound_files_of_every_kind_load)
     write_sound_pcx("S.PCX");
     ASSERT_EQ(load_object_image("S.PCX"), 0);
     EXPECT_EQ(getpixel(object_image, 299, 19), (299 + 19) & 255);
+    // A PNG holds the same pixels as the same picture saved as TGA; a JPEG
+    // (either spelling) loads at its size.
+    write_file_bytes("SAME.TGA", make_tga(40, 6));
+    ASSERT_EQ(load_object_image("SAME.TGA"), 0);
+    BITMAP* tga = create_bitmap_ex(24, 40, 6);
+    blit(object_image, tga, 0, 0, 0, 0, 40, 6);
+    picture_file("SAME.PNG", 40, 6);
+    ASSERT_EQ(load_object_image("SAME.PNG"), 0);
+    ASSERT_EQ(bitmap_color_depth(object_image), 24);
+    for (int y = 0; y < 6; y++)
+        EXPECT_EQ(memcmp(object_image->line[y], tga->line[y], 3 * 40), 0) << "row " << y;
+    destroy_bitmap(tga);
+    for (const char* name : {"S.JPG", "S.JPEG"}) {
+        picture_file("S.JPG", 33, 7);
+        if (strcmp(name, "S.JPEG") == 0)
+            std::filesystem::rename("S.JPG", name);
+        EXPECT_EQ(load_object_image(name), 0) << name;
+        EXPECT_EQ(std::make_tuple(image_width, image_height), std::make_tuple(33, 7)) << name;
+    }
 }
 
 // One table per reader: a sound file with one change (a cut, a field, a
@@ -549,6 +623,8 @@ TEST_F(Object_image, broken_files_are_refused_before_the_library_reads_them)
     const auto pcx = read_file_bytes(write_sound_pcx("SOUND.PCX"));
     const auto pbm = lbm_file(true, 8, 30, 4), ilbm = lbm_file(false, 4, 21, 4);
     const size_t pbm_body = pbm.size() - 4 * 31, ilbm_body = ilbm.size() - 4 * 4 * 5;
+    const auto png = picture_file("SOUND.PNG", 40, 6), jpg = picture_file("SOUND.JPG", 40, 6);
+    const size_t sof = jpeg_segment(jpg, 0xc0), dht = jpeg_segment(jpg, 0xc4), sos = jpeg_segment(jpg, 0xda);
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -582,6 +658,21 @@ TEST_F(Object_image, broken_files_are_refused_before_the_library_reads_them)
         {"ODD.LBM", set(set(pbm, 21, 29), 25, 29), "odd width 29"},
         {"EDGE.LBM", set(ilbm, ilbm_body + 3, 0xff), "row 0 sets pixels past its right edge"},
         {"CMAP.LBM", set(ilbm, 46, 3), "a colour map of 816 bytes"},
+        // PNG: signature, IHDR at 8 (data from 16), chunks after it
+        {"SIG.PNG", set(png, 1, 'Q'), "it does not start with the PNG signature"},
+        {"WIDE.PNG", set(png, 17, 1), "65576 x 6 pixels"},
+        {"DEPTH.PNG", set(png, 24, 3), "3 bits per sample with colour type 2"},
+        {"CHUNK.PNG", set(png, 33, 0x7f), "runs past the end of the file"},
+        {"CUT.PNG", cut(png, png.size() - 12), "the file ends before its IEND chunk"},
+        // JPEG: the frame header, a Huffman table, a scan, the end
+        {"SOI.JPG", set(jpg, 1, 0xd9), "does not start with the JPEG start marker"},
+        {"ZERO.JPG", set(set(jpg, sof + 5, 0), sof + 6, 0), "40 x 0 pixels"},
+        {"PREC.JPG", set(jpg, sof + 4, 12), "samples of 12 bits"},
+        {"PROG.JPG", set(jpg, sof + 1, 0xc2), "a progressive JPEG cannot be read"},
+        {"TABLE.JPG", set(jpg, dht + 4, 0x05), "Huffman table numbered 5"},
+        {"SCAN.JPG", set(jpg, sos + 6, 0x33), "not both defined"},
+        {"LEN.JPG", set(jpg, dht + 2, 0xff), "runs past the end of the file"},
+        {"CUT.JPG", cut(jpg, jpg.size() - 2), "the file ends before its end marker"},
     };
     write_file_bytes("SHIP.TGA", tga);
     ASSERT_EQ(load_object_image("SHIP.TGA"), 0);

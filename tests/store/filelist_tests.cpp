@@ -59,6 +59,16 @@ TEST_F(File_lists, images_tga_then_bmp_then_pcx_and_one_more_per_pattern_when_fu
     EXPECT_EQ(image_pane_lines(lines, 2, 6, 8), 2);
     EXPECT_STREQ(lines[0], "Image files and bitmaps (50 on file) Page 7/7 ");
     EXPECT_STREQ(lines[3], "49  C1.PCX");
+    // The pictures of the add-ons follow, the same way; a full list stays full.
+    for (const char* name : {"P.png", "J.JPG", "E.jpeg"})
+        touch(name);
+    EXPECT_EQ(scan_images(), MAX_IMAGE_FILES);
+    for (int i = 0; i < 50; i++)
+        std::filesystem::remove("T" + std::to_string(100 + i) + ".TGA");
+    EXPECT_EQ(scan_images(), 6);
+    EXPECT_STREQ(image_files[3], "P.png");
+    EXPECT_STREQ(image_files[4], "J.JPG");
+    EXPECT_STREQ(image_files[5], "E.jpeg");
 }
 
 TEST_F(File_lists, the_bitmap_path_counts_only_with_path_enable)
