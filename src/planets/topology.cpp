@@ -2,11 +2,15 @@
 // the loads of one record into the surface map, and the picker list pages.
 #include "planets/planets.h"
 
+#include <sys/stat.h> // Required for: fstat
+
 #include <allegro.h> // Required for: BITMAP line table, PALETTE
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <new>     // Required for: placement new
+#include <utility> // Required for: std::forward
 #include <vector>
 
 #include "platform/bytes.h"        // Required for: get_i16, get_i32
@@ -27,8 +31,20 @@ int32_t topology_loaded = 0;
 // File-private state: the whole topology file as read at start-up. Every
 // record is checked against these bytes, so a load can never run past them,
 // and a frame needs no file access.
+// Memory for the file's bytes, read over at once: left uninitialised rather
+// than cleared first (megabytes that every batch worker reads at start).
+template <class T> struct ReadBuffer : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = ReadBuffer<U>;
+    };
+    ReadBuffer() = default;
+    template <class U> ReadBuffer(const ReadBuffer<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new ((void*)p) U; }
+    template <class U, class... A> void construct(U* p, A&&... a) { ::new ((void*)p) U(std::forward<A>(a)...); }
+};
+
 static struct {
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t, ReadBuffer<uint8_t>> bytes;
     uint8_t record_ok[MAX_TOPOLOGY_RECORDS]; // 1 when the record may be loaded
 } topo;
 
@@ -48,7 +64,7 @@ static void put_line(char* line, const char* fmt, ...)
 // with_palette asks for the 768 palette bytes after the rows as well.
 static bool check_record_data(int k, bool with_palette, char* why, size_t n)
 {
-    const std::vector<uint8_t>& b = topo.bytes;
+    const auto& b = topo.bytes;
     int64_t off = topology.offsets[k];
     if (off < 0) {
         snprintf(why, n, "its offset %lld is negative", (long long)off);
@@ -149,7 +165,7 @@ static void load_raw_map(int k)
 // the file cannot serve at all.
 static bool parse_index(char* why, size_t n, std::vector<std::string>& notes)
 {
-    const std::vector<uint8_t>& b = topo.bytes;
+    const auto& b = topo.bytes;
     if (b.size() < TOPO_HEADER_BYTES) {
         snprintf(why, n, "%d bytes, shorter than its %d-byte header", (int)b.size(), TOPO_HEADER_BYTES);
         return false;
@@ -271,6 +287,14 @@ int read_topology_index()
     FILE* f = open_data_file(topology_file_name, "rb");
     if (!f)
         return 0;
+    // Read straight into memory of the file's size (it is megabytes, and
+    // every worker of a batch run starts by reading it); a file that grows
+    // meanwhile is read to its end all the same.
+    struct stat st;
+    if (fstat(fileno(f), &st) == 0 && st.st_size > 0 && st.st_size < ((off_t)1 << 31)) {
+        topo.bytes.resize((size_t)st.st_size);
+        topo.bytes.resize(fread(topo.bytes.data(), 1, topo.bytes.size(), f));
+    }
     uint8_t chunk[65536];
     size_t got;
     while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
