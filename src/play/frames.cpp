@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "render/render.h" // Required for: frame_names, tga_name, bmp_name
+#include "render/render.h" // Required for: check_output_pattern, frame_names, tga_name, bmp_name
 #include "store/canvas.h"  // Required for: apply_parameters
 #include "store/records.h" // Required for: clear_objects
 #include "store/store.h"   // Required for: F_SAVE_TGA, I_END_FRAME, I_START_FRAME, I_THIS_FRAME, reset_store
@@ -28,29 +28,9 @@ static int fail(char* why, size_t why_size, const char* fmt, const char* a, cons
 
 int check_frame_pattern(const char* pattern, char* why, size_t why_size)
 {
-    int fields = 0;
-    for (const char* p = pattern; *p; p++) {
-        if (*p != '%')
-            continue;
-        if (p[1] == '%') {
-            p++;
-            continue;
-        }
-        // An optional zero flag and a width of one or two digits, then d.
-        const char* q = p + 1;
-        if (*q == '0')
-            q++;
-        for (int digits = 0; *q >= '0' && *q <= '9' && digits < 2; digits++)
-            q++;
-        if (*q != 'd')
-            return fail(why, why_size, "%s: \"%%\" must start a frame number such as %%04d or %%d", pattern);
-        if (strchr(q, '/'))
-            return fail(why, why_size, "%s: the frame number must be in the file name, not in a folder", pattern);
-        fields++;
-        p = q;
-    }
-    if (fields != 1)
-        return fail(why, why_size, "%s: a pattern holds one frame number such as %%04d", pattern);
+    // The patterns the batch renderer writes are the ones played.
+    if (const char* problem = check_output_pattern(pattern))
+        return fail(why, why_size, "%s: %s", pattern, problem);
     return 0;
 }
 

@@ -53,13 +53,18 @@ const char* check_output_pattern(const char* pattern)
             c++;
             continue;
         }
+        // An optional zero flag and a width of one or two digits, then d.
         c++;
-        while (*c && strchr("0-+ #", *c))
+        if (*c == '0')
             c++;
-        while (*c >= '0' && *c <= '9')
+        for (int digits = 0; *c >= '0' && *c <= '9' && digits < 2; digits++)
             c++;
         if (*c != 'd')
-            return "only %d (with flags and a width, e.g. %04d) and %% may follow a percent sign";
+            return "a \"%\" must start a frame number such as %04d or %d (a percent sign is written %%)";
+        // Frames of one run lie in one folder, where a resumed run and the
+        // flipbook find them.
+        if (strchr(c, '/'))
+            return "the frame number must be in the file name, not in a folder";
         numbers++;
     }
     if (numbers != 1)
