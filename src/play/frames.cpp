@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "render/render.h" // Required for: check_output_pattern, frame_names, tga_name, bmp_name
+#include "render/render.h" // Required for: check_frame_number, frame_names, tga_name, bmp_name
 #include "store/canvas.h"  // Required for: apply_parameters
 #include "store/records.h" // Required for: clear_objects
 #include "store/store.h"   // Required for: F_SAVE_TGA, I_END_FRAME, I_START_FRAME, I_THIS_FRAME, reset_store
@@ -28,8 +28,8 @@ static int fail(char* why, size_t why_size, const char* fmt, const char* a, cons
 
 int check_frame_pattern(const char* pattern, char* why, size_t why_size)
 {
-    // The patterns the batch renderer writes are the ones played.
-    if (const char* problem = check_output_pattern(pattern))
+    // Numbered as the batch renderer numbers its files; any picture type.
+    if (const char* problem = check_frame_number(pattern))
         return fail(why, why_size, "%s: %s", pattern, problem);
     return 0;
 }

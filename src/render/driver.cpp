@@ -43,7 +43,7 @@ void frame_names()
     }
 }
 
-const char* check_output_pattern(const char* pattern)
+const char* check_frame_number(const char* pattern)
 {
     int numbers = 0;
     for (const char* c = pattern; *c; c++) {
@@ -71,6 +71,13 @@ const char* check_output_pattern(const char* pattern)
         return "it needs exactly one frame number, e.g. shot_%04d.png";
     if (strlen(pattern) > 400)
         return "it is longer than 400 characters";
+    return nullptr;
+}
+
+const char* check_output_pattern(const char* pattern)
+{
+    if (const char* problem = check_frame_number(pattern))
+        return problem;
     const char* dot = strrchr(pattern, '.');
     if (!dot || strchr(dot, '/') || (strcasecmp(dot, ".tga") && strcasecmp(dot, ".bmp") && strcasecmp(dot, ".png")))
         return "its extension must be .tga, .bmp or .png";

@@ -21,9 +21,11 @@ extern char output_name[512];
 // The files generate_frame writes for the current frame (after
 // frame_names()); returns how many (0 to 2).
 int frame_file_names(const char* names[2]);
-// Checks a pattern for output_pattern: one frame number in the file name
+// Checks a printf pattern of frame files: one frame number in the file name
 // (%d, or %0Nd / %Nd with a width of one or two digits), %% for a percent
-// sign, and an extension .tga, .bmp or .png. Null when it serves, else why not.
+// sign. Null when it serves, else why not.
+const char* check_frame_number(const char* pattern);
+// The same for output_pattern, which also needs an extension .tga, .bmp or .png.
 const char* check_output_pattern(const char* pattern);
 
 // One frame at current_frame(): 0, 27 when abandoned, or the last writer's result.
