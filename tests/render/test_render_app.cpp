@@ -11,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,15 @@ namespace {
 
 const std::string renderer = std::string(NOVAMIR_BIN_DIR) + "/novamir-render";
 using Frames = std::map<std::string, std::vector<uint8_t>>;
+
+// A frame under the project's names: three digits, then .tga or .bmp.
+bool is_frame_name(const std::string& name)
+{
+    const size_t n = name.size();
+    if (n < 7 || (name.compare(n - 4, 4, ".tga") && name.compare(n - 4, 4, ".bmp")))
+        return false;
+    return std::all_of(name.end() - 7, name.end() - 4, [](char c) { return c >= '0' && c <= '9'; });
+}
 
 class Render_app : public ::testing::Test {
 protected:
@@ -81,7 +89,7 @@ protected:
             *text = out;
         Frames frames;
         for (const auto& e : std::filesystem::directory_iterator(sub))
-            if (std::regex_match(e.path().filename().string(), std::regex(".*[0-9]{3}\\.(tga|bmp)")))
+            if (is_frame_name(e.path().filename().string()))
                 frames[e.path().filename().string()] = read_file_bytes(e.path().string());
         return frames;
     }
