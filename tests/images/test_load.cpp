@@ -1,6 +1,9 @@
 // Image files: backdrop readers, frame-numbered names, the object image loader, frame writers, samples.
 #include <allegro.h>
 #include <gtest/gtest.h>
+
+#include <cstdio> // Required for: FILE (jpeglib.h needs it first)
+#include <jpeglib.h> // Required for: jpeg_compress_struct
 #include <fcntl.h>    // Required for: AT_FDCWD
 #include <sys/stat.h> // Required for: mkdir, utimensat
 #include <unistd.h>   // Required for: symlink, usleep
@@ -187,6 +190,35 @@ std::vector<uint8_t> picture_file(const char* name, int w, int h)
     save_bitmap(name, pic, nullptr);
     destroy_bitmap(pic);
     return read_file_bytes(name);
+}
+
+// A baseline JPEG of tga_px written by libjpeg, with a restart marker every
+// `restart` MCUs (0: none).
+void write_jpeg(const char* name, int w, int h, int restart)
+{
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    FILE* f = fopen(name, "wb");
+    jpeg_stdio_dest(&c, f);
+    c.image_width = (JDIMENSION)w, c.image_height = (JDIMENSION)h;
+    c.input_components = 3, c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    c.restart_interval = (unsigned)restart;
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(3 * (size_t)w);
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            const Rgb p = tga_px(x, y);
+            row[3 * x] = (uint8_t)p.r, row[3 * x + 1] = (uint8_t)p.g, row[3 * x + 2] = (uint8_t)p.b;
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    fclose(f);
 }
 
 class ImageTest : public ::testing::Test {
@@ -607,6 +639,19 @@ TEST_F(Object_image, sound_files_of_every_kind_load)
         EXPECT_EQ(load_object_image(name), 0) << name;
         EXPECT_EQ(std::make_tuple(image_width, image_height), std::make_tuple(33, 7)) << name;
     }
+    // Restart markers (every MCU, or every row of MCUs) change how a scan is
+    // coded, not what it decodes to: same pixels as without them.
+    std::vector<std::vector<uint8_t>> decoded;
+    for (int restart : {0, 1, 3}) {
+        const std::string name = "R" + std::to_string(restart) + ".JPG";
+        write_jpeg(name.c_str(), 33, 17, restart);
+        ASSERT_EQ(load_object_image(name.c_str()), 0) << name;
+        std::vector<uint8_t> pixels;
+        for (int y = 0; y < 17; y++)
+            pixels.insert(pixels.end(), object_image->line[y], object_image->line[y] + 3 * 33);
+        decoded.push_back(pixels);
+    }
+    EXPECT_TRUE(decoded[1] == decoded[0] && decoded[2] == decoded[0]);
 }
 
 // One table per reader: a sound file with one change (a cut, a field, a
