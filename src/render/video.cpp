@@ -199,7 +199,8 @@ int video_send_picture(const char* path)
     const int conversion = get_color_conversion();
     PALETTE saved, pal;
     memcpy(saved, work_palette, sizeof saved);
-    set_color_conversion(COLORCONV_TOTAL);
+    // Read at the file's own depth; a 256-colour frame goes through its palette.
+    set_color_conversion(COLORCONV_NONE);
     BITMAP* image = load_bitmap(path, pal);
     int result = -1;
     if (image && image->w == video.width && image->h == video.height) {
