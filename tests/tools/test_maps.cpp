@@ -69,6 +69,9 @@ TEST(Maps_tool, commands_and_refusals)
         GTEST_SKIP() << "the data files are not built";
     write_solid_png("pic.png", 30, 20, 10, 200, 30);
     write_file_bytes("short.top", std::vector<uint8_t>(100, 0));
+    std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 24, 0}; // 3x2, 24 bits
+    tga.resize(18 + 3 * 6, 90);
+    write_file_bytes("pic.tga", tga);
     struct Row {
         const char* args;
         int status;
@@ -94,6 +97,7 @@ TEST(Maps_tool, commands_and_refusals)
         {"add X pic.png --kind ring-face --at 3", 1, "rings go after the planets, records 17 to 20"},
         {"-f short.top list", 1, "short.top: the file is shorter than its header"},
         {"extract 5 jupiter.png", 0, ""},
+        {"-o other.top add SKY pic.tga --kind ring-strip", 0, "other.top: added SKY as record 20 (ring-strip)"},
     };
     const std::vector<uint8_t> before = read_file_bytes("novamir1.top");
     for (const Row& r : rows) {

@@ -95,6 +95,8 @@ bool parse_topology(const std::vector<uint8_t>& bytes, TopoFile& file, std::stri
         r.zero_index = e[TOPO_ENTRY_ZERO_INDEX_AT];
         r.dark_index = e[TOPO_ENTRY_DARK_INDEX_AT];
         int w = get_i16(b + TOPO_WIDTHS_AT + 2 * i), h = get_i16(b + TOPO_HEIGHTS_AT + 2 * i);
+        // Without a trailer the program takes a map wider than 256 as a full
+        // one when it loads it; the flag written with the trailer says the same.
         r.full_flag = file.trailer ? (flags[i] ? 1 : 0) : (w > h ? 1 : 0);
         std::string who = "record " + std::to_string(i) + " (" + r.name + ")";
         int64_t offset = get_i32(b + TOPO_OFFSETS_AT + 4 * i);
@@ -121,6 +123,8 @@ bool parse_topology(const std::vector<uint8_t>& bytes, TopoFile& file, std::stri
                 return false;
             }
             const uint8_t* d = b + offset + TOPO_DATA_HEADER_BYTES;
+            if (!file.trailer)
+                r.full_flag = L > 256 ? 1 : 0;
             r.image.width = L;
             r.image.height = R;
             r.image.pixels.assign(d, d + rows);
@@ -175,6 +179,11 @@ bool read_any_picture(const std::string& path, RgbImage& out, std::string& error
         return false;
     }
     int w = 0, h = 0, channels = 0;
+    if (stbi_info_from_file(f, &w, &h, &channels) && (w > 16384 || h > 16384)) {
+        fclose(f);
+        error = "larger than 16384 pixels a side"; // as for JPEG and PNG
+        return false;
+    }
     uint8_t* p = stbi_load_from_file(f, &w, &h, &channels, 3);
     fclose(f);
     if (!p) {
@@ -341,7 +350,8 @@ bool replace_record(TopoFile& file, int n, const RgbImage& picture, std::string&
         return false;
     }
     bool ring = r.map_type > 13;
-    RgbImage sized = resample_map(picture, r.image.width, r.image.height, r.full_flag && !ring);
+    bool wraps = r.map_type == 14 || (!ring && r.full_flag); // strips and full maps go all the way round
+    RgbImage sized = resample_map(picture, r.image.width, r.image.height, wraps);
     std::vector<uint8_t> old_palette = r.image.palette;
     if (topology_type_is_raw(r.map_type)) {
         if (r.palette_source == 0) {

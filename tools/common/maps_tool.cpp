@@ -196,7 +196,7 @@ int maps_tool(int argc, char** argv)
             if (name.empty() || name.size() > TOPOLOGY_NAME_LEN - 1)
                 return fail(in_path, "a record's name is 1 to 11 characters; \"" + name + "\" is not");
             const MapKindRow& k = map_kinds[kind];
-            RgbImage sized = resample_map(picture, k.width, k.height, kind == KIND_FULL);
+            RgbImage sized = resample_map(picture, k.width, k.height, kind == KIND_FULL || kind == KIND_RING_STRIP);
             if (!insert_record(file, at, record_of_kind(name, kind, sized), k.ring, error))
                 return fail(in_path, error);
             said = "added " + name + " as record " + std::to_string(at) + " (" + k.name + ")";
