@@ -1,105 +1,90 @@
-// build_topology: makes the topology file novamir1.top from the planet maps
-// of Debian's openuniverse-common and xplanet-images and the ring profile
-// rings.jpg, falling back to procedural maps for any file that is missing.
-//   build_topology OUT.top OPENUNIVERSE_TEXTURE_DIR XPLANET_IMAGE_DIR
+// build_topology: makes the topology file novamir1.top from the list of
+// records in data/maps.tsv: planet maps of Debian's openuniverse-common and
+// xplanet-images (a procedural map for any file that is missing), half maps
+// cut from them, and ring images made from the ring profile rings.jpg.
+//   build_topology OUT.top MAPS.tsv OPENUNIVERSE_TEXTURE_DIR XPLANET_IMAGE_DIR
 #include <cmath>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib> // Required for: atoi
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "maps.h"
 #include "platform/angles.h"      // Required for: PI_EXACT
 #include "platform/atomic_file.h" // Required for: write_bytes_atomically
-#include "toolkit.h"
 
-using nmk::IndexedImage;
 using nmk::RgbImage;
 using nmk::TopoRecord;
 
 static const int FULL_W = 512, FULL_H = 256, HALF_W = 256;
-
-// Record numbering: the planet maps come first, then the ring images; every
-// record is below record_limit so the ring table reaches the rings unchanged.
-enum Generator { GEN_MOON, GEN_GIANT, GEN_EARTH };
-
-struct PlanetSource {
-    const char* name; // at most 11 characters
-    int dir;          // 0 openuniverse textures, 1 xplanet images
-    const char* file;
-    int map_type;     // 2 or 4: rows with their own palette
-    Generator fallback;
-    uint8_t a[3], b[3]; // fallback colours (tint, or light and dark bands)
-};
-
-static const PlanetSource planets[] = {
-    {"MERCURY", 0, "mercury.jpg", 2, GEN_MOON, {190, 175, 160}, {0, 0, 0}},
-    {"VENUS", 0, "venus.jpg", 2, GEN_GIANT, {240, 225, 180}, {200, 170, 110}},
-    {"MOON", 0, "moon.jpg", 2, GEN_MOON, {200, 200, 200}, {0, 0, 0}},
-    {"EARTH", 1, "earth.jpg", 2, GEN_EARTH, {0, 0, 0}, {0, 0, 0}},
-    {"MARS", 0, "mars.jpg", 2, GEN_MOON, {220, 130, 80}, {0, 0, 0}},
-    {"JUPITER", 0, "jupiter.jpg", 4, GEN_GIANT, {235, 220, 190}, {170, 120, 80}},
-    {"SATURN", 0, "saturn.jpg", 4, GEN_GIANT, {235, 215, 150}, {190, 160, 100}},
-    {"URANUS", 0, "uranus.jpg", 4, GEN_GIANT, {175, 215, 220}, {150, 195, 205}},
-    {"NEPTUNE", 0, "neptune.jpg", 4, GEN_GIANT, {100, 140, 240}, {60, 90, 200}},
-    {"IO", 0, "io.jpg", 2, GEN_MOON, {230, 210, 110}, {0, 0, 0}},
-    {"EUROPA", 0, "europa.jpg", 2, GEN_MOON, {225, 210, 190}, {0, 0, 0}},
-    {"GANYMEDE", 0, "ganymede.jpg", 2, GEN_MOON, {170, 150, 130}, {0, 0, 0}},
-    {"CALLISTO", 0, "callisto.jpg", 2, GEN_MOON, {140, 130, 110}, {0, 0, 0}},
-    {"TITAN", 0, "titan.jpg", 2, GEN_GIANT, {240, 140, 40}, {230, 120, 30}},
-};
-static const int PLANET_MAPS = sizeof planets / sizeof planets[0];
-
-// Half maps: 180 degrees of a full map, sharing its palette (raw rows).
-struct HalfSource {
-    const char* name;
-    int full;     // record whose map and palette it takes
-    int centre;   // map column (of 512) at the middle of the face
-    int map_type; // 1 or 3
-};
-static const HalfSource halves[] = {
-    {"MOON NEAR", 2, 256, 1},   // the face the Moon turns to Earth
-    {"MARS SYRTIS", 4, 356, 3}, // Syrtis Major in the middle
-    {"JUPITER GRS", 5, 388, 1}, // the Great Red Spot in the middle
-};
-static const int HALF_MAPS = sizeof halves / sizeof halves[0];
-
-// Zero and dark indices of every planet record: the quantiser leaves entry 0
-// black and unused, so the zero colour is that entry itself, and entry 255 is
-// a reserved dark grey for the night side of half maps.
-static const int ZERO_INDEX = 0, DARK_INDEX = 255;
 
 // Saturn's rings, from the planet's centre, in planet radii: the C ring's
 // inner edge at 1.24 and the A ring's outer edge at 2.27, the ratio of the
 // radial profile's two ends.
 static const double RING_INNER_SHARE = 1.24 / 2.27;
 
-static std::string dirs[2];
+// Where the sources' folder names in maps.tsv point: the command line's.
+static std::string openuniverse_dir, xplanet_dir;
 
-static bool load_source(int dir, const char* file, RgbImage& out)
+static bool load_source(const std::string& source, RgbImage& out)
 {
-    std::string path = dirs[dir] + "/" + file, error;
+    std::string path, error;
+    if (source.rfind("openuniverse/", 0) == 0)
+        path = openuniverse_dir + source.substr(12);
+    else if (source.rfind("xplanet/", 0) == 0)
+        path = xplanet_dir + source.substr(7);
+    else
+        path = source;
     if (nmk::load_picture(path, out, error))
         return true;
     fprintf(stderr, "build_topology: %s: %s; using a procedural map instead\n", path.c_str(), error.c_str());
     return false;
 }
 
-static RgbImage planet_map(int i)
+// "R,G,B" into three bytes; false when it is not that.
+static bool colour_of(const std::string& text, uint8_t out[3])
 {
-    const PlanetSource& s = planets[i];
-    RgbImage picture;
-    if (load_source(s.dir, s.file, picture))
-        return nmk::resample(picture, FULL_W, FULL_H);
-    uint32_t seed = 1000u + (uint32_t)i;
-    switch (s.fallback) {
-    case GEN_GIANT:
-        return nmk::banded_giant(seed, FULL_W, FULL_H, s.a, s.b);
-    case GEN_EARTH:
-        return nmk::continents(seed, FULL_W, FULL_H);
-    default:
-        return nmk::cratered_moon(seed, FULL_W, FULL_H, s.a);
+    int c[3];
+    char tail;
+    if (sscanf(text.c_str(), "%d,%d,%d%c", &c[0], &c[1], &c[2], &tail) != 3)
+        return false;
+    for (int k = 0; k < 3; k++) {
+        if (c[k] < 0 || c[k] > 255)
+            return false;
+        out[k] = (uint8_t)c[k];
     }
+    return true;
+}
+
+// A full map: the source picture at 512x256, else the seeded procedural map
+// the fallback column names. seed_index counts the full maps from 0.
+static bool full_map(const std::string& source, const std::string& fallback, int seed_index, RgbImage& out)
+{
+    RgbImage picture;
+    if (load_source(source, picture)) {
+        out = nmk::resample_map(picture, FULL_W, FULL_H, true);
+        return true;
+    }
+    std::istringstream words(fallback);
+    std::string how, a_text, b_text;
+    words >> how >> a_text >> b_text;
+    uint8_t a[3] = {0, 0, 0}, b[3] = {0, 0, 0};
+    if ((!a_text.empty() && !colour_of(a_text, a)) || (!b_text.empty() && !colour_of(b_text, b)))
+        return false;
+    uint32_t seed = 1000u + (uint32_t)seed_index;
+    if (how == "giant")
+        out = nmk::banded_giant(seed, FULL_W, FULL_H, a, b);
+    else if (how == "earth")
+        out = nmk::continents(seed, FULL_W, FULL_H);
+    else if (how == "moon")
+        out = nmk::cratered_moon(seed, FULL_W, FULL_H, a);
+    else
+        return false;
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -111,7 +96,7 @@ static std::vector<double> saturn_profile(int rows)
 {
     RgbImage picture;
     std::vector<double> column;
-    if (load_source(0, "rings.jpg", picture)) {
+    if (load_source("openuniverse/rings.jpg", picture)) {
         // rings.jpg runs from the inner edge (left) to the outer edge (right);
         // its rows repeat the same profile, so they are averaged.
         for (int x = 0; x < picture.width; x++) {
@@ -169,22 +154,9 @@ static double azimuth_variation(double angle, double radius_share)
     return v;
 }
 
-// Sets every pixel outside the ring to entry 0, which the quantiser keeps
-// black, so the sky shows through the gaps.
-static IndexedImage quantise_ring(const RgbImage& im)
-{
-    IndexedImage q = nmk::quantise_map(im, 0.4f);
-    for (size_t i = 0; i < q.pixels.size(); i++) {
-        const uint8_t* p = &im.pixels[3 * i];
-        if (p[0] == 0 && p[1] == 0 && p[2] == 0)
-            q.pixels[i] = 0;
-    }
-    return q;
-}
-
 // Type 14 strip: columns the angle around the ring (360 degrees across),
 // rows the radius, row 0 at the outer edge and the last row at the centre.
-static IndexedImage saturn_strip()
+static RgbImage saturn_strip()
 {
     const int W = 360, H = 256;
     int ring_rows = (int)(H * (1.0 - RING_INNER_SHARE));
@@ -196,12 +168,12 @@ static IndexedImage saturn_strip()
             double share = 1.0 - (y + 0.5) / H;
             saturn_tint(profile[y], azimuth_variation(angle, share), im.at(x, y));
         }
-    return quantise_ring(im);
+    return im;
 }
 
 // Type 15 face-on picture: the whole ring seen from above, the picture's
 // width and height spanning its outer diameter.
-static IndexedImage saturn_face()
+static RgbImage saturn_face()
 {
     const int S = 256, PROFILE = 512;
     std::vector<double> profile = saturn_profile(PROFILE);
@@ -218,12 +190,12 @@ static IndexedImage saturn_face()
             double angle = std::atan2(w, u);
             saturn_tint(profile[row], azimuth_variation(angle, share), im.at(x, y));
         }
-    return quantise_ring(im);
+    return im;
 }
 
 // Type 14 strip of our own: five narrow ice-blue ringlets over a faint dust
 // sheet, the outermost carrying three bright arcs.
-static IndexedImage arc_rings()
+static RgbImage arc_rings()
 {
     const int W = 360, H = 256;
     struct Ringlet {
@@ -259,74 +231,115 @@ static IndexedImage arc_rings()
             p[1] = byte_of(200 * v);
             p[2] = byte_of(235 * v);
         }
-    return quantise_ring(im);
+    return im;
 }
 
 // ---------------------------------------------------------------------------
 
-int main(int argc, char** argv)
-{
-    if (argc != 4) {
-        fprintf(stderr, "usage: build_topology OUT.top OPENUNIVERSE_TEXTURE_DIR XPLANET_IMAGE_DIR\n");
-        return 2;
-    }
-    dirs[0] = argv[2];
-    dirs[1] = argv[3];
-    nmk::quantiser_single_thread();
+struct RingMaker {
+    const char* name; // as maps.tsv names it
+    RgbImage (*make)();
+};
+static const RingMaker ring_makers[] = {
+    {"saturn-strip", saturn_strip},
+    {"saturn-face", saturn_face},
+    {"arc-rings", arc_rings},
+};
 
-    nmk::TopoFile file;
-    std::vector<RgbImage> full_rgb;
-    for (int i = 0; i < PLANET_MAPS; i++) {
-        RgbImage map = planet_map(i);
-        TopoRecord r;
-        r.name = planets[i].name;
-        r.map_type = planets[i].map_type;
-        r.zero_index = ZERO_INDEX;
-        r.dark_index = DARK_INDEX;
-        r.full_flag = 1;
-        r.image = nmk::quantise_map(map, 0.5f);
-        file.records.push_back(r);
-        full_rgb.push_back(map);
+// One line of maps.tsv into the file, with full_rgb keeping every full map
+// for the half maps cut from it. False with the problem in error.
+static bool add_row(const std::vector<std::string>& col, nmk::TopoFile& file, std::vector<RgbImage>& full_rgb,
+                    std::string& error)
+{
+    if (col.size() < 4) {
+        error = "needs name, kind, type and source";
+        return false;
     }
-    for (int h = 0; h < HALF_MAPS; h++) {
-        const HalfSource& s = halves[h];
-        RgbImage face = nmk::resample(nmk::crop_columns(full_rgb[s.full], s.centre - HALF_W / 2, HALF_W), HALF_W, FULL_H);
-        TopoRecord r;
-        r.name = s.name;
-        r.map_type = s.map_type;
-        r.palette_source = s.full;
-        r.zero_index = ZERO_INDEX;
-        r.dark_index = DARK_INDEX;
-        r.full_flag = 0;
+    const std::string& name = col[0];
+    nmk::MapKind kind = nmk::map_kind_named(col[1]);
+    int type = atoi(col[2].c_str());
+    if (kind == nmk::KIND_COUNT) {
+        error = "kind \"" + col[1] + "\" is none of full, half, ring-strip, ring-face";
+        return false;
+    }
+    const nmk::MapKindRow& k = nmk::map_kinds[kind];
+    TopoRecord r;
+    if (kind == nmk::KIND_FULL) {
+        RgbImage map;
+        int seed_index = 0;
+        for (const TopoRecord& o : file.records)
+            seed_index += o.full_flag && o.map_type < 13 ? 1 : 0;
+        if (!full_map(col[3], col.size() > 4 ? col[4] : "", seed_index, map)) {
+            error = "no picture and no procedural map (moon, giant or earth with R,G,B colours)";
+            return false;
+        }
+        r = nmk::record_of_kind(name, kind, map);
+        full_rgb.resize(file.records.size() + 1);
+        full_rgb[file.records.size()] = map;
+    } else if (kind == nmk::KIND_HALF) {
+        size_t at = col[3].find('@');
+        int lender = -1;
+        for (int i = 0; i < (int)file.records.size(); i++)
+            if (at != std::string::npos && file.records[i].name == col[3].substr(0, at))
+                lender = i;
+        if (lender < 1 || lender >= (int)full_rgb.size() || full_rgb[lender].width == 0) {
+            error = "source \"" + col[3] + "\" names no full map above it (nor may it be record 0, the number for none)";
+            return false;
+        }
+        int centre = atoi(col[3].c_str() + at + 1);
+        RgbImage face = nmk::resample(nmk::crop_columns(full_rgb[lender], centre - HALF_W / 2, HALF_W), HALF_W, FULL_H);
+        r = nmk::record_of_kind(name, kind, face);
         // Only the rows are stored; the loader takes the palette from the
         // full map, so the pixels must be indices of that palette.
-        r.image = nmk::remap_nearest(face, file.records[s.full].image.palette, 1, 254, true);
-        file.records.push_back(r);
+        r.palette_source = lender;
+        r.image = nmk::remap_nearest(face, file.records[lender].image.palette, 1, 254, true);
+    } else {
+        const RingMaker* maker = nullptr;
+        for (const RingMaker& m : ring_makers)
+            if (col[3] == m.name)
+                maker = &m;
+        if (!maker) {
+            error = "source \"" + col[3] + "\" is none of saturn-strip, saturn-face, arc-rings";
+            return false;
+        }
+        r = nmk::record_of_kind(name, kind, maker->make());
     }
-    file.planets_on_file = (int)file.records.size();
+    r.map_type = type;
+    int where = -1;
+    return nmk::insert_record(file, where, r, k.ring, error);
+}
 
-    struct RingMaker {
-        const char* name;
-        int type;
-        IndexedImage (*make)();
-    };
-    static const RingMaker rings[] = {
-        {"SATURN RING", 14, saturn_strip},
-        {"SATURN FACE", 15, saturn_face},
-        {"ARC RINGS", 14, arc_rings},
-    };
-    for (const RingMaker& m : rings) {
-        TopoRecord r;
-        r.name = m.name;
-        r.map_type = m.type;
-        r.image = m.make();
-        r.full_flag = r.image.width > 256 ? 1 : 0; // as a file without a trailer would say
-        file.ring_records.push_back((int)file.records.size());
-        file.records.push_back(r);
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        fprintf(stderr, "usage: build_topology OUT.top MAPS.tsv OPENUNIVERSE_TEXTURE_DIR XPLANET_IMAGE_DIR\n");
+        return 2;
     }
-    file.rings_on_file = (int)file.ring_records.size();
-    file.record_limit = (int)file.records.size();
-    file.trailer = 2;
+    openuniverse_dir = argv[3];
+    xplanet_dir = argv[4];
+    nmk::quantiser_single_thread();
+
+    std::ifstream list(argv[2]);
+    if (!list) {
+        fprintf(stderr, "build_topology: %s: cannot read the list of maps\n", argv[2]);
+        return 1;
+    }
+    nmk::TopoFile file;
+    std::vector<RgbImage> full_rgb;
+    std::string line;
+    for (int number = 1; std::getline(list, line); number++) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::vector<std::string> col;
+        std::stringstream cells(line);
+        for (std::string c; std::getline(cells, c, '\t');)
+            col.push_back(c);
+        std::string error;
+        if (!add_row(col, file, full_rgb, error)) {
+            fprintf(stderr, "build_topology: %s:%d: %s\n", argv[2], number, error.c_str());
+            return 1;
+        }
+    }
 
     std::string error;
     if (!nmk::check_topology(file, error)) {

@@ -19,6 +19,10 @@ namespace nmk {
 // ---------------------------------------------------------------------------
 // Decoding.
 
+// The largest picture read, a side: eight times a full map's width is more
+// than any map needs, and its pixels still fit in memory (about 800 MB).
+static const unsigned MAX_PICTURE_SIDE = 16384;
+
 struct JpegError {
     jpeg_error_mgr mgr;
     jmp_buf back;
@@ -46,6 +50,11 @@ static bool load_jpeg(FILE* f, RgbImage& out, std::string& error)
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, f);
     jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.image_width > MAX_PICTURE_SIDE || cinfo.image_height > MAX_PICTURE_SIDE) {
+        error = "larger than " + std::to_string(MAX_PICTURE_SIDE) + " pixels a side";
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     cinfo.out_color_space = JCS_RGB;
     cinfo.dct_method = JDCT_ISLOW; // the exact integer transform: same bytes on every machine
     cinfo.do_fancy_upsampling = TRUE;
@@ -69,6 +78,11 @@ static bool load_png(const std::string& path, RgbImage& out, std::string& error)
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str())) {
         error = image.message;
+        return false;
+    }
+    if (image.width > MAX_PICTURE_SIDE || image.height > MAX_PICTURE_SIDE) {
+        error = "larger than " + std::to_string(MAX_PICTURE_SIDE) + " pixels a side";
+        png_image_free(&image);
         return false;
     }
     image.format = PNG_FORMAT_RGB;
