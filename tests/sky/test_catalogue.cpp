@@ -129,11 +129,12 @@ TEST(Catalogue_builder, ten_stars_sorted_and_padded_then_a_table_too_long)
 TEST(Catalogue_builder, brightness_follows_magnitude)
 {
     ScratchDir dir;
-    // Magnitudes -1.5 .. 6.0 in half steps at B-V 0, hours as decimals.
+    // Magnitudes -1.5 .. 6.0 in half steps at B-V 0, hours as decimals; the
+    // first star's name is no header.
     std::string t;
     char line[96];
     for (int m = 0; m < 16; m++) {
-        snprintf(line, sizeof line, "%d.5,10,%.2f,0.00\n", m, -1.5 + 0.5 * m);
+        snprintf(line, sizeof line, "%d.5,10,%.2f,0.00%s\n", m, -1.5 + 0.5 * m, m ? "" : ",name");
         t += line;
     }
     write_text("t.csv", t);

@@ -365,9 +365,11 @@ bool read_star_table(const std::string& path, std::vector<StarRow>& rows, std::v
             refuse(line_no, "a quoted field is not closed");
             continue;
         }
-        // The first row is a header when it names any known column.
+        // The first row is a header when it names a known column and does
+        // not start with a number (a star whose name is "name" is a star).
+        double number;
         bool header = false;
-        for (size_t k = 0; first_row && k < fields.size(); k++)
+        for (size_t k = 0; first_row && !sexagesimal(fields[0], &number) && k < fields.size(); k++)
             header = header || column_of(fields[k]) != COL_OTHER;
         first_row = false;
         std::string why;
@@ -380,7 +382,6 @@ bool read_star_table(const std::string& path, std::vector<StarRow>& rows, std::v
             continue;
         }
         StarRow star;
-        star.line = line_no;
         if (star_of(fields, layout, &star, &why))
             rows.push_back(star);
         else

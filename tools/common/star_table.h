@@ -15,7 +15,6 @@ struct StarRow {
     double dec_deg; // declination, degrees -90..90
     double mag;     // visual magnitude, smaller is brighter
     double bv;      // B-V colour index
-    int line;       // line of the table, from 1
 };
 
 // Bad rows reported one by one, then only counted: a wrong file (a binary,
