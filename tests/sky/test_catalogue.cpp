@@ -162,6 +162,8 @@ TEST(Catalogue_builder, refuses_bad_tables_and_arguments_and_keeps_the_old_file)
         const char* message;
     } cases[] = {
         {"# sky\n24:00:00,+10,3.0,0.5\n", "t.csv: line 2: right ascension \"24:00:00\" is not hours"},
+        {"101.25,10,3.0,0.5\n", "t.csv: line 1: right ascension \"101.25\" is not hours from 0 to below 24 "
+                                "(h, h:m or h:m:s); a column named ra_deg takes degrees"},
         {"01:00:00,+10:60:00,3.0,0.5\n", "t.csv: line 1: declination \"+10:60:00\" is not degrees"},
         {"01:00,-95,3.0,0.5\n", "t.csv: line 1: declination \"-95\""},
         {"01:00,10,bright,0.5\n", "t.csv: line 1: magnitude \"bright\""},

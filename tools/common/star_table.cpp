@@ -281,7 +281,7 @@ static bool star_of(const std::vector<std::string>& f, const Layout& l, StarRow*
         *why = std::to_string(f.size()) + " columns, a star needs " + std::to_string(need);
         return false;
     }
-    double ra, dec;
+    double ra = -1, dec = 0;
     if (l.ra_in_degrees) {
         if (!decimal(f[l.ra], &ra) || ra < 0 || ra >= 360) {
             *why = "right ascension \"" + f[l.ra] + "\" is not degrees from 0 to below 360";
@@ -290,6 +290,9 @@ static bool star_of(const std::vector<std::string>& f, const Layout& l, StarRow*
     } else {
         if (!sexagesimal(f[l.ra], &ra) || ra < 0 || ra >= 24) {
             *why = "right ascension \"" + f[l.ra] + "\" is not hours from 0 to below 24 (h, h:m or h:m:s)";
+            // Many catalogues give degrees: say how to read them.
+            if (ra >= 24 && ra < 360)
+                *why += "; a column named ra_deg takes degrees";
             return false;
         }
         ra *= 15.0;
