@@ -27,7 +27,7 @@
 #include <cctype>    // Required for: tolower
 #include <cmath>     // Required for: exp, pow, floor, isfinite
 #include <cstdio>    // Required for: fopen, getc
-#include <cstdlib>   // Required for: strtod, strtol
+#include <cstdlib>   // Required for: strtod
 
 #include "platform/angles.h" // Required for: TWO_PI
 #include "platform/bytes.h"  // Required for: put_f32, put_u16, put_u32
@@ -372,8 +372,9 @@ bool read_star_table(const std::string& path, std::vector<StarRow>& rows, std::v
         // not start with a number (a star whose name is "name" is a star).
         double number;
         bool header = false;
-        for (size_t k = 0; first_row && !sexagesimal(fields[0], &number) && k < fields.size(); k++)
-            header = header || column_of(fields[k]) != COL_OTHER;
+        if (first_row && !sexagesimal(fields[0], &number))
+            for (const std::string& field : fields)
+                header = header || column_of(field) != COL_OTHER;
         first_row = false;
         std::string why;
         if (header) {
