@@ -85,7 +85,9 @@ TEST(Catalogue_builder, the_build_table_gives_the_catalogue_the_frames_were_made
     ASSERT_EQ((int)d.size(), STAR_FILE_SIZE);
     // The golden frames hash these bytes: they never change by accident.
     EXPECT_EQ(fnv1a(d.data(), d.size()), 0x37c2b392b7b6b401ull);
-    EXPECT_TRUE(d == read_file_bytes(std::string(getenv("NOVAMIR_DATA")) + "/starcats.bin"));
+    const char* data = getenv("NOVAMIR_DATA");
+    ASSERT_NE(data, nullptr);
+    EXPECT_TRUE(d == read_file_bytes(std::string(data) + "/starcats.bin"));
 }
 
 TEST(Catalogue_builder, ten_stars_sorted_and_padded_then_a_table_too_long)
