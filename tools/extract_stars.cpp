@@ -1,6 +1,7 @@
-// Extracts the brightest stars of KStars' stars.dat into the readable star
-// table data/stars.txt. Run by hand (tools/update_stars) when the table is to
-// be renewed; ordinary builds read only the committed table.
+// Extracts the brightest stars of KStars' stars.dat into the star table
+// data/stars.csv, which novamir-stars turns into starcats.bin. Run by hand
+// (tools/update_stars.sh) when the table is to be renewed; ordinary builds
+// read only the committed table.
 //
 // stars.dat (Debian package kstars-data, /usr/share/kstars/stars.dat) is a
 // text catalogue derived from Hipparcos and Tycho: '#' lines are comments,
@@ -133,10 +134,24 @@ static bool parse_line(const std::string& line, Star* s)
     return true;
 }
 
+// The name column of a row: nothing for no name, else a comma and the name,
+// in quotes when it holds a comma or a quote (each quote doubled).
+static std::string csv_name(const std::string& name)
+{
+    if (name.empty())
+        return "";
+    if (name.find_first_of(",\"") == std::string::npos)
+        return "," + name;
+    std::string q = ",\"";
+    for (char c : name)
+        q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        fprintf(stderr, "usage: extract_stars STARS.DAT OUT.TXT\n");
+        fprintf(stderr, "usage: extract_stars STARS.DAT OUT.CSV\n");
         return 2;
     }
     FILE* in = fopen(argv[1], "rb");
@@ -184,18 +199,18 @@ int main(int argc, char** argv)
         if (!out)
             return -1;
         fprintf(out,
-                "# The %d brightest stars, for the star catalogue starcats.bin.\n"
+                "# The %d brightest stars, for the star catalogue starcats.bin\n"
+                "# (novamir-stars build stars.csv -o starcats.bin).\n"
                 "# Extracted by tools/extract_stars from stars.dat of the Debian package\n"
                 "# kstars-data (a catalogue derived from Hipparcos and Tycho; positions J2000).\n"
                 "# Brightest first; equal magnitudes ordered by right ascension, then declination.\n"
                 "# Columns: right ascension (h:m:s), declination (d:m:s), visual magnitude,\n"
                 "# B-V colour index, then designation and proper name where known.\n"
-                "#\n"
-                "# ra          dec          mag     b-v    name\n",
+                "ra,dec,mag,bv,name\n",
                 WANTED_STARS);
         for (const Star& s : stars)
-            fprintf(out, "%s  %s  %6s  %5s%s%s\n", s.ra.c_str(), s.dec.c_str(), s.mag.c_str(),
-                    s.bv.c_str(), s.name.empty() ? "" : "  ", s.name.c_str());
+            fprintf(out, "%s,%s,%s,%s%s\n", s.ra.c_str(), s.dec.c_str(), s.mag.c_str(), s.bv.c_str(),
+                    csv_name(s.name).c_str());
         return ferror(out) | fclose(out) ? -1 : 0;
     };
     if (write_file_atomically(argv[2], write_table) != 0) {

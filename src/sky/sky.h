@@ -7,7 +7,7 @@
 // the stars in chunks of STAR_CHUNK (the twinkle phase counts within a chunk).
 constexpr int STAR_RECORDS = 5080;      // a whole catalogue
 constexpr int STAR_CHUNK = 508;         // ten chunks
-constexpr int STAR_HEADER_SIZE = 2;     // uint16 count, written as STAR_RECORDS
+constexpr int STAR_HEADER_SIZE = 2;     // uint16 count: the real stars, padding not counted
 constexpr int STAR_RECORD_SIZE = 12;
 constexpr int STAR_LONGITUDE_AT = 0;    // float32, radians
 constexpr int STAR_LATITUDE_AT = 4;     // float32, radians
