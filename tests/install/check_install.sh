@@ -81,5 +81,17 @@ rm "$work/installed/NOVAMIR.CFG" "$work/built/NOVAMIR.CFG"
 [ "$(ls "$work/installed" | wc -l)" -ge 8 ] || fail "the installed renderer wrote $(ls "$work/installed" | wc -l) files"
 diff -r "$work/installed" "$work/built" >/dev/null || fail "the frames differ: $(diff -rq "$work/installed" "$work/built" | head -3)"
 
+# Nothing of the build tree reaches an installed program: without its own
+# samples it misses the demo's pictures rather than finding the build's.
+if [ "$mode" = prefix ]; then
+    rm -r "$root/share/novamir/samples"
+    mkdir "$work/alone"
+    cp "$root/share/novamir/NOVAMIR.CFG" "$work/alone/"
+    if (cd "$work/alone" && env -u NOVAMIR_DATA "$root/bin/novamir-render" --jobs 1 --frame 20 NOVAMIR.CFG) \
+        >"$work/alone.log" 2>&1; then
+        fail "the installed novamir-render found pictures outside its own tree"
+    fi
+fi
+
 [ "$failures" -eq 0 ] || exit 1
 echo "$mode: $(echo $programs | wc -w) programs checked, frames identical"
