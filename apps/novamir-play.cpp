@@ -9,6 +9,7 @@
 
 static const char USAGE[] =
     "usage: novamir-play [--fps N] [--script FILE] PATTERN | PROJECT.CFG\n"
+    "       novamir-play --help | --version\n"
     "\n"
     "Plays rendered frames in a loop in a window, reading a few frames ahead.\n"
     "PATTERN names the frames with a printf-style number, e.g. renders/shot_%04d.png;\n"
@@ -20,6 +21,7 @@ static const char USAGE[] =
     "  --fps N        frames per second, 1 to 120 (default 25)\n"
     "  --script FILE  take the keys from FILE (the program's script format); without\n"
     "                 a display it runs headless, and `dump FILE` saves the screen\n"
+    "  --version      the program's version\n"
     "  --help         this text\n"
     "\n"
     "Keys: Space pause/play, Left/Right step one frame, +/- faster/slower,\n"
@@ -33,6 +35,9 @@ static int parse_options(int argc, char** argv, PlayOptions* o)
         const char* a = argv[i];
         if (!strcmp(a, "--help") || !strcmp(a, "-h")) {
             fputs(USAGE, stdout);
+            exit(0);
+        } else if (!strcmp(a, "--version")) {
+            printf("novamir-play %s\n", NOVAMIR_VERSION);
             exit(0);
         } else if (!strcmp(a, "--fps") || !strcmp(a, "--script")) {
             if (i + 1 >= argc) {

@@ -142,17 +142,29 @@ static int cmd_new(const char* out_path)
     return 0;
 }
 
+static const char USAGE[] =
+    "usage: novamir-project dump FILE.CFG              print a project as JSON\n"
+    "       novamir-project build FILE.json -o FILE.CFG  write a project from JSON\n"
+    "       novamir-project new -o FILE.CFG            write a project of start values\n"
+    "       novamir-project --help | --version\n";
+
+// A bad command line: the usage on stderr, status 2.
 static int usage()
 {
-    fprintf(stderr,
-            "usage: novamir-project dump FILE.CFG            print a project as JSON\n"
-            "       novamir-project build FILE.json -o FILE.CFG  write a project from JSON\n"
-            "       novamir-project new -o FILE.CFG          write a project of start values\n");
+    fputs(USAGE, stderr);
     return 2;
 }
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
+        fputs(USAGE, stdout);
+        return 0;
+    }
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("novamir-project %s\n", NOVAMIR_VERSION);
+        return 0;
+    }
     if (argc == 3 && strcmp(argv[1], "dump") == 0)
         return cmd_dump(argv[2]);
     if (argc == 5 && strcmp(argv[1], "build") == 0 && strcmp(argv[3], "-o") == 0)

@@ -14,11 +14,13 @@
 static const char USAGE[] =
     "usage: novamir-render [--frames A-B | --frame N] [--size WxH | --width 640|800|1024] [--jobs N]\n"
     "                      [--output PATTERN] [--skip-existing] [--video FILE [--fps N]] [--yes] PROJECT.CFG\n"
+    "       novamir-render --help | --version\n"
     "\n"
     "Renders the frames of a project without a screen, as DOALL does in the program:\n"
     "the same files (SAVE AS BMP / SAVE AS TGA, PATH ENABLE and OUTPUT PATH), written\n"
     "relative to the current directory. Data files are looked up in the current\n"
-    "directory, then $NOVAMIR_DATA, then the built data directory.\n"
+    "directory, then $NOVAMIR_DATA, then the build's data directory (for a program run\n"
+    "from the build tree), then the installed data (BIN/../share/novamir).\n"
     "\n"
     "  --frames A-B      render frames A to B (default: START FRAME to END FRAME)\n"
     "  --frame N         render frame N only\n"
@@ -33,6 +35,7 @@ static const char USAGE[] =
     "  --video FILE      also encode the frames with ffmpeg: .mp4 (H.264), .webm (VP9) or .gif\n"
     "  --fps N           frames per second of the video, 1..240 (default 25)\n"
     "  --yes             answer Y where the program would ask (a missing backdrop or bitmap file)\n"
+    "  --version         the program's version\n"
     "  --help            this text\n"
     "\n"
     "Every frame is identical to the same frame of one sequential run from START FRAME,\n"
@@ -64,6 +67,9 @@ static int parse_options(int argc, char** argv, BatchOptions* o)
         };
         if (!strcmp(a, "--help") || !strcmp(a, "-h")) {
             fputs(USAGE, stdout);
+            exit(0);
+        } else if (!strcmp(a, "--version")) {
+            printf("novamir-render %s\n", NOVAMIR_VERSION);
             exit(0);
         } else if (!strcmp(a, "--yes") || !strcmp(a, "-y")) {
             o->yes = true;

@@ -7,6 +7,8 @@
 #include <loadpng.h>  // Required for: register_png_file_type
 #include <strings.h>  // Required for: strcasecmp
 #include <sys/stat.h> // Required for: stat
+#include <unistd.h>   // Required for: readlink
+#include <climits>    // Required for: PATH_MAX (realpath)
 #include <ctime>      // Required for: clock_gettime
 #include <cerrno>
 #include <cstdarg>
@@ -161,10 +163,28 @@ static int resolve_entry(const char* name, char* out, size_t out_size, bool any_
 
 int resolve_path(const char* name, char* out, size_t out_size) { return resolve_entry(name, out, out_size, false); }
 
+// The folder of the running program, links resolved ("" when the system
+// does not say).
+static std::string program_dir()
+{
+    char path[4096];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0)
+        return "";
+    path[n] = 0;
+    char* slash = strrchr(path, '/');
+    if (!slash)
+        return "";
+    *slash = 0;
+    return path;
+}
+
 // The lookup path in order: the current directory (""), $NOVAMIR_DATA and
-// its samples, the built data and its samples, the install location. The
-// samples folder of a data directory named by $NOVAMIR_DATA is searched too,
-// as that of the built one is.
+// its samples, the built data and its samples, the installed data and its
+// samples. The built data counts only for a program that runs from the build
+// tree's bin folder: an installed copy must not pick up whatever a build
+// left behind on the machine. The installed data lies beside the program
+// (BIN/../share/novamir), so an installed tree works wherever it was put.
 static std::vector<std::string> lookup_dirs()
 {
     std::vector<std::string> dirs{""};
@@ -173,9 +193,17 @@ static std::vector<std::string> lookup_dirs()
         dirs.push_back(env);
         dirs.push_back(std::string(env) + "/samples");
     }
-    for (const char* d : {NOVAMIR_BUILD_DATA_DIR, NOVAMIR_BUILD_DATA_DIR "/samples", NOVAMIR_INSTALL_DATA_DIR})
-        if (d[0])
-            dirs.push_back(d);
+    const std::string bin = program_dir();
+    if (bin.empty())
+        return dirs;
+    char build_bin[PATH_MAX];
+    if (NOVAMIR_BUILD_DATA_DIR[0] && realpath(NOVAMIR_BUILD_BIN_DIR, build_bin) && bin == build_bin) {
+        dirs.push_back(NOVAMIR_BUILD_DATA_DIR);
+        dirs.push_back(NOVAMIR_BUILD_DATA_DIR "/samples");
+    }
+    const std::string installed = bin + "/" NOVAMIR_DATA_FROM_BIN;
+    dirs.push_back(installed);
+    dirs.push_back(installed + "/samples");
     return dirs;
 }
 

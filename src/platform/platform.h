@@ -39,7 +39,9 @@ const char* platform_gfx_error();
 int resolve_path(const char* name, char* out, size_t out_size);
 
 // Data files: the current directory first, then $NOVAMIR_DATA, then the built
-// data directory (and its samples/), then the install location.
+// data directory when the program runs from the build tree, then the data
+// installed beside the program (BIN/../share/novamir); each data directory
+// with its samples/ folder.
 // Returns 1 and the real path in out when found.
 int find_data_file(const char* name, char* out, size_t out_size);
 

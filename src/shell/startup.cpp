@@ -28,14 +28,16 @@ struct StartOptions {
 
 static void usage()
 {
-    printf("usage: novamir [15|16|24] [800|1024] [--fullscreen] [--script FILE]\n"
+    printf("usage: novamir [15|16|24] [800|1024] [--fullscreen] [--script FILE] [--log FILE]\n"
            "  15, 16, 24     colour depth of the screen (8 by default)\n"
            "  800, 1024      screen width (640 by default); the height is 3/4 of it\n"
            "  --fullscreen   take the whole screen instead of a window\n"
            "  --script FILE  read keys, clicks and screen dumps from FILE; without an X\n"
            "                 display the program then draws into a memory screen\n"
            "  --log FILE     write every question and message shown to FILE, one a line,\n"
-           "                 when the program ends\n");
+           "                 when the program ends\n"
+           "  --version      the program's version\n"
+           "  --help         this text\n");
 }
 
 // Numbers choose the depth or the width, a later one overriding an earlier
@@ -46,6 +48,10 @@ static int read_command_line(int argc, char** argv, StartOptions* o)
         const char* a = argv[i];
         if (!strcmp(a, "--help") || !strcmp(a, "-h")) {
             usage();
+            return 1;
+        }
+        if (!strcmp(a, "--version")) {
+            printf("novamir %s\n", NOVAMIR_VERSION);
             return 1;
         }
         if (!strcmp(a, "--fullscreen")) {
