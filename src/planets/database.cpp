@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/bytes.h"        // Required for: get_f64, get_i16, get_i32
-#include "platform/platform.h"     // Required for: open_data_file
+#include "platform/platform.h"     // Required for: open_data_file, read_rest
 #include "store/canvas.h"          // Required for: create_frame_buffer, frame_buffer
 #include "store/filelists.h"       // Required for: scan_images, scan_projects
 #include "store/palette.h"         // Required for: interface_palette, startup_palette
@@ -39,12 +39,7 @@ static bool read_whole_file(const char* name, std::vector<uint8_t>& out)
     FILE* f = open_data_file(name, "rb");
     if (!f)
         return false;
-    out.clear();
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
-        out.insert(out.end(), chunk, chunk + got);
-    bool ok = !ferror(f);
+    const bool ok = read_rest(f, out);
     fclose(f);
     return ok;
 }

@@ -317,3 +317,13 @@ bool identity_settled(const FileIdentity& file)
         return false;
     return file.ctime_s < now.tv_sec || (file.ctime_s == now.tv_sec && file.ctime_ns < now.tv_nsec);
 }
+
+bool read_rest(FILE* f, std::vector<uint8_t>& out)
+{
+    out.clear();
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
+        out.insert(out.end(), chunk, chunk + got);
+    return !ferror(f);
+}

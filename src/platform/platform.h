@@ -2,7 +2,9 @@
 // error box, headless library start, graphics mode choice, file lookup.
 #pragma once
 #include <cstddef> // Required for: size_t
+#include <cstdint> // Required for: uint8_t
 #include <cstdio>  // Required for: FILE
+#include <vector>  // Required for: std::vector
 
 // Stops the program: prints the formatted message on stderr, shows it with
 // allegro_message when a display is up, exits with status -1. Never returns.
@@ -66,6 +68,9 @@ void join_path_prefix(const char* prefix, const char* name, char* out, size_t ou
 // fopen through find_data_file for reading ("rb"); through resolve_path, or the
 // name with "\" turned into "/" for a new file, for writing. NULL on failure.
 FILE* open_data_file(const char* name, const char* mode);
+// Reads the rest of an open file into out (the stream stays open); false on a
+// read error.
+bool read_rest(FILE* f, std::vector<uint8_t>& out);
 
 // What tells one state of a file on disk from another: a file whose identity
 // is unchanged holds the bytes it held, so what was read from it can be kept.

@@ -13,7 +13,7 @@
 
 #include "maps.h"
 #include "platform/atomic_file.h" // Required for: write_bytes_atomically, write_file_atomically
-#include "platform/platform.h"    // Required for: find_data_file
+#include "platform/platform.h"    // Required for: find_data_file, read_rest
 #include "store/topology_format.h" // Required for: TOPOLOGY_NAME_LEN, topology_type_is_raw
 
 namespace nmk {
@@ -49,12 +49,7 @@ static bool read_whole(const std::string& path, std::vector<uint8_t>& out)
     FILE* f = fopen(path.c_str(), "rb");
     if (!f)
         return false;
-    out.clear();
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
-        out.insert(out.end(), chunk, chunk + got);
-    bool ok = !ferror(f);
+    const bool ok = read_rest(f, out);
     fclose(f);
     return ok;
 }
