@@ -49,18 +49,6 @@ static struct {
     int skipped;
 } progress;
 
-// The video, fed in frame order: frames finished out of order wait as raw
-// files in a private folder until their turn.
-static struct {
-    bool on;
-    bool failed;
-    bool in_process; // one worker, in this process: frames go straight in
-    std::string folder;
-    int first, next;
-    std::vector<std::string> waiting; // per frame from first: "" or what to send
-    std::vector<char> raw;            // per frame: waiting as a raw file
-} video_feed;
-
 // ---------------------------------------------------------------------------
 // Start-up.
 
@@ -142,35 +130,6 @@ static void note_stop(int frame, const char* text)
     }
 }
 
-static std::string raw_frame_path(int frame)
-{
-    return video_feed.folder + "/" + std::to_string(frame) + ".raw";
-}
-
-// Sends the frames whose turn has come.
-static std::string video_file;
-
-static void feed_video()
-{
-    while (video_feed.next - video_feed.first < (int)video_feed.waiting.size()) {
-        const int k = video_feed.next - video_feed.first;
-        if (video_feed.waiting[k].empty())
-            return;
-        if (!video_feed.failed) {
-            const char* path = video_feed.waiting[k].c_str();
-            int rc = video_feed.raw[k] ? video_send_raw_file(path) : video_send_picture(path);
-            if (rc != 0) {
-                fprintf(stderr, "novamir-render: frame %d could not be given to ffmpeg\n", video_feed.next);
-                video_feed.failed = true;
-            }
-        }
-        if (video_feed.raw[k])
-            unlink(video_feed.waiting[k].c_str());
-        video_feed.waiting[k] = "-";
-        video_feed.next++;
-    }
-}
-
 static void take_event(const WorkerEvent& e)
 {
     if (e.kind == EVENT_FRAME || e.kind == EVENT_SKIPPED) {
@@ -180,12 +139,7 @@ static void take_event(const WorkerEvent& e)
         } else {
             progress.done++;
             progress.skipped += e.kind == EVENT_SKIPPED;
-            if (video_feed.on && !video_feed.in_process) {
-                const int k = e.frame - video_feed.first;
-                video_feed.raw[k] = e.kind == EVENT_FRAME;
-                video_feed.waiting[k] = e.kind == EVENT_FRAME ? raw_frame_path(e.frame) : e.text;
-                feed_video();
-            }
+            video_frame_ready(e.frame, e.kind == EVENT_SKIPPED ? e.text : nullptr);
         }
         draw_progress();
     } else if (e.kind == EVENT_STOPPED) {
@@ -319,17 +273,8 @@ static int frame_written(int f)
             }
         }
     }
-    if (!video_feed.on)
-        return 0;
-    if (video_feed.in_process) {
-        if (!video_feed.failed && video_send_frame_buffer() != 0) {
-            fprintf(stderr, "novamir-render: frame %d could not be given to ffmpeg\n", f);
-            video_feed.failed = true;
-        }
-        return 0;
-    }
-    if (save_raw_frame(raw_frame_path(f).c_str()) != 0) {
-        log_detail("cannot write %s: %s", raw_frame_path(f).c_str(), strerror(errno));
+    if (video_frame_drawn(f) != 0) {
+        log_detail("cannot leave frame %d for the video: %s", f, strerror(errno));
         return -1;
     }
     return 0;
@@ -354,11 +299,6 @@ static void run_worker(int start, int last)
             if (replay_to(f, f + 1) != 0) {
                 stop_after(f);
                 return;
-            }
-            if (video_feed.on && video_feed.in_process && !video_feed.failed &&
-                video_send_picture(file.c_str()) != 0) {
-                fprintf(stderr, "novamir-render: frame %d (%s) could not be given to ffmpeg\n", f, file.c_str());
-                video_feed.failed = true;
             }
             send_event(EVENT_SKIPPED, f, 0, file.c_str());
             continue;
@@ -454,49 +394,6 @@ static int run_parallel(int start, int first, int last, int jobs)
 // ---------------------------------------------------------------------------
 // The run.
 
-// Starts the encoder for o.video, with a private folder for frames that
-// finish before their turn when workers are forked. 0, or 1 after a message.
-static int start_video(const BatchOptions& o, int first, int last, int jobs)
-{
-    video_feed = {};
-    if (!o.video)
-        return 0;
-    video_feed.on = true;
-    video_file = o.video;
-    video_feed.in_process = jobs <= 1;
-    video_feed.first = video_feed.next = first;
-    video_feed.waiting.assign((size_t)(last - first + 1), "");
-    video_feed.raw.assign((size_t)(last - first + 1), 0);
-    if (!video_feed.in_process) {
-        const char* tmp = getenv("TMPDIR");
-        std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/novamir-video-XXXXXX";
-        if (!mkdtemp(&folder[0])) {
-            fprintf(stderr, "novamir-render: cannot make a folder for the video's frames: %s\n", strerror(errno));
-            return 1;
-        }
-        video_feed.folder = folder;
-    }
-    return video_start(o.video, o.fps, int_param[I_WIDTH], int_param[I_HEIGHT]) == 0 ? 0 : 1;
-}
-
-static bool finish_video(bool ok)
-{
-    if (!video_feed.on)
-        return true;
-    bool written = video_finish(ok && !video_feed.failed) == 0;
-    if (ok && video_feed.failed)
-        fprintf(stderr, "novamir-render: %s was not written: a frame could not be given to ffmpeg\n",
-                video_file.c_str());
-    if (!video_feed.folder.empty()) {
-        for (size_t k = 0; k < video_feed.raw.size(); k++)
-            if (video_feed.raw[k] && video_feed.waiting[k] != "-")
-                unlink(raw_frame_path(video_feed.first + (int)k).c_str());
-        rmdir(video_feed.folder.c_str());
-    }
-    video_feed.on = false;
-    return written;
-}
-
 int run_batch(const BatchOptions& o)
 {
     // What cannot work is said before anything is rendered.
@@ -530,7 +427,8 @@ int run_batch(const BatchOptions& o)
     int jobs = o.jobs ? o.jobs : default_jobs();
     if (jobs > last - first + 1)
         jobs = last - first + 1;
-    if (start_video(o, first, last, jobs) != 0)
+    if (o.video &&
+        video_open(o.video, o.fps, int_param[I_WIDTH], int_param[I_HEIGHT], first, last, jobs <= 1) != 0)
         return 1;
 
     progress.total = last - first + 1;
@@ -559,7 +457,7 @@ int run_batch(const BatchOptions& o)
     if (rc != 0)
         fprintf(stderr, "novamir-render: a worker failed\n");
     bool ok = rc == 0 && progress.stop_frame < 0 && progress.done == progress.total;
-    if (!finish_video(ok))
+    if (!video_close(ok))
         ok = false;
     else if (o.video && say_written)
         fprintf(stderr, "wrote %s\n", o.video);

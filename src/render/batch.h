@@ -99,20 +99,24 @@ void restore_carried_state(const CarriedState& s);
 
 // ---------------------------------------------------------------------------
 // Video (video.cpp): ffmpeg as a process fed raw frames through a pipe, in
-// frame order. Each function returns 0 or -1.
+// frame order, whichever worker finishes them.
 
 // .mp4 (H.264), .webm (VP9) or .gif (palette made from the frames).
 bool video_codec_known(const char* file);
 bool encoder_installed();
-int video_start(const char* file, int fps, int width, int height);
+// Starts the encoder for frames first..last of width x height. In process
+// (one worker) each frame goes in as it is drawn; forked workers leave
+// their frames as raw files until their turn. 0, or -1 after a message.
+int video_open(const char* file, int fps, int width, int height, int first, int last, bool in_process);
 // In a forked worker: closes this process's copy of the encoder's pipe.
 void video_forget();
-int video_send_frame_buffer();
-// A frame a worker left as raw rows (save_raw_frame), or a picture file
-// already on disk (a frame a resumed run skipped).
-int video_send_raw_file(const char* path);
-int video_send_picture(const char* path);
-int save_raw_frame(const char* path);
-// Ends the input, waits for the encoder and, when keep is set and it
-// succeeded, puts the video in place of any older file of that name.
-int video_finish(bool keep);
+// The worker side, after frame f is drawn and written: 0, or -1 when its
+// raw rows could not be left for the parent.
+int video_frame_drawn(int frame);
+// The parent side, for every frame done: drawn, or left as it was in
+// kept_file by a resumed run. Sends what has its turn.
+void video_frame_ready(int frame, const char* kept_file);
+// Ends the input, waits for the encoder and, when ok and every frame went
+// in, puts the video in place of any older file of that name. True when
+// the video was written (or none was asked for).
+bool video_close(bool ok);

@@ -70,7 +70,7 @@ static std::vector<std::string> codec_arguments(const char* file)
             "-movflags", "+faststart"};
 }
 
-int video_start(const char* file, int fps, int width, int height)
+static int video_start(const char* file, int fps, int width, int height)
 {
     std::string name = file;
     const size_t slash = name.rfind('/');
@@ -148,7 +148,7 @@ static int send_bytes(const uint8_t* p, size_t left)
     return 0;
 }
 
-int video_send_rows(const uint8_t* const* rows)
+static int video_send_rows(const uint8_t* const* rows)
 {
     if (video.fd < 0)
         return -1;
@@ -158,12 +158,12 @@ int video_send_rows(const uint8_t* const* rows)
     return 0;
 }
 
-int video_send_frame_buffer()
+static int video_send_frame_buffer()
 {
     return video_send_rows((const uint8_t* const*)frame_buffer->line);
 }
 
-int video_send_raw_file(const char* path)
+static int video_send_raw_file(const char* path)
 {
     FILE* f = fopen(path, "rb");
     if (!f)
@@ -178,7 +178,7 @@ int video_send_raw_file(const char* path)
     return result;
 }
 
-int save_raw_frame(const char* path)
+static int save_raw_frame(const char* path)
 {
     FILE* f = fopen(path, "wb");
     if (!f)
@@ -192,7 +192,7 @@ int save_raw_frame(const char* path)
     return result;
 }
 
-int video_send_picture(const char* path)
+static int video_send_picture(const char* path)
 {
     // The picture is read in this process only for its pixels: the library
     // state that later picture loads depend on is put back.
@@ -223,7 +223,7 @@ int video_send_picture(const char* path)
     return result;
 }
 
-int video_finish(bool keep)
+static int video_finish(bool keep)
 {
     if (video.pid < 0)
         return -1;
@@ -242,4 +242,110 @@ int video_finish(bool keep)
         fprintf(stderr, "novamir-render: %s was not written: %s\n", video.file.c_str(),
                 encoded ? strerror(errno) : "ffmpeg failed (its messages are above)");
     return -1;
+}
+
+// ---------------------------------------------------------------------------
+// The feed: frames in frame order, whoever finishes them.
+
+static struct {
+    bool on = false;
+    bool failed = false;
+    bool in_process = false; // one worker, in this process: frames go straight in
+    std::string folder;      // raw frames of forked workers waiting for their turn
+    int first = 0, next = 0;
+    // Per frame from first: not ready (empty), the file to send, or sent.
+    std::vector<std::string> waiting;
+    std::vector<char> raw, sent;
+} feed;
+
+static std::string raw_frame_path(int frame)
+{
+    return feed.folder + "/" + std::to_string(frame) + ".raw";
+}
+
+static void feed_failed(int frame)
+{
+    if (!feed.failed)
+        fprintf(stderr, "novamir-render: frame %d could not be given to ffmpeg\n", frame);
+    feed.failed = true;
+}
+
+// Sends the frames whose turn has come.
+static void feed_turns()
+{
+    for (int k = feed.next - feed.first; k < (int)feed.waiting.size() && !feed.waiting[k].empty(); k++) {
+        const char* path = feed.waiting[k].c_str();
+        if (!feed.sent[k] && !feed.failed &&
+            (feed.raw[k] ? video_send_raw_file(path) : video_send_picture(path)) != 0)
+            feed_failed(feed.next);
+        if (feed.raw[k])
+            unlink(path);
+        feed.sent[k] = 1;
+        feed.next++;
+    }
+}
+
+int video_open(const char* file, int fps, int width, int height, int first, int last, bool in_process)
+{
+    feed.on = true;
+    feed.failed = false;
+    feed.in_process = in_process;
+    feed.first = feed.next = first;
+    feed.waiting.assign((size_t)(last - first + 1), "");
+    feed.raw.assign((size_t)(last - first + 1), 0);
+    feed.sent.assign((size_t)(last - first + 1), 0);
+    feed.folder.clear();
+    if (!in_process) {
+        const char* tmp = getenv("TMPDIR");
+        std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/novamir-video-XXXXXX";
+        if (!mkdtemp(&folder[0])) {
+            fprintf(stderr, "novamir-render: cannot make a folder for the video's frames: %s\n", strerror(errno));
+            return -1;
+        }
+        feed.folder = folder;
+    }
+    return video_start(file, fps, width, height);
+}
+
+int video_frame_drawn(int frame)
+{
+    if (!feed.on)
+        return 0;
+    if (feed.in_process) {
+        // Frames come in order here: this one's turn is now, while the
+        // frame buffer still holds it.
+        if (!feed.failed && video_send_frame_buffer() != 0)
+            feed_failed(frame);
+        feed.sent[frame - feed.first] = 1;
+        return 0;
+    }
+    return save_raw_frame(raw_frame_path(frame).c_str());
+}
+
+void video_frame_ready(int frame, const char* kept_file)
+{
+    if (!feed.on)
+        return;
+    const size_t k = (size_t)(frame - feed.first);
+    feed.raw[k] = !kept_file && !feed.in_process;
+    feed.waiting[k] = kept_file ? kept_file : feed.in_process ? "drawn" : raw_frame_path(frame);
+    feed_turns();
+}
+
+bool video_close(bool ok)
+{
+    if (!feed.on)
+        return true;
+    const bool written = video_finish(ok && !feed.failed) == 0;
+    if (ok && feed.failed)
+        fprintf(stderr, "novamir-render: %s was not written: a frame could not be given to ffmpeg\n",
+                video.file.c_str());
+    if (!feed.folder.empty()) {
+        for (size_t k = 0; k < feed.raw.size(); k++)
+            if (!feed.sent[k])
+                unlink(raw_frame_path(feed.first + (int)k).c_str()); // a stopped run's leftovers
+        rmdir(feed.folder.c_str());
+    }
+    feed.on = false;
+    return written;
 }
