@@ -394,6 +394,13 @@ static int run_parallel(int start, int first, int last, int jobs)
 // ---------------------------------------------------------------------------
 // The run.
 
+void chunk_range(int first, int last, int k, int n, int* a, int* b)
+{
+    const long count = last - first + 1;
+    *a = first + (int)(count * k / n);
+    *b = first + (int)(count * (k + 1) / n) - 1;
+}
+
 int run_batch(const BatchOptions& o)
 {
     // What cannot work is said before anything is rendered.
@@ -423,6 +430,17 @@ int run_batch(const BatchOptions& o)
         fprintf(stderr, "novamir-render: Frame Number Error! (START FRAME %d is after END FRAME %d)\n", first,
                 last);
         return 1;
+    }
+    if (o.chunks) {
+        // An array task knows only its index: a share with no frame is a
+        // finished share, not a failure.
+        const int whole_first = first, whole_last = last;
+        chunk_range(whole_first, whole_last, o.chunk, o.chunks, &first, &last);
+        if (first > last) {
+            fprintf(stderr, "novamir-render: chunk %d/%d of frames %d-%d holds no frame\n", o.chunk, o.chunks,
+                    whole_first, whole_last);
+            return 0;
+        }
     }
     int jobs = o.jobs ? o.jobs : default_jobs();
     if (jobs > last - first + 1)

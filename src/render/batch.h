@@ -16,6 +16,7 @@
 
 struct BatchOptions {
     int first = -1, last = -1; // frames to render; -1: the project's START FRAME / END FRAME
+    int chunk = 0, chunks = 0; // --chunk K/N: part K (0-based) of N of those frames; 0 chunks: all
     int width = 640;           // the program's screen width: 640, 800 or 1024
     bool width_given = false;  // --width: the frame buffer is that screen's page
     int size_w = 0, size_h = 0; // --size: the frame buffer, 16..8192 a side; 0: as the project needs
@@ -30,6 +31,11 @@ struct BatchOptions {
     // success. The reader belongs to the layer above, so it is handed in.
     int (*read_project)(const char* path) = nullptr;
 };
+
+// Part k (0-based) of n near-equal contiguous parts of first..last, as
+// *a..*b; the earlier parts are the shorter by one where the count does not
+// divide. An empty part (more parts than frames) has *a > *b.
+void chunk_range(int first, int last, int k, int n, int* a, int* b);
 
 // Starts the library without a display and renders the frames, printing the
 // progress and the summary on stderr. Returns the exit status: 0 only when

@@ -107,8 +107,13 @@ TEST_F(Render_app, every_way_of_rendering_gives_the_same_frames)
     use_sample("SHIP.TGA");
     use_sample("SHIP.TGA", "SHIP", 20, 31);
     Frames all = run("seq", "--jobs 1"), jobs = run("jobs", "--jobs 3"), single = run("single", "--frame 31");
-    ASSERT_EQ(std::make_tuple(all.size(), jobs.size(), single.size()), std::make_tuple(24u, 24u, 2u));
-    for (auto* set : {&jobs, &single})
+    // Three array tasks, each in a folder of its own, make the run between them.
+    Frames chunks;
+    for (int k = 0; k < 3; k++)
+        chunks.merge(run("chunk" + std::to_string(k), "--jobs 2 --chunk " + std::to_string(k) + "/3"));
+    ASSERT_EQ(std::make_tuple(all.size(), jobs.size(), single.size(), chunks.size()),
+              std::make_tuple(24u, 24u, 2u, 24u));
+    for (auto* set : {&jobs, &single, &chunks})
         for (auto& [name, bytes] : *set)
             EXPECT_TRUE(bytes == all[name]) << name;
     // The frames do change along the run.
@@ -165,6 +170,12 @@ TEST_F(Render_app, exit_status_and_messages)
         {"both", nullptr, nullptr, "--size 640x480 --width 800", 2, "give one"},
         {"fps", nullptr, nullptr, "--fps 0 --video v.mp4", 2, "--fps must be 1 to 240"},
         {"codec", nullptr, nullptr, "--video v.avi", 2, "the name must end in .mp4, .webm or .gif"},
+        {"chunk", nullptr, nullptr, "--chunk 3/3", 2, "--chunk wants K/N with N from 1 to 1000"},
+        {"empty chunk", nullptr, nullptr, "--frame 20 --chunk 0/2", 0, "chunk 0/2 of frames 20-20 holds no frame"},
+        {"tasks", nullptr, nullptr, "--slurm-script 0", 2, "--slurm-script wants a number of tasks"},
+        {"script and chunk", nullptr, nullptr, "--slurm-script 2 --chunk 0/2", 2, "give one"},
+        {"script", nullptr, nullptr, "--slurm-script 2 --output 'r/s %03d.png' --fps 30", 0,
+         "CHUNKS=2 "},
         {"help", nullptr, nullptr, "--help", 0, "usage: novamir-render"},
         {"no size", [] { int_param[I_WIDTH] = 0; }, nullptr, "", 1,
          "SCENE.CFG: no frame can be written: its frame size is 0 x"},
