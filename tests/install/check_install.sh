@@ -46,6 +46,7 @@ for p in $programs; do
     [ -f "$root/share/man/man1/$p.1.gz" ] || fail "$p has no manual page"
     [ -f "$root/share/bash-completion/completions/$p" ] || fail "$p has no bash completion"
 done
+[ -x "$root/share/novamir/examples/render-array.sbatch" ] || fail "the Slurm array script is not installed"
 for page in "$root"/share/man/man1/*.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "${page##*/}: $warnings"
