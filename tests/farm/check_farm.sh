@@ -132,13 +132,16 @@ submitted=$(bash render.sbatch) || fail "submitting failed: $submitted"
 array=$(sed -n 's/^frames: job array \([0-9]*\).*/\1/p' <<<"$submitted")
 video=$(sed -n 's/^video: job \([0-9]*\).*/\1/p' <<<"$submitted")
 [ -n "$array" ] && [ -n "$video" ] || fail "no job ids in \"$submitted\""
+t_array=0
 while squeue -h -j "$array,$video" 2>/dev/null | grep -q .; do
+    ((t_array == 0)) && ! squeue -h -j "$array" 2>/dev/null | grep -q . && t_array=$(now)
     squeue -h -j "$video" -o %r | grep -q DependencyNeverSatisfied &&
         fail "a task failed: $(cat slurm-*.out 2>/dev/null | tail -n 5)"
     (($(now) - t2 > limit * 1000)) && fail "the jobs took more than $limit s: $(squeue)"
     sleep 0.5
 done
 t3=$(now)
+((t_array == 0)) && t_array=$t3
 scontrol -o show job "$video" | grep -q JobState=COMPLETED ||
     fail "the video job did not complete: $(scontrol -o show job "$video"; cat slurm-*.out)"
 same_frames frames "Slurm array of 4"
@@ -151,5 +154,6 @@ parallel --halt now,fail=1 -j 2 "$render" --jobs 1 --chunk {}/3 --frames 0-59 --
     "$data/NOVAMIR.CFG" ::: 0 1 2 2>parallel.log || fail "parallel failed: $(tail -n 5 parallel.log)"
 same_frames par "parallel -j 2 over 3 chunks"
 
-echo "farm: local run $(((t1 - t0) / 1000)).$(((t1 - t0) % 1000 / 100)) s," \
-    "Slurm array of 4 with the video job $(((t3 - t2) / 1000)).$(((t3 - t2) % 1000 / 100)) s"
+seconds() { echo "$(($1 / 1000)).$(($1 % 1000 / 100)) s"; }
+echo "farm: local run $(seconds $((t1 - t0))), Slurm array of 4 $(seconds $((t_array - t2)))," \
+    "with the video job $(seconds $((t3 - t2)))"
