@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+
 #include <unistd.h> // Required for: getcwd
 
 #include "render_array.h" // Required for: RENDER_ARRAY_SCRIPT
