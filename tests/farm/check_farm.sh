@@ -5,7 +5,7 @@
 # temporary folder) with the video encoded after it, and as GNU parallel
 # chunks. Usage: check_farm.sh BUILD_DIR DATA_DIR
 set -uo pipefail
-build=$1 data=$2
+build=$(cd "$1" && pwd) data=$(cd "$2" && pwd)
 render=$build/bin/novamir-render
 limit=240 # seconds the array and its video job may take
 work=$(mktemp -d /tmp/novamir-farm.XXXXXX)
