@@ -14,11 +14,18 @@ unset SLURM_JOB_ID SLURM_ARRAY_TASK_ID
 
 stop_daemons()
 {
-    local pidfile
+    local pidfile pid i
     for pidfile in "$work/slurmd.pid" "$work/slurmctld.pid" "$work/munged.pid"; do
-        [ -s "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null
+        [ -s "$pidfile" ] || continue
+        pid=$(cat "$pidfile")
+        kill "$pid" 2>/dev/null
+        # Each daemon is gone before the next one and its folder go.
+        for i in $(seq 50); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -0 "$pid" 2>/dev/null && kill -9 "$pid"
     done
-    sleep 1
     rm -rf "$work"
 }
 trap stop_daemons EXIT
