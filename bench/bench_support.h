@@ -2,6 +2,7 @@
 // buffer, an empty store and the render settings of a W x H frame.
 #pragma once
 #include <cstdio>
+#include <ctime> // Required for: clock
 #include <cstring>
 
 #include "platform/platform.h" // Required for: init_headless
@@ -22,4 +23,21 @@ inline bool bench_start(int width, int height)
     rs.i[I_WIDTH] = width;
     rs.i[I_HEIGHT] = height;
     return true;
+}
+
+// Milliseconds of processor time a call of f takes, calling it for about
+// `seconds` (processor time of this process: steadier than wall time on a
+// busy machine).
+template <typename F>
+double ms_per_call(F f, double seconds = 0.5)
+{
+    const std::clock_t start = std::clock();
+    long count = 0;
+    double spent = 0;
+    do {
+        f();
+        count++;
+        spent = (double)(std::clock() - start) / CLOCKS_PER_SEC;
+    } while (spent < seconds);
+    return 1000.0 * spent / count;
 }

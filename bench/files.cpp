@@ -15,21 +15,6 @@
 #include "store/store.h"   // Required for: S_BACKDROP, S_BITMAP_FILE
 #include "bench_support.h"
 
-// Milliseconds of processor time a call of f, over about half a second.
-template <typename F>
-static double ms_per_call(F f)
-{
-    const std::clock_t start = std::clock();
-    long count = 0;
-    double seconds = 0;
-    do {
-        f();
-        count++;
-        seconds = (double)(std::clock() - start) / CLOCKS_PER_SEC;
-    } while (seconds < 0.5);
-    return 1000.0 * seconds / count;
-}
-
 static void fill_frame(int w, int h)
 {
     int_param[I_WIDTH] = w;

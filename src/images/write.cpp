@@ -88,8 +88,9 @@ static void frame_extent(int* w, int* h)
     *h = frame_height() < frame_buffer->h ? frame_height() : frame_buffer->h;
 }
 
-// Room for one file, zeroed; kept between frames, which are all the same size.
-static uint8_t* size_file(size_t size, const char* path, int w, int h)
+// Room for one file, its first `zeroed` bytes cleared (what the writer does
+// not fill itself); kept between frames, which are all the same size.
+static uint8_t* size_file(size_t size, size_t zeroed, const char* path, int w, int h)
 {
     if (size > file_room) {
         uint8_t* grown = (uint8_t*)realloc(file_bytes, size);
@@ -100,7 +101,7 @@ static uint8_t* size_file(size_t size, const char* path, int w, int h)
         file_bytes = grown;
         file_room = size;
     }
-    memset(file_bytes, 0, size);
+    memset(file_bytes, 0, zeroed);
     return file_bytes;
 }
 
@@ -114,7 +115,8 @@ int save_frame_bmp(const char* path)
     frame_extent(&w, &h);
     const size_t stride = ((size_t)w + 3) / 4 * 4; // rows are padded to whole 4-byte words
     const size_t size = BMP_PIXELS_AT + stride * (size_t)h;
-    uint8_t* b = size_file(size, path, w, h);
+    // Header fields left zero, palette reserved bytes and row padding.
+    uint8_t* b = size_file(size, size, path, w, h);
     if (!b)
         return -1;
     if (!fit_palette_ready) {
@@ -166,7 +168,7 @@ int save_frame_tga(const char* path)
         return -1;
     }
     const size_t size = TGA_HEADER_BYTES + 3 * (size_t)w * (size_t)h;
-    uint8_t* b = size_file(size, path, w, h);
+    uint8_t* b = size_file(size, TGA_HEADER_BYTES, path, w, h); // every pixel byte is written below
     if (!b)
         return -1;
     b[2] = 2; // uncompressed true colour

@@ -175,12 +175,18 @@ static void send_event(int kind, int frame, int result, const char* text)
     }
 }
 
+// Makes f the frame the driver draws, as DOALL's loop does.
+static void set_this_frame(int f)
+{
+    rs.i[I_THIS_FRAME] = f;
+    int_param[I_THIS_FRAME] = f;
+}
+
 // One frame at f; returns its result with the last message it logged.
 static int render_one(int f, int flags, const char** text)
 {
     size_t logged = prompt_log.size();
-    rs.i[I_THIS_FRAME] = f;
-    int_param[I_THIS_FRAME] = f;
+    set_this_frame(f);
     int result = generate_frame(flags);
     *text = prompt_log.size() > logged ? prompt_log.back().c_str() : "";
     return result;
@@ -220,7 +226,7 @@ static int replay_to(int start, int first)
 // the one a sequential run leaves.
 struct FrameQueue {
     std::atomic<int> next; // the next frame to hand out
-    std::atomic<int> stop; // no frame after this one is handed out
+    std::atomic<int> stop; // no frame after this one is handed out: the last, or the first that failed
 };
 static_assert(std::atomic<int>::is_always_lock_free, "the queue is shared between processes");
 
@@ -228,10 +234,10 @@ static FrameQueue* queue = nullptr;
 static FrameQueue local_queue; // a run on one worker
 
 // The next frame for this worker, or -1 when the run is over.
-static int take_frame(int last)
+static int take_frame()
 {
     int f = queue->next.fetch_add(1);
-    return f > last || f > queue->stop.load() ? -1 : f;
+    return f > queue->stop.load() ? -1 : f;
 }
 
 // The first failed frame ends the run: frames after it are no longer handed out.
@@ -248,8 +254,7 @@ static bool say_written = false; // "wrote NAME" lines, for logs rather than a t
 // The file frame f would be written to, when every one of its files exists.
 static const char* existing_frame_file(int f)
 {
-    rs.i[I_THIS_FRAME] = f;
-    int_param[I_THIS_FRAME] = f;
+    set_this_frame(f);
     frame_names();
     const char* names[2];
     const int n = frame_file_names(names);
@@ -282,11 +287,11 @@ static int frame_written(int f)
 
 // Renders and writes the frames it is handed, each from the state the frame
 // before left, until the queue runs dry or a frame fails.
-static void run_worker(int start, int last)
+static void run_worker(int start)
 {
     apply_parameters(); // as DOALL does once before its first frame
     int at = start;     // the next frame this worker's state stands before
-    for (int f; (f = take_frame(last)) >= 0;) {
+    for (int f; (f = take_frame()) >= 0;) {
         if (replay_to(at, f) != 0) {
             stop_after(f);
             return;
@@ -351,7 +356,7 @@ static int run_parallel(int start, int first, int last, int jobs)
             close(fds[0]);
             video_forget();
             event_fd = fds[1];
-            run_worker(start, last);
+            run_worker(start);
             send_event(EVENT_DONE, last, 0, nullptr);
             fflush(stderr);
             _exit(0);
@@ -460,7 +465,7 @@ int run_batch(const BatchOptions& o)
     int rc = 0;
     if (jobs <= 1) {
         queue = new (&local_queue) FrameQueue{{first}, {last}};
-        run_worker(start, last);
+        run_worker(start);
         queue = nullptr;
     } else {
         rc = run_parallel(start, first, last, jobs);

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "images/images.h" // Required for: work_palette
+#include "images/formats.h" // Required for: ImageCheck, check_library_image, format_by_extension
 #include "store/canvas.h"  // Required for: frame_buffer, frame_width, frame_height
 
 extern char** environ;
@@ -194,14 +194,20 @@ static int save_raw_frame(const char* path)
 
 static int video_send_picture(const char* path)
 {
-    // The picture is read in this process only for its pixels: the library
-    // state that later picture loads depend on is put back.
+    // Checked first, as every picture is: a damaged frame left by an earlier
+    // run is refused rather than handed to the library's reader.
+    ImageCheck check;
+    if (check_library_image(path, format_by_extension(path), &check) != 0) {
+        fprintf(stderr, "novamir-render: %s: %s\n", path, check.why);
+        return -1;
+    }
+    // Read at the file's own depth (a 256-colour frame through its palette);
+    // the conversion mode later picture loads depend on is put back.
     const int conversion = get_color_conversion();
-    PALETTE saved, pal;
-    memcpy(saved, work_palette, sizeof saved);
-    // Read at the file's own depth; a 256-colour frame goes through its palette.
     set_color_conversion(COLORCONV_NONE);
+    PALETTE pal;
     BITMAP* image = load_bitmap(path, pal);
+    set_color_conversion(conversion);
     int result = -1;
     if (image && image->w == video.width && image->h == video.height) {
         BITMAP* rgb = create_bitmap_ex(24, image->w, image->h);
@@ -218,8 +224,6 @@ static int video_send_picture(const char* path)
     }
     if (image)
         destroy_bitmap(image);
-    set_color_conversion(conversion);
-    memcpy(work_palette, saved, sizeof saved);
     return result;
 }
 
